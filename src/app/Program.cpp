@@ -1,0 +1,165 @@
+#include "app/Program.h"
+
+#include "app/FrmPpal.h"
+#include "app/Lifecycle.h"
+#include "config/Config.h"
+#include "font/TicketFont.h"
+#include "platform/CupsPrinters.h"
+#include "platform/Environment.h"
+#include "platform/Error.h"
+#include "platform/QtDialogs.h"
+#include "platform/QtMainWindow.h"
+#include "printer/PrinterPanel.h"
+#include "queue/Queue.h"
+#include "reprint/ReprintControls.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+
+namespace tpv {
+
+namespace {
+
+std::atomic<bool> gStopRequested{false};
+void onStopSignal(int) { gStopRequested = true; }
+
+void printErr(const QString &s) {
+    const QByteArray b = (s + QLatin1Char('\n')).toUtf8();
+    std::fwrite(b.constData(), 1, static_cast<size_t>(b.size()), stderr);
+}
+
+bool hasDisplay() {
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+           qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+}
+
+}  // namespace
+
+int runProgram(int argc, char **argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    QString error;
+    auto cl = parseCommandLine(args, &error);
+    if (!cl) {
+        printErr(error);
+        printErr(commandLineUsage());
+        return 2;
+    }
+    if (cl->help) {
+        printErr(commandLineUsage());
+        return 0;
+    }
+    if (!cl->headless && !hasDisplay()) {
+        printErr(QStringLiteral("No hay pantalla: se funciona sin ventana (--headless)."));
+        cl->headless = true;
+    }
+    if (cl->headless && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("lector-tpv"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    std::unique_ptr<PrinterLayer> printers;
+    if (!cl->printersDir.isEmpty()) printers = std::make_unique<FolderPrinters>(cl->printersDir);
+    else printers = std::make_unique<CupsPrinters>();
+
+    HeadlessDialogs headlessDialogs;
+    QtDialogs qtDialogs;
+    Dialogs &dialogs = cl->headless ? static_cast<Dialogs &>(headlessDialogs) : qtDialogs;
+    SystemClock clock;
+    ConnectionOptions dbOptions;
+    dbOptions.dataDir = cl->dataDir;
+    FrmPpal f(dialogs, *printers, clock, dbOptions);
+    InstanceLock lock(cl->dataDir);
+
+    int exitCode = 0;
+    bool ending = false;
+    auto endWith = [&](int code) {
+        exitCode = code;
+        ending = true;
+        app.exit(code);
+    };
+    // Runs one operator or timer action; what no procedure handles is shown
+    // as the platform would show it, and "End" ends the program.
+    auto run = [&](const std::function<void()> &action) {
+        try {
+            action();
+        } catch (const ProgramEnded &e) {
+            endWith(e.exitCode);
+        } catch (const TpvError &e) {
+            f.showUnhandled(e);
+        }
+    };
+    auto shutdown = [&] {
+        if (ending) return true;
+        bool close = false;
+        run([&] { close = Form_Unload(f); });
+        if (close) endWith(0);
+        return close;
+    };
+
+    int ticks = 0;
+    f.T.setTick([&] {
+        run([&] { T_TimerSafe(f); });
+        if (cl->ticks > 0 && ++ticks == cl->ticks) QTimer::singleShot(0, &app, [&] { shutdown(); });
+    });
+    connectReprintControls(f);
+
+    std::unique_ptr<QtMainWindow> window;
+    try {
+        Form_Load(f, lock);
+    } catch (const ProgramEnded &e) {
+        return e.exitCode;
+    }
+    if (cl->headless && !f.T.isActive()) {
+        printErr(QStringLiteral("El sondeo de la cola no ha podido arrancar; el programa termina."));
+        return 1;
+    }
+    if (!cl->headless) {
+        MainWindowActions a;
+        a.run = run;
+        a.upClick = [&] { UpDown1_UpClick(f); };
+        a.downClick = [&] { UpDown1_DownClick(f); };
+        a.fontMenu = [&] { tl_Click(f); };
+        a.makeCurrent = [&] { cmdMakeCurrent_Click(f); };
+        a.set = [&] { cmdSet_Click(f); };
+        a.volver = [&] { cmdVolver_Click(f); };
+        a.todo = [&] { cmdTodo_Click(f); };
+        a.ultimo = [&] { cmdUltimo_Click(f); };
+        a.cancelar = [&] { cmdCancelar_Click(f); };
+        a.closeRequested = shutdown;
+        window = std::make_unique<QtMainWindow>(f, a);
+        qtDialogs.setParent(window.get());
+        window->show();
+    } else {
+        printErr(QStringLiteral("Lector TPV en marcha sin ventana. Datos: %1").arg(cl->dataDir));
+        if (!cl->printersDir.isEmpty())
+            printErr(QStringLiteral("Los tickets se escriben en las carpetas de %1").arg(cl->printersDir));
+    }
+    try {
+        Form_Activate(f);
+    } catch (const ProgramEnded &e) {
+        return e.exitCode;
+    }
+
+    std::signal(SIGTERM, onStopSignal);
+    std::signal(SIGINT, onStopSignal);
+    QTimer stopWatch;
+    QObject::connect(&stopWatch, &QTimer::timeout, &app, [&] {
+        if (!gStopRequested) return;
+        gStopRequested = false;
+        // A signal is a request to close: headless it is answered OK.
+        if (cl->headless) shutdown();
+        else if (window) window->close();
+    });
+    stopWatch.start(200);
+
+    if (ending) return exitCode;
+    const int rc = app.exec();
+    return ending ? exitCode : rc;
+}
+
+}  // namespace tpv

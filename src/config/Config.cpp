@@ -1,0 +1,160 @@
+#include "config/Config.h"
+
+#include "app/FrmPpal.h"
+#include "platform/Error.h"
+
+namespace tpv {
+
+namespace {
+
+// A text setting: a null column stops the reading, as assigning a null to a
+// text would.
+QString requiredText(const Variant &v) {
+    if (v.isNull()) throw TpvError(94, QStringLiteral("Uso no válido de Null"));
+    return v.toText();
+}
+
+int16_t requiredInt16(const Variant &v) {
+    if (v.isNull()) throw TpvError(94, QStringLiteral("Uso no válido de Null"));
+    return v.toInt16();
+}
+
+// Probes one column of the settings row. False when the column is missing;
+// any other error is passed on.
+bool columnExists(Connection &cn, const QString &column) {
+    try {
+        Recordset rs;
+        rs.open(QStringLiteral("Select %1 from Confi Where Cod = 'Prul4'").arg(column), cn);
+        rs.eof();
+        rs.close();
+        return true;
+    } catch (const TpvError &e) {
+        if (e.number() == err::NoSuchColumn) return false;
+        throw;
+    }
+}
+
+}  // namespace
+
+void actualizar_estructura_confi(FrmPpal &f) {
+    std::unique_ptr<Connection> cnLocal;
+    try {
+        cnLocal = openConnection(FrmPpal::confConnectionString(), f.dbOptions);
+    } catch (const TpvError &) {
+        return;  // a missing file is reported by leer_configuracion
+    }
+    const std::pair<QString, int> columns[] = {{QStringLiteral("tpv"), 1}, {QStringLiteral("lineaspie"), 20}};
+    for (const auto &[column, defaultValue] : columns) {
+        try {
+            if (columnExists(*cnLocal, column)) continue;
+        } catch (const TpvError &) {
+            return;  // any other error ends the upgrade without a message
+        }
+        // Failures of the adding statements go to the start-up handler.
+        cnLocal->execute(QStringLiteral("ALTER TABLE Confi ADD COLUMN %1 integer").arg(column));
+        cnLocal->execute(QStringLiteral("UPDATE confi SET %1 = %2").arg(column).arg(defaultValue));
+        try {
+            if (!columnExists(*cnLocal, column))
+                throw TpvError(err::NoSuchColumn, QStringLiteral("No se pudo añadir la columna ") + column);
+        } catch (const TpvError &e) {
+            if (e.number() == err::NoSuchColumn) throw;
+            return;
+        }
+    }
+}
+
+void leer_configuracion(FrmPpal &f) {
+    f.lbServidor.setCaption(QStringLiteral("No conectado"));
+    std::unique_ptr<Connection> cnLocal;
+    try {
+        cnLocal = openConnection(FrmPpal::confConnectionString(), f.dbOptions);
+    } catch (const TpvError &e) {
+        if (e.number() != err::CannotOpen) return;
+        f.dialogs.message(QStringLiteral("No existe la Base de Datos ConfGarnet, La aplicación no puede continuar "),
+                          QStringLiteral("Tesmarin-Garnet"), MsgIcon::Critical);
+        f.endProgram(1);
+    }
+    Global &g = f.g;
+    try {
+        Recordset rs;
+        rs.open(QStringLiteral("Select * from Confi Where Cod = 'Prul4'"), *cnLocal);
+        if (!rs.eof()) {
+            g.Ip = requiredText(rs.field(QStringLiteral("Ip")));
+            f.lbServidor.setCaption(g.Ip);
+            g.CatalogoIni = requiredText(rs.field(QStringLiteral("CatalogoIni")));
+            f.lbCatalogo.setCaption(QStringLiteral("(") + g.CatalogoIni + QStringLiteral(")"));
+            g.Id = requiredText(rs.field(QStringLiteral("Id")));
+            g.PasW = requiredText(rs.field(QStringLiteral("PasW")));
+            g.Tiempo = requiredInt16(rs.field(QStringLiteral("Tiempo")));
+            g.Raport = rs.field(QStringLiteral("Raport")).toBool();
+            g.tpv = requiredInt16(rs.field(QStringLiteral("tpv")));
+            g.lineaspie = requiredInt16(rs.field(QStringLiteral("lineaspie")));
+        }
+        rs.close();
+    } catch (const TpvError &) {
+        // The reading stops at the failing column; what was read stays.
+    }
+}
+
+void abrir_conexiones(FrmPpal &f) {
+    Global &g = f.g;
+    g.Cn = openConnection(f.serverConnectionString(), f.dbOptions);
+    g.Rs.close();
+    g.Cn2 = openConnection(f.serverConnectionString(), f.dbOptions);
+    g.Rs2.close();
+    g.Cn3 = openConnection(f.serverConnectionString(), f.dbOptions);
+    g.Rs3.close();
+    g.Cn4 = openConnection(f.serverConnectionString(), f.dbOptions);
+    g.Rs4.close();
+}
+
+void coger_fecha_tpv(FrmPpal &f) {
+    Global &g = f.g;
+    if (!g.Cn) throw TpvError(91, QStringLiteral("No hay conexión con el servidor de datos"));
+    if (g.Rs.isOpen()) g.Rs.close();
+    g.Rs.open(QStringLiteral("Select * from icierre WHERE cierrecod = %1").arg(g.tpv), *g.Cn);
+    if (!g.Rs.eof()) {
+        const QString fecha = requiredText(g.Rs.field(QStringLiteral("CierreFecha")));
+        const QString nombre = g.Rs.field(QStringLiteral("Nombre")).toText();
+        f.FechaTpv = fecha;
+        f.NombreTpv = nombre;
+    }
+    g.Rs.close();
+}
+
+void cargar_impresoras(FrmPpal &f) {
+    Global &g = f.g;
+    if (!g.Cn) throw TpvError(91, QStringLiteral("No hay conexión con el servidor de datos"));
+    if (g.Rs.isOpen()) g.Rs.close();
+    g.Rs.open(QStringLiteral("SELECT * FROM prn"), *g.Cn);
+    QStringList list{QStringLiteral("Ninguna")};
+    while (!g.Rs.eof()) {
+        list << g.Rs.field(QStringLiteral("conexprn")).toText();
+        g.Rs.moveNext();
+    }
+    // Replaced whole only once read whole: a failure keeps the last list.
+    if (list.size() > 32767) throw TpvError(err::Overflow, QStringLiteral("Desbordamiento"));
+    g.Impresoras = list;
+    g.NumImpresoras = static_cast<int16_t>(list.size());
+    g.Rs.close();
+}
+
+void actualizar_configuracion(FrmPpal &f) {
+    auto cnLocal = openConnection(FrmPpal::confConnectionString(), f.dbOptions);
+    cnLocal->execute(QStringLiteral("UPDATE Confi SET lineaspie = %1 WHERE Tpv = %2").arg(f.g.lineaspie).arg(f.g.tpv));
+}
+
+namespace {
+void stepLineas(FrmPpal &f, int delta) {
+    const int next = f.g.lineaspie + delta;
+    if (next < -32768 || next > 32767) throw TpvError(err::Overflow, QStringLiteral("Desbordamiento"));
+    f.g.lineaspie = static_cast<int16_t>(next);
+    f.lineasp.setText(QString::number(f.g.lineaspie));
+    actualizar_configuracion(f);
+}
+}  // namespace
+
+void UpDown1_DownClick(FrmPpal &f) { stepLineas(f, -1); }
+void UpDown1_UpClick(FrmPpal &f) { stepLineas(f, +1); }
+
+}  // namespace tpv

@@ -1,0 +1,158 @@
+#include "platform/CupsPrinters.h"
+
+#include "platform/Error.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace tpv {
+
+namespace {
+
+// Paper-size codes of the panel's list and the Qt page sizes they stand for.
+const std::pair<int, QPageSize::PageSizeId> kPaperSizes[] = {
+    {1, QPageSize::Letter},      {2, QPageSize::Letter},     {3, QPageSize::Tabloid},
+    {4, QPageSize::Ledger},      {5, QPageSize::Legal},      {6, QPageSize::Statement},
+    {7, QPageSize::Executive},   {8, QPageSize::A3},         {9, QPageSize::A4},
+    {10, QPageSize::A4Small},    {11, QPageSize::A5},        {12, QPageSize::B4},
+    {13, QPageSize::B5},         {14, QPageSize::Folio},     {15, QPageSize::Quarto},
+    {16, QPageSize::Imperial10x14}, {17, QPageSize::Tabloid}, {18, QPageSize::Note},
+    {19, QPageSize::Envelope9},  {20, QPageSize::Envelope10}, {21, QPageSize::Envelope11},
+    {22, QPageSize::Envelope12}, {23, QPageSize::Envelope14}, {24, QPageSize::ArchC},
+    {25, QPageSize::ArchD},      {26, QPageSize::ArchE},     {27, QPageSize::EnvelopeDL},
+    {28, QPageSize::EnvelopeC5}, {29, QPageSize::EnvelopeC3}, {30, QPageSize::EnvelopeC4},
+    {31, QPageSize::EnvelopeC6}, {32, QPageSize::EnvelopeC65}, {33, QPageSize::EnvelopeB4},
+    {34, QPageSize::EnvelopeB5}, {35, QPageSize::EnvelopeB6}, {36, QPageSize::EnvelopeItalian},
+    {37, QPageSize::EnvelopeMonarch}, {38, QPageSize::EnvelopePersonal}, {39, QPageSize::FanFoldUS},
+    {40, QPageSize::FanFoldGerman}, {41, QPageSize::FanFoldGermanLegal},
+};
+
+PrinterState stateOf(const QPrinterInfo &info) {
+    PrinterState s;
+    auto &v = s.values;
+    v.insert(PrinterProperty::DeviceName, info.printerName());
+    v.insert(PrinterProperty::DriverName, info.makeAndModel().isEmpty() ? QStringLiteral("CUPS") : info.makeAndModel());
+    v.insert(PrinterProperty::Port, QStringLiteral("CUPS:") + info.printerName());
+    const QPageSize page = info.defaultPageSize().isValid() ? info.defaultPageSize() : QPageSize(QPageSize::A4);
+    const QSizeF pt = page.size(QPageSize::Point);
+    const int code = paperSizeCode(page.id());
+    v.insert(PrinterProperty::PaperSize, code ? code : 256);
+    v.insert(PrinterProperty::Width, static_cast<int64_t>(pt.width() * 20));
+    v.insert(PrinterProperty::Height, static_cast<int64_t>(pt.height() * 20));
+    v.insert(PrinterProperty::Orientation, 1);
+    v.insert(PrinterProperty::ColorMode, info.supportedColorModes().contains(QPrinter::Color) ? 2 : 1);
+    v.insert(PrinterProperty::Copies, 1);
+    const auto duplex = info.defaultDuplexMode();
+    v.insert(PrinterProperty::Duplex, duplex == QPrinter::DuplexLongSide ? 2 : duplex == QPrinter::DuplexShortSide ? 3 : 1);
+    v.insert(PrinterProperty::PaperBin, 7);
+    const auto resolutions = info.supportedResolutions();
+    v.insert(PrinterProperty::PrintQuality, resolutions.isEmpty() ? -4 : resolutions.last());
+    v.insert(PrinterProperty::ScaleLeft, 0.0);
+    v.insert(PrinterProperty::ScaleTop, 0.0);
+    v.insert(PrinterProperty::ScaleWidth, pt.width() * 20);
+    v.insert(PrinterProperty::ScaleHeight, pt.height() * 20);
+    v.insert(PrinterProperty::Zoom, 0);
+    v.insert(PrinterProperty::TrackDefault, false);
+    v.insert(PrinterProperty::FontName, QStringLiteral("Arial"));
+    v.insert(PrinterProperty::FontSize, 9.0);
+    v.insert(PrinterProperty::FontBold, false);
+    return s;
+}
+
+}  // namespace
+
+int paperSizeCode(int id) {
+    for (const auto &[code, qt] : kPaperSizes)
+        if (qt == id) return code;
+    return 0;
+}
+
+int qtPageSizeId(int code) {
+    for (const auto &[c, qt] : kPaperSizes)
+        if (c == code) return qt;
+    return QPageSize::Custom;
+}
+
+CupsPrinters::CupsPrinters() {
+    std::vector<PrinterState> printers;
+    const QString def = QPrinterInfo::defaultPrinterName();
+    int defaultIndex = 0;
+    for (const QPrinterInfo &info : QPrinterInfo::availablePrinters()) {
+        if (info.printerName() == def) defaultIndex = static_cast<int>(printers.size());
+        printers.push_back(stateOf(info));
+    }
+    setInstalled(std::move(printers), defaultIndex);
+}
+
+QStringList CupsPrinters::rescan() {
+    QStringList added;
+    for (const QPrinterInfo &info : QPrinterInfo::availablePrinters()) {
+        bool known = false;
+        for (int i = 0; i < count() && !known; ++i)
+            known = installed(i).values.value(PrinterProperty::DeviceName).toText() == info.printerName();
+        if (known) continue;
+        added << info.printerName();
+        appendInstalled(stateOf(info));
+    }
+    return added;
+}
+
+void CupsPrinters::validate(const PrinterState &printer, PrinterProperty p, const Variant &v) const {
+    PrinterLayer::validate(printer, p, v);
+    if (p == PrinterProperty::PaperSize && qtPageSizeId(v.toInt32()) == QPageSize::Custom && v.toInt32() != 256) {
+        throw TpvError(err::InvalidPropertyValue, QStringLiteral("Tamaño de papel no admitido: ") + v.toText());
+    }
+}
+
+void CupsPrinters::emitDocument(const PrinterState &state, const QString &text) {
+    const QString name = state.values.value(PrinterProperty::DeviceName).toText();
+    // Never let Qt fall back to the default printer for a name that is gone.
+    const QPrinterInfo info = QPrinterInfo::printerInfo(name);
+    if (info.isNull()) {
+        throw TpvError(err::PrinterError, QStringLiteral("La impresora %1 no está instalada").arg(name));
+    }
+    QPrinter printer(info, QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Comanda"));
+    const int code = state.values.value(PrinterProperty::PaperSize).toInt32();
+    if (qtPageSizeId(code) != QPageSize::Custom)
+        printer.setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(qtPageSizeId(code))));
+    printer.setPageOrientation(state.values.value(PrinterProperty::Orientation).toInt32() == 2 ? QPageLayout::Landscape
+                                                                                                : QPageLayout::Portrait);
+    printer.setCopyCount(std::max(1, state.values.value(PrinterProperty::Copies).toInt32()));
+    printer.setColorMode(state.values.value(PrinterProperty::ColorMode).toInt32() == 2 ? QPrinter::Color
+                                                                                       : QPrinter::GrayScale);
+    const int duplex = state.values.value(PrinterProperty::Duplex).toInt32();
+    printer.setDuplex(duplex == 2 ? QPrinter::DuplexLongSide : duplex == 3 ? QPrinter::DuplexShortSide : QPrinter::DuplexNone);
+
+    QFont font(state.values.value(PrinterProperty::FontName).toText());
+    font.setPointSizeF(std::max(1.0, state.values.value(PrinterProperty::FontSize).toDouble()));
+    font.setBold(state.values.value(PrinterProperty::FontBold).toBool());
+
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        throw TpvError(err::PrinterError, QStringLiteral("No se puede iniciar la impresión en %1").arg(name));
+    }
+    painter.setFont(font);
+    const QFontMetrics fm(font, &printer);
+    const int pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height();
+    int y = fm.ascent();
+    QStringList lines = text.split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    for (const QString &line : lines) {
+        if (y > pageHeight) {
+            printer.newPage();
+            y = fm.ascent();
+        }
+        painter.drawText(0, y, line);
+        y += fm.lineSpacing();
+    }
+    if (!painter.end()) {
+        throw TpvError(err::PrinterError, QStringLiteral("La impresora %1 no aceptó el documento").arg(name));
+    }
+}
+
+}  // namespace tpv

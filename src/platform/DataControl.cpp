@@ -1,0 +1,30 @@
+#include "platform/DataControl.h"
+
+#include "platform/Error.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+namespace tpv {
+
+void DataControl::refresh() {
+    connection_.reset();
+    auto c = openSqliteFile(QDir(options_.dataDir).filePath(databaseName_), options_.busyTimeoutMs);
+    if (!recordSource_.isEmpty()) c->query(recordSource_);
+    connection_ = std::move(c);
+}
+
+void DataControl::execute(const QString &sql) {
+    if (!connection_) throw TpvError(91, QStringLiteral("Variable de objeto o bloque With no establecido"));
+    try {
+        connection_->execute(sql);
+    } catch (const TpvError &e) {
+        static const QRegularExpression drop(QStringLiteral(R"(^\s*drop\s+table\s)"), QRegularExpression::CaseInsensitiveOption);
+        if (e.number() == err::NoSuchTable && drop.match(sql).hasMatch()) {
+            throw TpvError(err::DropMissingTable, QStringLiteral("La tabla no existe: ") + e.description());
+        }
+        throw;
+    }
+}
+
+}  // namespace tpv

@@ -1,0 +1,54 @@
+#pragma once
+// Database access as the system's procedures use it: a connection executes
+// statement texts and answers queries; a Recordset is opened on a query,
+// stepped through and read by column name (without regard to case) or by
+// position. A Recordset reads its whole result when it opens, so no statement
+// stays running while another connection writes to the same file.
+#include "platform/Variant.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace tpv {
+
+struct ResultSet {
+    QStringList columns;
+    std::vector<std::vector<Variant>> rows;
+};
+
+class Connection {
+public:
+    virtual ~Connection() = default;
+    // Runs one statement. Errors carry the provider numbers (missing table,
+    // missing column, cannot open) or err::SqlSyntax for any other refusal.
+    virtual void execute(const QString &sql) = 0;
+    virtual ResultSet query(const QString &sql) = 0;
+};
+
+class Recordset {
+public:
+    void open(const QString &sql, Connection &connection);
+    void close();
+    bool isOpen() const { return open_; }
+    bool eof() const;
+    void moveFirst();
+    void moveNext();
+    // The current row's field. Reading past the end, or a name the result
+    // does not have, is an error like the provider's.
+    Variant field(const QString &name) const;
+    Variant field(int position) const;
+    int fieldCount() const { return static_cast<int>(result_.columns.size()); }
+    int recordCount() const { return static_cast<int>(result_.rows.size()); }
+
+private:
+    const std::vector<Variant> &currentRow() const;
+    void requireOpen() const;
+
+    ResultSet result_;
+    size_t row_ = 0;
+    bool open_ = false;
+};
+
+}  // namespace tpv

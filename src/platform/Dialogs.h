@@ -1,0 +1,67 @@
+#pragma once
+// Modal message boxes and the font dialog. The real window shows Qt's; the
+// headless layer writes each message to standard error with its title and
+// answers with the default button, and cancels the font dialog. Tests script
+// the answers they need.
+#include <QString>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace tpv {
+
+enum class MsgIcon { None, Critical, Exclamation, Information };
+enum class MsgButtons { Ok, OkCancel };
+enum class MsgAnswer { Ok, Cancel };
+
+struct FontChoice {
+    QString name;
+    double size = 0;
+    bool bold = false;
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual MsgAnswer message(const QString &text, const QString &title, MsgIcon icon,
+                              MsgButtons buttons = MsgButtons::Ok) = 0;
+    // The font the operator chose, or nothing when the dialog was cancelled.
+    virtual std::optional<FontChoice> chooseFont(const FontChoice &preset, int flags) = 0;
+};
+
+class HeadlessDialogs : public Dialogs {
+public:
+    struct Shown {
+        QString text;
+        QString title;
+        MsgIcon icon;
+        MsgButtons buttons;
+    };
+
+    explicit HeadlessDialogs(bool echoToStderr = true) : echo_(echoToStderr) {}
+
+    MsgAnswer message(const QString &text, const QString &title, MsgIcon icon, MsgButtons buttons) override;
+    std::optional<FontChoice> chooseFont(const FontChoice &preset, int flags) override;
+
+    // Answers for the next boxes, in order; without one, the default (OK).
+    void setNextAnswer(MsgAnswer a) { answers_.push_back(a); }
+    // The font the next dialog returns; without one, it is cancelled.
+    void setNextFont(std::optional<FontChoice> f) { fonts_.push_back(std::move(f)); }
+    // Runs while a message box is "open": tests use it to spin the event
+    // loop as a real modal box would.
+    std::function<void(const Shown &)> whileOpen;
+
+    const std::vector<Shown> &shown() const { return shown_; }
+    void clearShown() { shown_.clear(); }
+    FontChoice lastFontPreset;
+    int lastFontFlags = 0;
+
+private:
+    bool echo_;
+    std::deque<MsgAnswer> answers_;
+    std::deque<std::optional<FontChoice>> fonts_;
+    std::vector<Shown> shown_;
+};
+
+}  // namespace tpv

@@ -1,0 +1,77 @@
+#include "platform/Environment.h"
+
+#include <QDir>
+#include <QProcessEnvironment>
+
+namespace tpv {
+
+QString defaultDataDir() {
+    const auto env = QProcessEnvironment::systemEnvironment();
+    const QString fromEnv = env.value(QStringLiteral("TPV_DATA_DIR"));
+    if (!fromEnv.isEmpty()) return fromEnv;
+    return QDir::homePath() + QStringLiteral("/.local/share/tesmarin/tpv");
+}
+
+QString commandLineUsage() {
+    return QStringLiteral(
+        "Uso: lector-tpv [--data-dir CARPETA] [--printers CARPETA] [--headless] [--ticks N]\n"
+        "  --data-dir CARPETA  carpeta de ConfGarnet.mdb y wdbServer.mdb (o TPV_DATA_DIR)\n"
+        "  --printers CARPETA  impresoras de carpeta en lugar de CUPS (o TPV_PRINTERS_DIR)\n"
+        "  --headless          sin ventana: los mensajes van a la salida de error\n"
+        "  --ticks N           termina tras el sondeo número N\n");
+}
+
+std::optional<CommandLine> parseCommandLine(const QStringList &args, QString *error) {
+    CommandLine cl;
+    const auto env = QProcessEnvironment::systemEnvironment();
+    cl.printersDir = env.value(QStringLiteral("TPV_PRINTERS_DIR"));
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        auto value = [&](const QString &name) -> std::optional<QString> {
+            if (a.startsWith(name + QLatin1Char('='))) return a.mid(name.size() + 1);
+            if (a == name && i + 1 < args.size()) return args[++i];
+            return std::nullopt;
+        };
+        if (a == QLatin1String("--headless")) {
+            cl.headless = true;
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            cl.help = true;
+        } else if (a.startsWith(QLatin1String("--data-dir"))) {
+            auto v = value(QStringLiteral("--data-dir"));
+            if (!v || v->isEmpty()) { *error = QStringLiteral("Falta la carpeta tras --data-dir"); return std::nullopt; }
+            cl.dataDir = *v;
+        } else if (a.startsWith(QLatin1String("--printers"))) {
+            auto v = value(QStringLiteral("--printers"));
+            if (!v || v->isEmpty()) { *error = QStringLiteral("Falta la carpeta tras --printers"); return std::nullopt; }
+            cl.printersDir = *v;
+        } else if (a.startsWith(QLatin1String("--ticks"))) {
+            auto v = value(QStringLiteral("--ticks"));
+            bool ok = false;
+            const int n = v ? v->toInt(&ok) : 0;
+            if (!ok || n < 1) { *error = QStringLiteral("--ticks necesita un número entero mayor que 0"); return std::nullopt; }
+            cl.ticks = n;
+        } else {
+            *error = QStringLiteral("Opción desconocida: ") + a;
+            return std::nullopt;
+        }
+    }
+    if (cl.dataDir.isEmpty()) cl.dataDir = defaultDataDir();
+    cl.dataDir = QDir(cl.dataDir).absolutePath();
+    if (!cl.printersDir.isEmpty()) cl.printersDir = QDir(cl.printersDir).absolutePath();
+    return cl;
+}
+
+InstanceLock::InstanceLock(const QString &dataDir)
+    : lock_(std::make_unique<QLockFile>(QDir(dataDir).filePath(QStringLiteral("lector-tpv.lock")))) {
+    // The lock lives as long as the program; never treat it as stale by age.
+    lock_->setStaleLockTime(0);
+}
+
+bool InstanceLock::tryLock() {
+    // A folder that does not exist cannot hold the lock; the program then
+    // fails later on its missing configuration file, which says more.
+    if (!QDir(QFileInfo(lock_->fileName()).absolutePath()).exists()) return true;
+    return lock_->tryLock(0);
+}
+
+}  // namespace tpv

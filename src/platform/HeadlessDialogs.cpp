@@ -1,0 +1,33 @@
+#include "platform/Dialogs.h"
+
+#include <cstdio>
+
+namespace tpv {
+
+MsgAnswer HeadlessDialogs::message(const QString &text, const QString &title, MsgIcon icon, MsgButtons buttons) {
+    shown_.push_back({text, title, icon, buttons});
+    if (echo_) {
+        const QByteArray line = (QStringLiteral("[") + title + QStringLiteral("] ") + text + QLatin1Char('\n')).toUtf8();
+        std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+        std::fflush(stderr);
+    }
+    if (whileOpen) whileOpen(shown_.back());
+    MsgAnswer a = MsgAnswer::Ok;
+    if (!answers_.empty()) {
+        a = answers_.front();
+        answers_.pop_front();
+    }
+    if (buttons == MsgButtons::Ok) a = MsgAnswer::Ok;
+    return a;
+}
+
+std::optional<FontChoice> HeadlessDialogs::chooseFont(const FontChoice &preset, int flags) {
+    lastFontPreset = preset;
+    lastFontFlags = flags;
+    if (fonts_.empty()) return std::nullopt;
+    auto f = fonts_.front();
+    fonts_.pop_front();
+    return f;
+}
+
+}  // namespace tpv

@@ -1,0 +1,91 @@
+#include "platform/QtBindings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalBlocker>
+
+namespace tpv {
+
+void bindLabel(QLabel *w, Label &m) {
+    w->setText(m.caption());
+    m.changed.connect([w, &m] { w->setText(m.caption()); });
+}
+
+void bindTextField(QLineEdit *w, TextField &m) {
+    w->setText(m.text());
+    m.changed.connect([w, &m] {
+        if (w->text() != m.text()) {
+            const QSignalBlocker b(w);
+            w->setText(m.text());
+        }
+    });
+    QObject::connect(w, &QLineEdit::textEdited, w, [&m](const QString &t) { m.setText(t); });
+}
+
+void bindCheckBox(QCheckBox *w, CheckBox &m, const ActionRunner &run) {
+    w->setText(m.caption());
+    w->setChecked(m.value() != 0);
+    m.changed.connect([w, &m] {
+        const QSignalBlocker b(w);
+        w->setChecked(m.value() != 0);
+    });
+    QObject::connect(w, &QCheckBox::clicked, w, [&m, run](bool) { run([&m] { m.click(); }); });
+}
+
+void bindListBox(QListWidget *w, ListBox &m, const ActionRunner &run) {
+    auto redraw = [w, &m] {
+        const QSignalBlocker b(w);
+        const QStringList texts = m.texts();
+        if (w->count() != texts.size()) {
+            w->clear();
+            w->addItems(texts);
+        } else {
+            for (int i = 0; i < texts.size(); ++i)
+                if (w->item(i)->text() != texts[i]) w->item(i)->setText(texts[i]);
+        }
+        w->setCurrentRow(m.listIndex());
+    };
+    redraw();
+    m.changed.connect(redraw);
+    QObject::connect(w, &QListWidget::itemClicked, w, [w, &m, run](QListWidgetItem *item) {
+        const int row = w->row(item);
+        run([&m, row] { m.click(row); });
+    });
+}
+
+void bindValueList(QComboBox *w, ValueList &m, const ActionRunner &run) {
+    w->setEditable(!m.entriesOnly());
+    w->setInsertPolicy(QComboBox::NoInsert);
+    auto redraw = [w, &m] {
+        const QSignalBlocker b(w);
+        if (w->count() != m.listCount()) {
+            w->clear();
+            for (int i = 0; i < m.listCount(); ++i) w->addItem(m.list(i));
+        }
+        w->setCurrentIndex(m.listIndex());
+        if (w->isEditable() && w->currentText() != m.text()) w->setEditText(m.text());
+    };
+    redraw();
+    m.changed.connect(redraw);
+    QObject::connect(w, &QComboBox::activated, w, [&m, run](int i) { run([&m, i] { m.setListIndex(i); }); });
+    if (w->isEditable()) {
+        QObject::connect(w->lineEdit(), &QLineEdit::textEdited, w,
+                         [&m, run](const QString &t) { run([&m, t] { m.setTypedText(t); }); });
+    }
+}
+
+void bindFrame(QWidget *w, Frame &m, bool positioned) {
+    auto redraw = [w, &m, positioned] {
+        if (positioned) w->move(twips(m.left()), twips(m.top()));
+        w->setVisible(m.visible());
+        w->setEnabled(m.enabled());
+        if (positioned && m.visible()) w->raise();
+    };
+    redraw();
+    m.changed.connect(redraw);
+}
+
+}  // namespace tpv

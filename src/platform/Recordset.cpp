@@ -1,0 +1,70 @@
+#include "platform/Database.h"
+
+#include "platform/Error.h"
+
+namespace tpv {
+
+namespace {
+[[noreturn]] void noCurrentRecord() {
+    throw TpvError(3021, QStringLiteral("No hay ningún registro activo (BOF o EOF es verdadero)"));
+}
+}  // namespace
+
+void Recordset::open(const QString &sql, Connection &connection) {
+    if (open_) throw TpvError(3705, QStringLiteral("La operación no está permitida si el objeto está abierto."));
+    result_ = connection.query(sql);
+    row_ = 0;
+    open_ = true;
+}
+
+void Recordset::close() {
+    result_ = {};
+    row_ = 0;
+    open_ = false;
+}
+
+void Recordset::requireOpen() const {
+    if (!open_) throw TpvError(3704, QStringLiteral("La operación no está permitida si el objeto está cerrado."));
+}
+
+bool Recordset::eof() const {
+    requireOpen();
+    return row_ >= result_.rows.size();
+}
+
+void Recordset::moveFirst() {
+    requireOpen();
+    row_ = 0;
+}
+
+void Recordset::moveNext() {
+    requireOpen();
+    if (row_ >= result_.rows.size()) noCurrentRecord();
+    ++row_;
+}
+
+const std::vector<Variant> &Recordset::currentRow() const {
+    requireOpen();
+    if (row_ >= result_.rows.size()) noCurrentRecord();
+    return result_.rows[row_];
+}
+
+Variant Recordset::field(const QString &name) const {
+    const auto &row = currentRow();
+    // Joined queries may return two columns of one name; the first wins, as
+    // the provider's field collection answers by name.
+    for (int i = 0; i < result_.columns.size(); ++i) {
+        if (result_.columns[i].compare(name, Qt::CaseInsensitive) == 0) return row[static_cast<size_t>(i)];
+    }
+    throw TpvError(3265, QStringLiteral("No se encontró el elemento en la colección que corresponde al nombre: ") + name);
+}
+
+Variant Recordset::field(int position) const {
+    const auto &row = currentRow();
+    if (position < 0 || position >= static_cast<int>(row.size())) {
+        throw TpvError(3265, QStringLiteral("No existe el campo en la posición %1").arg(position));
+    }
+    return row[static_cast<size_t>(position)];
+}
+
+}  // namespace tpv

@@ -1,0 +1,220 @@
+#include "platform/SqlConnection.h"
+
+#include "platform/Error.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace tpv {
+
+namespace {
+
+QString nextConnectionName() {
+    static QAtomicInt counter;
+    return QStringLiteral("tpv-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+// One QSqlDatabase per object; removed when the object goes.
+class QtSqlConnection : public Connection {
+public:
+    QtSqlConnection(const QString &driver, bool sqlite) : name_(nextConnectionName()), sqlite_(sqlite) {
+        QSqlDatabase::addDatabase(driver, name_);
+    }
+    ~QtSqlConnection() override {
+        {
+            QSqlDatabase db = QSqlDatabase::database(name_, false);
+            if (db.isOpen()) db.close();
+        }
+        QSqlDatabase::removeDatabase(name_);
+    }
+
+    QSqlDatabase db() const { return QSqlDatabase::database(name_, false); }
+
+    void execute(const QString &sql) override {
+        QSqlQuery q(db());
+        if (!q.exec(prepare(sql))) fail(q.lastError());
+    }
+
+    ResultSet query(const QString &sql) override {
+        QSqlQuery q(db());
+        q.setForwardOnly(true);
+        if (!q.exec(prepare(sql))) fail(q.lastError());
+        ResultSet rs;
+        const QSqlRecord rec = q.record();
+        for (int i = 0; i < rec.count(); ++i) rs.columns << rec.fieldName(i);
+        while (q.next()) {
+            std::vector<Variant> row;
+            row.reserve(static_cast<size_t>(rec.count()));
+            for (int i = 0; i < rec.count(); ++i) row.push_back(Variant::fromQVariant(q.value(i)));
+            rs.rows.push_back(std::move(row));
+        }
+        if (q.lastError().isValid()) fail(q.lastError());
+        return rs;
+    }
+
+    [[noreturn]] static void fail(const QSqlError &e) {
+        QString text = e.databaseText().trimmed();
+        if (text.isEmpty()) text = e.text().trimmed();
+        throw TpvError(errorNumberForText(text + QLatin1Char(' ') + e.driverText()), text);
+    }
+
+private:
+    QString prepare(const QString &sql) const { return sqlite_ ? rewriteForSqlite(sql) : sql; }
+
+    QString name_;
+    bool sqlite_;
+};
+
+std::unique_ptr<QtSqlConnection> sqliteConnection(const QString &path, int busyTimeoutMs, bool create) {
+    if (!create && !QFileInfo(path).isFile()) {
+        throw TpvError(err::CannotOpen,
+                       QStringLiteral("No se encuentra el archivo '%1'.").arg(QDir::toNativeSeparators(path)));
+    }
+    auto c = std::make_unique<QtSqlConnection>(QStringLiteral("QSQLITE"), true);
+    QSqlDatabase db = c->db();
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    if (!db.open()) QtSqlConnection::fail(db.lastError());
+    // A file that is not a database opens; its first statement fails.
+    try {
+        c->query(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    } catch (const TpvError &e) {
+        throw TpvError(err::CannotOpen, e.description());
+    }
+    return c;
+}
+
+QHash<QString, QString> parseConnectionString(const QString &s) {
+    QHash<QString, QString> out;
+    for (const QString &part : s.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const int eq = part.indexOf(QLatin1Char('='));
+        if (eq < 0) continue;
+        out.insert(part.left(eq).trimmed().toLower(), part.mid(eq + 1).trimmed());
+    }
+    return out;
+}
+
+// C:\tesmarin\tpv\NAME (any case) is the file NAME in the data folder.
+QString localFilePath(const QString &dataSource, const QString &dataDir) {
+    static const QRegularExpression prefix(QStringLiteral(R"(^[a-z]:\\tesmarin\\tpv\\)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const auto m = prefix.match(dataSource);
+    if (m.hasMatch()) return QDir(dataDir).filePath(dataSource.mid(m.capturedLength()));
+    if (QDir::isAbsolutePath(dataSource)) return dataSource;
+    return QDir(dataDir).filePath(dataSource);
+}
+
+bool namesSqliteFile(const QString &ip) {
+    return QDir::isAbsolutePath(ip) || ip.endsWith(QLatin1String(".db"), Qt::CaseInsensitive) ||
+           ip.endsWith(QLatin1String(".sqlite"), Qt::CaseInsensitive);
+}
+
+}  // namespace
+
+QString rewriteForSqlite(const QString &sql) {
+    static const QRegularExpression deleteStar(QStringLiteral(R"(^\s*delete\s+\*\s+from\s+)"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression deleteWhere(QStringLiteral(R"(^\s*delete\s+(?!from\b)(\w+)\s+where\s)"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    QString out = sql;
+    auto m = deleteStar.match(out);
+    if (m.hasMatch()) return QStringLiteral("DELETE FROM ") + out.mid(m.capturedLength());
+    m = deleteWhere.match(out);
+    if (m.hasMatch()) {
+        return QStringLiteral("DELETE FROM ") + m.captured(1) + QStringLiteral(" WHERE ") + out.mid(m.capturedLength());
+    }
+    return out;
+}
+
+long errorNumberForText(const QString &text) {
+    const QString t = text.toLower();
+    if (t.contains(QLatin1String("no such table")) || t.contains(QLatin1String("invalid object name")))
+        return err::NoSuchTable;
+    if (t.contains(QLatin1String("no such column")) || t.contains(QLatin1String("invalid column name")) ||
+        t.contains(QLatin1String("has no column named")))
+        return err::NoSuchColumn;
+    if (t.contains(QLatin1String("file is not a database")) || t.contains(QLatin1String("unable to open")) ||
+        t.contains(QLatin1String("database is locked")) || t.contains(QLatin1String("disk i/o error")) ||
+        t.contains(QLatin1String("unable to connect")) || t.contains(QLatin1String("login timeout")) ||
+        t.contains(QLatin1String("communication link")) || t.contains(QLatin1String("database disk image is malformed")) ||
+        t.contains(QLatin1String("[08")) || t.contains(QLatin1String("data source name not found")))
+        return err::CannotOpen;
+    return err::SqlSyntax;
+}
+
+std::unique_ptr<Connection> openSqliteFile(const QString &path, int busyTimeoutMs) {
+    return sqliteConnection(path, busyTimeoutMs, false);
+}
+
+std::unique_ptr<Connection> createSqliteFile(const QString &path) { return sqliteConnection(path, 5000, true); }
+
+std::unique_ptr<Connection> openOdbc(const QString &odbcConnectionString, int loginTimeoutSeconds) {
+    auto c = std::make_unique<QtSqlConnection>(QStringLiteral("QODBC"), false);
+    QSqlDatabase db = c->db();
+    db.setDatabaseName(odbcConnectionString);
+    // FreeTDS waits forever on a host that never answers without this.
+    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1")
+                             .arg(loginTimeoutSeconds));
+    if (!db.open()) {
+        const QSqlError e = db.lastError();
+        QString text = e.databaseText().trimmed();
+        if (text.isEmpty()) text = e.text().trimmed();
+        throw TpvError(err::CannotOpen, text);
+    }
+    return c;
+}
+
+QString freeTdsConnectionString(const QString &host, const QString &catalog, const QString &user,
+                                const QString &password) {
+    QString server = host.trimmed();
+    QString port = QStringLiteral("1433");
+    QString instance;
+    const int comma = server.indexOf(QLatin1Char(','));
+    if (comma >= 0) {
+        port = server.mid(comma + 1).trimmed();
+        server = server.left(comma).trimmed();
+    }
+    const int slash = server.indexOf(QLatin1Char('\\'));
+    if (slash >= 0) {
+        instance = server.mid(slash + 1);
+        server = server.left(slash);
+    }
+    QString s = QStringLiteral("DRIVER={FreeTDS};Server=%1;").arg(server);
+    // A named instance is found through the SQL Browser; an explicit port is faster.
+    if (!instance.isEmpty() && comma < 0) s += QStringLiteral("Instance=%1;").arg(instance);
+    else s += QStringLiteral("Port=%1;").arg(port);
+    s += QStringLiteral("Database=%1;UID=%2;PWD=%3;TDS_Version=7.4").arg(catalog, user, password);
+    return s;
+}
+
+std::unique_ptr<Connection> openConnection(const QString &connectionString, const ConnectionOptions &options) {
+    const auto parts = parseConnectionString(connectionString);
+    const QString provider = parts.value(QStringLiteral("provider")).toLower();
+    const QString source = parts.value(QStringLiteral("data source"));
+    if (provider.startsWith(QLatin1String("microsoft.jet.oledb"))) {
+        return openSqliteFile(localFilePath(source, options.dataDir), options.busyTimeoutMs);
+    }
+    if (provider.startsWith(QLatin1String("sqloledb"))) {
+        if (source.isEmpty()) {
+            throw TpvError(err::CannotOpen,
+                           QStringLiteral("[DBNETLIB][ConnectionOpen (Connect()).]SQL Server no existe o se ha denegado el acceso."));
+        }
+        if (namesSqliteFile(source)) {
+            return openSqliteFile(localFilePath(source, options.dataDir), options.busyTimeoutMs);
+        }
+        return openOdbc(freeTdsConnectionString(source, parts.value(QStringLiteral("initial catalog")),
+                                                parts.value(QStringLiteral("user id")),
+                                                parts.value(QStringLiteral("password"))),
+                        options.loginTimeoutSeconds);
+    }
+    throw TpvError(err::CannotOpen, QStringLiteral("No se encontró el proveedor especificado: ") + provider);
+}
+
+}  // namespace tpv

@@ -1,0 +1,41 @@
+#pragma once
+// Connections for the two provider strings the configuration uses:
+//   Provider=Microsoft.Jet.OLEDB.4.0;Data Source = C:\tesmarin\tpv\NAME.mdb
+//     -> the SQLite file NAME.mdb in the data folder (never created here);
+//   Provider=SQLOLEDB.1;Data Source =IP;Initial Catalog=CAT;User ID=..;Password=..
+//     -> an SQLite file when IP names one (absolute path, *.db, *.sqlite),
+//        else SQL Server through ODBC and FreeTDS.
+#include "platform/Database.h"
+
+#include <QString>
+#include <memory>
+
+namespace tpv {
+
+struct ConnectionOptions {
+    QString dataDir;            // stands for C:\tesmarin\tpv\ .
+    int loginTimeoutSeconds = 5;
+    int busyTimeoutMs = 5000;
+};
+
+std::unique_ptr<Connection> openConnection(const QString &connectionString, const ConnectionOptions &options);
+
+// An existing SQLite file (error -2147467259 when it is missing or no database).
+std::unique_ptr<Connection> openSqliteFile(const QString &path, int busyTimeoutMs = 5000);
+// Creates an SQLite file; only the demo and the tests make databases.
+std::unique_ptr<Connection> createSqliteFile(const QString &path);
+// A DSN-less ODBC connection string, as it stands.
+std::unique_ptr<Connection> openOdbc(const QString &odbcConnectionString, int loginTimeoutSeconds);
+
+// The ODBC string for a SQL Server host written as HOST, HOST\INSTANCE or HOST,PORT.
+QString freeTdsConnectionString(const QString &host, const QString &catalog, const QString &user,
+                                const QString &password);
+
+// The statement forms the local files and SQL Server accept but SQLite does
+// not, rewritten: "Delete * from T" and "Delete T Where ...".
+QString rewriteForSqlite(const QString &sql);
+
+// Maps a provider's error text to the error numbers the procedures test.
+long errorNumberForText(const QString &text);
+
+}  // namespace tpv

@@ -1,0 +1,90 @@
+#include "app/FrmPpal.h"
+#include "config/Config.h"
+#include "platform/Error.h"
+#include "queue/Queue.h"
+
+namespace tpv {
+
+namespace {
+
+// "Comanda N del día DD/MM/YYYY Tpv: T" or "Factura N del día DD/MM/YYYY";
+// empty for any other code.
+QString entryText(const FrmPpal &f, const Recordset &rs, const QString &code) {
+    // A number that does not convert is shown as written rather than
+    // failing the whole refresh (and with it every later poll).
+    const Variant arg3 = rs.field(QStringLiteral("PParg3"));
+    QString n;
+    try {
+        n = QString::number(arg3.toInt16());
+    } catch (const TpvError &) {
+        n = arg3.toText().trimmed();
+    }
+    const QString fecha = rs.field(QStringLiteral("PPFecha")).toText();
+    const QString date = fecha.mid(6, 2) + QLatin1Char('/') + fecha.mid(4, 2) + QLatin1Char('/') + fecha.mid(0, 4);
+    if (code == QLatin1String("Com"))
+        return QStringLiteral("Comanda ") + n + QStringLiteral(" del día ") + date + QStringLiteral(" Tpv: ") +
+               QString::number(f.g.tpv);
+    if (code == QLatin1String("Fac")) return QStringLiteral("Factura ") + n + QStringLiteral(" del día ") + date;
+    return {};
+}
+
+}  // namespace
+
+void Actualizar(FrmPpal &f) {
+    Global &g = f.g;
+    f.lstPend.clear();
+    f.lstReal.clear();
+    f.lstFech.clear();
+    f.lstComa.clear();
+    f.lstNumeTPV.clear();
+    coger_fecha_tpv(f);
+    f.lstPend.insertItem(0, QStringLiteral("-PENDIENTES-"));
+    if (g.Rs.isOpen()) g.Rs.close();
+    const QString tpv = QString::number(g.tpv);
+    g.Rs.open(QStringLiteral("Select * from PendGar Where PPArg1 = '") + tpv + QStringLiteral("' AND PPPend = 0 AND PPFecha = '") +
+                  f.FechaTpv + QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
+              *g.Cn);
+    if (!g.Rs.eof()) {
+        g.Rs.moveFirst();
+        while (!g.Rs.eof()) {
+            const QString code = g.Rs.field(QStringLiteral("PPCod")).toText();
+            const QString text = entryText(f, g.Rs, code);
+            if (!text.isEmpty()) f.lstPend.addItem(text);
+            g.Rs.moveNext();
+        }
+    }
+    g.Rs.close();
+
+    for (ListBox *l : {&f.lstReal, &f.lstFech, &f.lstComa, &f.lstNumeTPV}) l->insertItem(0, QStringLiteral("-REALIZADOS-"));
+    g.Rs.open(QStringLiteral("Select * from PendGar Where PPArg1 = '") + tpv + QStringLiteral("' AND PPPend = 1 And PpFecha = '") +
+                  f.FechaTpv + QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
+              *g.Cn);
+    if (!g.Rs.eof()) {
+        g.Rs.moveFirst();
+        while (!g.Rs.eof()) {
+            const QString code = g.Rs.field(QStringLiteral("PPCod")).toText();
+            const QString text = entryText(f, g.Rs, code);
+            if (!text.isEmpty()) {
+                // Read every value before adding, so a bad row leaves the
+                // four lists in step.
+                const QString fech = g.Rs.field(0).toText();
+                const QString coma = g.Rs.field(7).toText();
+                const QString numeTpv = g.Rs.field(5).toText();
+                // Job numbers past 32767 are kept whole (the reprint needs the
+                // exact number back).
+                const int32_t ppord = g.Rs.field(QStringLiteral("PPOrd")).toInt32();
+                f.lstReal.addItem(text);
+                f.lstFech.addItem(fech);
+                f.lstComa.addItem(coma);
+                f.lstNumeTPV.addItem(numeTpv);
+                f.lstReal.setItemData(f.lstReal.listCount() - 1, ppord);
+            }
+            g.Rs.moveNext();
+        }
+    }
+    g.Rs.close();
+}
+
+void lstPend_Click(FrmPpal &f) { Actualizar(f); }
+
+}  // namespace tpv

@@ -1,0 +1,76 @@
+#include "app/FrmPpal.h"
+#include "config/Config.h"
+#include "platform/Error.h"
+#include "queue/Queue.h"
+
+namespace tpv {
+
+namespace {
+bool gReconnect = false;  // set when a tick lost the server; one program, one window
+}
+
+void T_Timer(FrmPpal &f) {
+    f.T.setInterval(f.g.Tiempo);
+    Actualizar(f);
+    Funciones(f);
+}
+
+void T_TimerSafe(FrmPpal &f) {
+    try {
+        if (gReconnect) {
+            abrir_conexiones(f);
+            gReconnect = false;
+        }
+        // A failure below may leave the interval unset; keep polling anyway.
+        f.T.setInterval(f.g.Tiempo);
+        T_Timer(f);
+        f.clearReport();
+    } catch (const TpvError &e) {
+        if (e.number() == err::CannotOpen) gReconnect = true;
+        if (f.g.Rs.isOpen()) f.g.Rs.close();
+        f.report(QStringLiteral("Error al consultar la cola de impresión (%1): %2").arg(e.number()).arg(e.description()));
+    }
+}
+
+void Funciones(FrmPpal &f) {
+    Global &g = f.g;
+    if (!g.Cn) throw TpvError(91, QStringLiteral("No hay conexión con el servidor de datos"));
+    if (g.Rs.isOpen()) g.Rs.close();
+    g.Rs.open(QStringLiteral("SELECT * FROM PendGar WHERE PPPend = 0  AND PPFecha = '") + f.FechaTpv +
+                  QStringLiteral("' AND PPArg1 = '") + QString::number(g.tpv) +
+                  QStringLiteral("' Order By PPFecha Asc,PPOrd Asc"),
+              *g.Cn);
+    if (!g.Rs.eof()) {
+        g.Rs.moveFirst();
+        while (!g.Rs.eof()) {
+            HacerLaFuncion(f);
+            g.Rs.moveNext();
+        }
+    }
+    g.Rs.close();
+}
+
+void HacerLaFuncion(FrmPpal &f) {
+    const QString code = f.g.Rs.field(2).toText();
+    if (code != QLatin1String("Com")) return;
+    try {
+        ImpComanda(f);
+    } catch (const TpvError &e) {
+        // One job that cannot be printed must not hold back the jobs after
+        // it: it stays pending, the operator is told, the poll goes on. A
+        // lost server stops the tick instead.
+        if (e.number() == err::CannotOpen) throw;
+        QString order;
+        try {
+            order = f.g.Rs.field(QStringLiteral("PParg3")).toText().trimmed() + QStringLiteral(" (trabajo ") +
+                    f.g.Rs.field(QStringLiteral("PPOrd")).toText() + QLatin1Char(')');
+        } catch (const TpvError &) {
+        }
+        f.report(QStringLiteral("No se pudo imprimir la comanda %1: error %2: %3")
+                     .arg(order)
+                     .arg(e.number())
+                     .arg(e.description()));
+    }
+}
+
+}  // namespace tpv

@@ -1,0 +1,129 @@
+#include "reprint/Snapshots.h"
+
+#include "app/FrmPpal.h"
+#include "db/SqlText.h"
+#include "printing/PrintRun.h"
+
+namespace tpv {
+
+namespace {
+
+enum class Render { Bare, Quoted, Decimal };
+
+// Joins values with the separators the statements use: "," between bare
+// values, quotes around text.
+QString valueList(const std::vector<std::pair<Variant, Render>> &values) {
+    QString out;
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i) out += QLatin1Char(',');
+        const auto &[v, how] = values[i];
+        switch (how) {
+        case Render::Bare: out += sql::bare(v); break;
+        case Render::Quoted: out += sql::quoted(v); break;
+        case Render::Decimal: out += sql::bareDecimal(v); break;
+        }
+    }
+    return out;
+}
+
+struct ExtraKind {
+    const char *code;
+    const char *name;
+};
+const ExtraKind kExtraKinds[] = {{"modifc", "modifn"}, {"guarnic", "guarnin"}, {"salsac", "salsan"}};
+
+// The pairs of the extras present (code not null, 0 included): columns and values.
+void appendExtras(const Recordset &row, QString *columns, QString *values) {
+    for (const auto &k : kExtraKinds) {
+        const Variant code = row.field(QString::fromLatin1(k.code));
+        if (code.isNull()) continue;
+        *columns += QStringLiteral(",%1,%2").arg(QString::fromLatin1(k.code), QString::fromLatin1(k.name));
+        *values += QLatin1Char(',') + sql::bare(code) + QLatin1Char(',') + sql::quoted(row.field(QString::fromLatin1(k.name)));
+    }
+}
+
+}  // namespace
+
+void regrabar_TicImp(FrmPpal &f, const JobValues &job) {
+    const Recordset &t = f.g.Rs2;
+    f.g.Cn3->execute(QStringLiteral("DELETE FROM TicImp WHERE TicTPV = ") + job.arg1() + QStringLiteral(" And TicComa = ") +
+                     sql::int16(job.PParg3) + QStringLiteral(" And TicFec = '") + sql::escaped(job.fecha()) +
+                     QStringLiteral("' And TicPendOrd = ") + job.ord());
+    auto F = [&t](const char *name) { return t.field(QString::fromLatin1(name)); };
+    // TicIVA is written with a decimal point like the other amounts: a
+    // decimal comma would split it into two values and fail the statement.
+    const std::vector<std::pair<Variant, Render>> values = {
+        {F("TicNum"), Render::Bare},     {F("TicFec"), Render::Quoted},   {F("TicCli"), Render::Quoted},
+        {F("TicSal"), Render::Quoted},   {F("TicMes"), Render::Bare},     {F("TicCom"), Render::Bare},
+        {F("TicComa"), Render::Quoted},  {F("TicTipo"), Render::Quoted},  {F("TicCam"), Render::Quoted},
+        {F("TicBas"), Render::Decimal},  {F("TicIva"), Render::Decimal},  {F("TicCuota"), Render::Decimal},
+        {F("TicTotal"), Render::Decimal}, {F("TicEst"), Render::Quoted},  {F("TicHab"), Render::Quoted},
+        {F("TicFec1"), Render::Quoted},  {F("TicCob"), Render::Quoted},   {F("TicSer"), Render::Quoted},
+        {F("TicHue"), Render::Quoted},   {F("TicNi"), Render::Bare},      {F("TicTpv"), Render::Bare},
+        {F("TicHora"), Render::Quoted},  {job.PPOrd, Render::Bare},
+    };
+    f.g.Cn3->execute(QStringLiteral("Insert Into TicImp (TicNum,TicFec,TicCli,TicSal,TicMes,TicCom,TicComa,TicTipo,TicCam,"
+                                    "TicBas,TicIVA,TicCuota,TicTotal,TicEst,ticHab,TicFec1,TicCob,TicSer,TicHue,TicNi,TicTPV,"
+                                    "TicHora,TicPendOrd) Values  (") +
+                     valueList(values) + QLatin1Char(')'));
+}
+
+void deleteLineSnapshots(FrmPpal &f, const JobValues &job) {
+    f.g.Cn3->execute(QStringLiteral("Delete tilImp Where TilTPV = ") + job.arg1() + QStringLiteral(" And TilComa = ") +
+                     sql::int16(job.PParg3) + QStringLiteral(" And TilImp <> TilCant And TilFec = '") +
+                     sql::escaped(job.fecha()) + QStringLiteral("' And TilPendOrd = ") + job.ord());
+}
+
+QString lineSnapshotStatement(const Recordset &line, const Recordset *extra, const JobValues &job) {
+    auto F = [&line](const char *name) { return line.field(QString::fromLatin1(name)); };
+    QString columns = QStringLiteral(
+        "Insert Into TilImp (TilNum,TilOrd,TilArtc,TilArtN,TilCant,TilPre,TilTotal,TilEst,TilFec,TilComa,TilTipo,"
+        "TilNatur,TilTPV,TilImp,TilPendOrd");
+    QString values = QStringLiteral(") VALUES (") +
+                     valueList({{F("TilNum"), Render::Bare},   {F("TilOrd"), Render::Bare},
+                                {F("TilArtc"), Render::Quoted}, {F("TilArtN"), Render::Quoted},
+                                {F("TilCant"), Render::Decimal}, {F("TilPre"), Render::Decimal},
+                                {F("TilTotal"), Render::Decimal}, {F("TilEst"), Render::Quoted},
+                                {F("TilFec"), Render::Quoted},  {F("TilComa"), Render::Bare},
+                                {F("TilTipo"), Render::Quoted}, {F("TilNatur"), Render::Quoted},
+                                {F("TilTPV"), Render::Bare},    {F("TilImp"), Render::Decimal},
+                                {job.PPOrd, Render::Bare}});
+    if (extra) appendExtras(*extra, &columns, &values);
+    return columns + values + QLatin1Char(')');
+}
+
+void deleteMenuSnapshots(FrmPpal &f, const JobValues &job) {
+    f.g.Cn3->execute(QStringLiteral("DELETE FROM TilmImp Where TilmImp.TPV = ") + job.arg1() +
+                     QStringLiteral(" And Comanda = ") + sql::int16(job.PParg3) +
+                     QStringLiteral(" And Imp <> Cantidad And Fecha = '") + sql::escaped(job.fecha()) +
+                     QStringLiteral("' And PendOrd = ") + job.ord());
+}
+
+QString menuSnapshotStatement(const Recordset &dish, const JobValues &job) {
+    auto F = [&dish](const char *name) { return dish.field(QString::fromLatin1(name)); };
+    QString columns = QStringLiteral("INSERT INTO TilmImp (fecha,comanda,orden,artvcod,mccod,mlpla,mlplan,cantidad");
+    // The dish name keeps its long-standing cleaning: a quote becomes a blank.
+    QString mlplan = F("mlplan").toText();
+    mlplan.replace(QLatin1Char('\''), QLatin1Char(' '));
+    QString values = valueList({{F("Fecha"), Render::Quoted}, {F("comanda"), Render::Bare}, {F("orden"), Render::Bare},
+                                {F("artvcod"), Render::Quoted}, {F("mccod"), Render::Bare}, {F("mlpla"), Render::Quoted},
+                                {Variant(mlplan), Render::Quoted}, {F("cantidad"), Render::Decimal}});
+    appendExtras(dish, &columns, &values);
+    // grupo is quoted, so a letter works as well as a digit.
+    values += QLatin1Char(',') + valueList({{F("grupo"), Render::Quoted}, {F("tpv"), Render::Bare},
+                                            {F("imp"), Render::Bare}, {job.PPOrd, Render::Bare}});
+    return columns + QStringLiteral(",grupo,tpv,imp,PendOrd) Values (") + values + QLatin1Char(')');
+}
+
+void removeSending(FrmPpal &f, const JobValues &job) {
+    const QString fecha = sql::escaped(job.fecha());
+    const QString arg3 = job.PParg3.toText();
+    f.g.Cn2->execute(QStringLiteral("DELETE FROM ticimp WHERE TicTPV = ") + job.arg1() + QStringLiteral(" AND TicFec = '") +
+                     fecha + QStringLiteral("' AND TicComa = ") + arg3 + QStringLiteral(" AND TicPendOrd = ") + job.ord());
+    f.g.Cn2->execute(QStringLiteral("DELETE FROM tilimp WHERE TilTPV = ") + job.arg1() + QStringLiteral(" AND TilFec = '") +
+                     fecha + QStringLiteral("' AND TilComa = ") + arg3 + QStringLiteral(" AND TilPendOrd = ") + job.ord());
+    f.g.Cn2->execute(QStringLiteral("DELETE FROM tilmimp WHERE TPV = ") + job.arg1() + QStringLiteral(" AND Fecha = '") +
+                     fecha + QStringLiteral("' AND Comanda = ") + arg3 + QStringLiteral(" AND PendOrd = ") + job.ord());
+}
+
+}  // namespace tpv
