@@ -41,7 +41,8 @@ public:
 
     explicit HeadlessDialogs(bool echoToStderr = true) : echo_(echoToStderr) {}
 
-    MsgAnswer message(const QString &text, const QString &title, MsgIcon icon, MsgButtons buttons) override;
+    MsgAnswer message(const QString &text, const QString &title, MsgIcon icon,
+                      MsgButtons buttons = MsgButtons::Ok) override;
     std::optional<FontChoice> chooseFont(const FontChoice &preset, int flags) override;
 
     // Answers for the next boxes, in order; without one, the default (OK).

@@ -9,7 +9,8 @@ namespace tpv {
 class QtDialogs : public Dialogs {
 public:
     void setParent(QWidget *parent) { parent_ = parent; }
-    MsgAnswer message(const QString &text, const QString &title, MsgIcon icon, MsgButtons buttons) override;
+    MsgAnswer message(const QString &text, const QString &title, MsgIcon icon,
+                      MsgButtons buttons = MsgButtons::Ok) override;
     std::optional<FontChoice> chooseFont(const FontChoice &preset, int flags) override;
 
 private:

@@ -1,0 +1,43 @@
+#pragma once
+// A print server on real SQLite files in a temporary folder, with folder
+// printers, scripted message boxes and a fixed clock.
+#include "app/FrmPpal.h"
+#include "demo_data.h"
+#include "platform/Environment.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace tpv::test {
+
+class ServerTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Builds the window on the prepared folder and runs load and activation.
+    void start();
+    // One poll tick, as the timer runs it.
+    void tick();
+
+    QString readFile(const QString &path) const;
+    // Every ticket printed on a folder printer, oldest first.
+    QStringList tickets(const QString &printer) const;
+    int scalar(const QString &sql) const;
+    QString text(const QString &sql) const;
+    void exec(const QString &sql) const { server->execute(sql); }
+    QStringList messages() const;
+
+    QTemporaryDir tmp;
+    QString dataDir, printersDir, serverDb;
+    QString fecha = QStringLiteral("20261207");
+    std::unique_ptr<Connection> server;
+    HeadlessDialogs dialogs{false};
+    FixedClock clock{QTime(13, 5, 7)};
+    std::unique_ptr<FolderPrinters> printers;
+    std::unique_ptr<FrmPpal> f;
+    std::unique_ptr<InstanceLock> lock;
+};
+
+}  // namespace tpv::test
