@@ -40,6 +40,7 @@ void FrmPpal::clearAllDataChanged() {
 void FrmPpal::endProgram(int exitCode) { throw ProgramEnded{exitCode}; }
 
 void FrmPpal::report(const QString &text) {
+    ++reportCount_;
     lbEstado.setCaption(text);
     if (text == lastReported_) return;
     lastReported_ = text;

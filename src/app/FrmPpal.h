@@ -101,6 +101,9 @@ public:
     // once until a different one comes, so a failing poll does not flood it.
     void report(const QString &text);
     void clearReport();
+    // How many reports were made so far: a tick clears the status line only
+    // when it made none.
+    int reportCount() const { return reportCount_; }
 
     // Shows an error that no procedure handles, as the platform's default
     // handling would: its number and description.
@@ -110,6 +113,7 @@ public:
 
 private:
     QString lastReported_;
+    int reportCount_ = 0;
 };
 
 }  // namespace tpv

@@ -30,8 +30,27 @@ void selectDestination(FrmPpal &f, const QString &name) {
     }
 }
 
+void completionStatements(Connection &cn, const JobValues &j);
+
+// The four statements take effect together or not at all: a job marked done
+// whose lines stayed unprinted would print them again with the next job of
+// the order, while the operator was told the job had failed.
 void complete(FrmPpal &f, const JobValues &j) {
     Connection &cn = *f.g.Cn2;
+    cn.execute(QStringLiteral("BEGIN TRANSACTION"));
+    try {
+        completionStatements(cn, j);
+        cn.execute(QStringLiteral("COMMIT TRANSACTION"));
+    } catch (const TpvError &) {
+        try {
+            cn.execute(QStringLiteral("ROLLBACK TRANSACTION"));
+        } catch (const TpvError &) {
+        }
+        throw;
+    }
+}
+
+void completionStatements(Connection &cn, const JobValues &j) {
     const QString fecha = sql::escaped(j.fecha());
     const QString arg3 = j.PParg3.toText();
     cn.execute(QStringLiteral("UPDATE PendGar SET PPPend = 1 WHERE PPOrd = ") + j.ord() + QStringLiteral(" AND PPFecha = '") +

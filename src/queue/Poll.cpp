@@ -16,6 +16,7 @@ void T_Timer(FrmPpal &f) {
 }
 
 void T_TimerSafe(FrmPpal &f) {
+    const int reportsBefore = f.reportCount();
     try {
         if (gReconnect) {
             abrir_conexiones(f);
@@ -24,7 +25,7 @@ void T_TimerSafe(FrmPpal &f) {
         // A failure below may leave the interval unset; keep polling anyway.
         f.T.setInterval(f.g.Tiempo);
         T_Timer(f);
-        f.clearReport();
+        if (f.reportCount() == reportsBefore) f.clearReport();
     } catch (const TpvError &e) {
         if (e.number() == err::CannotOpen) gReconnect = true;
         if (f.g.Rs.isOpen()) f.g.Rs.close();
