@@ -70,7 +70,7 @@ TEST_F(Printing, AJobThatCannotBeReadFailsAloneAndTheNextJobOfTheTickPrints) {
     EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1);
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar WHERE PPOrd = 1")), 0);
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar WHERE PPOrd = 2")), 1);
-    EXPECT_TRUE(f->lbEstado.caption().contains(QLatin1String("doce"))) << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("doce"))) << f->lbEstado.caption().toStdString();
     EXPECT_TRUE(f->lstPend.texts().contains(QStringLiteral("Comanda doce del día 07/12/2026 Tpv: 1")));
 }
 

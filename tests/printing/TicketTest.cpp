@@ -65,8 +65,8 @@ TEST_F(Printing, LaterJobOfTheSameOrderPrintsOnlyWhatWasAdded) {
     tick();
     const QStringList t = tickets(QStringLiteral("Barra"));
     ASSERT_EQ(t.size(), 2);
-    EXPECT_TRUE(t[1].contains(QLatin1String("1 Agua mineral")));
-    EXPECT_FALSE(t[1].contains(QLatin1String("Caña")));
+    EXPECT_TRUE(t[1].contains(QStringLiteral("1 Agua mineral")));
+    EXPECT_FALSE(t[1].contains(QStringLiteral("Caña")));
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 1")), 2);
 }
 
@@ -91,15 +91,15 @@ TEST_F(Printing, FractionalAndNegativeQuantitiesPrintInTheLocaleAndAreStoredWith
     exec(QStringLiteral("UPDATE Til SET TilImp = 0"));
     start();
     tick();
-    const bool comma = QLocale::system().decimalPoint() == QLatin1String(",");
-    EXPECT_TRUE(tickets(QStringLiteral("Barra")).value(0).contains(comma ? QLatin1String("1,5 Vino tinto") : QLatin1String("1.5 Vino tinto")));
+    const bool comma = QLocale::system().decimalPoint() == QStringLiteral(",");
+    EXPECT_TRUE(tickets(QStringLiteral("Barra")).value(0).contains(comma ? QStringLiteral("1,5 Vino tinto") : QStringLiteral("1.5 Vino tinto")));
     EXPECT_EQ(text(QStringLiteral("SELECT TilCant FROM TilImp")), Variant(1.5).toText());
     EXPECT_DOUBLE_EQ(server->query(QStringLiteral("SELECT TilCant FROM TilImp")).rows[0][0].toDouble(), 1.5);
     // More printed than ordered: a negative quantity.
     exec(QStringLiteral("UPDATE Til SET TilImp = 3, TilCant = 1"));
     exec(QStringLiteral("UPDATE PendGar SET PPPend = 0"));
     tick();
-    EXPECT_TRUE(tickets(QStringLiteral("Barra")).value(1).contains(QLatin1String("-2 Vino tinto")));
+    EXPECT_TRUE(tickets(QStringLiteral("Barra")).value(1).contains(QStringLiteral("-2 Vino tinto")));
 }
 
 TEST_F(Printing, BlankLinesComeFromTheEditBoxForEveryTicket) {

@@ -26,7 +26,7 @@ protected:
     QStringList printedOrders() {
         QStringList out;
         for (const QString &t : tickets(QStringLiteral("Barra"))) {
-            const int at = t.indexOf(QLatin1String("Comanda N.  "));
+            const int at = t.indexOf(QStringLiteral("Comanda N.  "));
             out << t.mid(at + 12, t.indexOf(QLatin1Char('\r'), at) - at - 12);
         }
         return out;

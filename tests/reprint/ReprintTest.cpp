@@ -1,0 +1,105 @@
+#include "printing/PrintingSupport.h"
+
+#include "reprint/ReprintControls.h"
+
+using namespace tpv;
+using namespace tpv::test;
+
+namespace {
+class Reprint : public Printing {
+protected:
+    // Order 40 sent twice (jobs 1 and 2), order 41 once (job 3), all printed.
+    void printThreeJobs() {
+        routeAllTo(2);
+        demo::addOrder(*server, 1, fecha, 40, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
+        start();
+        tick();
+        demo::addOrder(*server, 1, fecha, 40, 1, {line(QStringLiteral("VINO"), QStringLiteral("Vino"), 1)},
+                       {dish(QStringLiteral("ENSA"), QStringLiteral("Ensalada"), 1)});
+        demo::addOrder(*server, 1, fecha, 41, 1, {line(QStringLiteral("AGUA"), QStringLiteral("Agua"), 1)}, {});
+        tick();
+        tick();  // the lists now show the three done jobs
+    }
+    int entryOf(int ppord) {
+        for (int i = 1; i < f->lstReal.listCount(); ++i)
+            if (f->lstReal.itemData(i) == ppord) return i;
+        return -1;
+    }
+};
+}  // namespace
+
+TEST_F(Reprint, WholeOrderReprintPrintsEveryLineOnThatSendingWithoutTouchingSnapshots) {
+    printThreeJobs();
+    const int snapshotRows = scalar(QStringLiteral("SELECT count(*) FROM TilImp"));
+    f->lstReal.click(entryOf(1));
+    EXPECT_TRUE(f->FraPre.visible());
+    EXPECT_FALSE(f->FraListas.enabled());
+    EXPECT_EQ(f->T.interval(), 0);
+    f->g.Tiempo = 1000;
+    cmdTodo_Click(*f);
+    const QStringList t = tickets(QStringLiteral("Barra"));
+    ASSERT_EQ(t.size(), 4);
+    EXPECT_TRUE(t[3].contains(QStringLiteral("1 Caña")) && t[3].contains(QStringLiteral("1 Vino")) &&
+                t[3].contains(QStringLiteral("1 Ensalada")));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM TilImp")), snapshotRows);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")), 0);
+    EXPECT_FALSE(f->ReimprimirTodo);
+    EXPECT_FALSE(f->FraPre.visible());
+    EXPECT_EQ(f->T.interval(), 1000);
+}
+
+TEST_F(Reprint, ALowerPendingJobPrintsFirstAndClearsTheFlagSoTheResetJobWritesItsSnapshot) {
+    printThreeJobs();
+    // Job 1 is pending again (a terminal sent it again) when the operator
+    // reprints job 3.
+    exec(QStringLiteral("UPDATE PendGar SET PPPend = 0 WHERE PPOrd = 1"));
+    exec(QStringLiteral("UPDATE Til SET TilImp = 0 WHERE TilComa = 40 AND TilOrd = 1"));
+    exec(QStringLiteral("DELETE FROM TilImp"));
+    f->lstReal.click(entryOf(3));
+    cmdTodo_Click(*f);
+    // Job 1 printed first, without snapshot; its ticket cleared the flag, so
+    // job 3 wrote its snapshot.
+    EXPECT_EQ(text(QStringLiteral("SELECT group_concat(TilPendOrd) FROM TilImp")), QStringLiteral("3"));
+}
+
+TEST_F(Reprint, ClickingTheHeadingNeitherStopsTheTimerNorOpensTheChoice) {
+    printThreeJobs();
+    f->lstReal.click(0);
+    EXPECT_FALSE(f->FraPre.visible());
+    EXPECT_TRUE(f->T.isActive());
+}
+
+TEST_F(Reprint, ReprintLastKeepsTheTimerStoppedUntilCancel) {
+    printThreeJobs();
+    f->lstReal.click(entryOf(2));
+    cmdUltimo_Click(*f);
+    EXPECT_TRUE(f->FraPre.visible());
+    EXPECT_EQ(f->T.interval(), 0);
+    EXPECT_FALSE(f->T.isActive());
+    cmdCancelar_Click(*f);
+    EXPECT_FALSE(f->FraPre.visible());
+    EXPECT_TRUE(f->FraListas.enabled());
+    EXPECT_TRUE(f->T.isActive());
+}
+
+TEST_F(Reprint, NoSelectionAsksAgainAndClosesTheChoice) {
+    printThreeJobs();
+    cmdTodo_Click(*f);
+    EXPECT_EQ(dialogs.shown().back().text, QStringLiteral("Vuelva a Re-Imprimir"));
+    EXPECT_EQ(dialogs.shown().back().title, QStringLiteral("Tesmarin"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")), 0);
+}
+
+TEST_F(Reprint, VolverMakesTheWholeDayPendingAndTheNextTicksPrintItAgainInQueueOrder) {
+    printThreeJobs();
+    cmdVolver_Click(*f);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")), 3);
+    EXPECT_EQ(f->lstPend.listCount(), 4);
+    tick();
+    const QStringList t = tickets(QStringLiteral("Barra"));
+    ASSERT_EQ(t.size(), 5);
+    // Job 1 now finds every line of order 40 unprinted; job 2 finds nothing left.
+    EXPECT_TRUE(t[3].contains(QStringLiteral("1 Caña")) && t[3].contains(QStringLiteral("1 Vino")));
+    EXPECT_TRUE(t[4].contains(QStringLiteral("Comanda N.  41")));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")), 0);
+}
