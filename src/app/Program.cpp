@@ -38,6 +38,23 @@ bool hasDisplay() {
 
 }  // namespace
 
+MainWindowActions windowActions(FrmPpal &f, std::function<void(const std::function<void()> &)> run,
+                                std::function<bool()> closeRequested) {
+    MainWindowActions a;
+    a.run = std::move(run);
+    a.upClick = [&f] { UpDown1_UpClick(f); };
+    a.downClick = [&f] { UpDown1_DownClick(f); };
+    a.fontMenu = [&f] { tl_Click(f); };
+    a.makeCurrent = [&f] { cmdMakeCurrent_Click(f); };
+    a.set = [&f] { cmdSet_Click(f); };
+    a.volver = [&f] { cmdVolver_Click(f); };
+    a.todo = [&f] { cmdTodo_Click(f); };
+    a.ultimo = [&f] { cmdUltimo_Click(f); };
+    a.cancelar = [&f] { cmdCancelar_Click(f); };
+    a.closeRequested = std::move(closeRequested);
+    return a;
+}
+
 int runProgram(int argc, char **argv) {
     QStringList args;
     for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
@@ -119,19 +136,7 @@ int runProgram(int argc, char **argv) {
         return 1;
     }
     if (!cl->headless) {
-        MainWindowActions a;
-        a.run = run;
-        a.upClick = [&] { UpDown1_UpClick(f); };
-        a.downClick = [&] { UpDown1_DownClick(f); };
-        a.fontMenu = [&] { tl_Click(f); };
-        a.makeCurrent = [&] { cmdMakeCurrent_Click(f); };
-        a.set = [&] { cmdSet_Click(f); };
-        a.volver = [&] { cmdVolver_Click(f); };
-        a.todo = [&] { cmdTodo_Click(f); };
-        a.ultimo = [&] { cmdUltimo_Click(f); };
-        a.cancelar = [&] { cmdCancelar_Click(f); };
-        a.closeRequested = shutdown;
-        window = std::make_unique<QtMainWindow>(f, a);
+        window = std::make_unique<QtMainWindow>(f, windowActions(f, run, shutdown));
         qtDialogs.setParent(window.get());
         window->show();
     } else {

@@ -1,6 +1,14 @@
 #pragma once
 // The whole program: command line, platform choice (window or headless, CUPS
 // or folder printers), start-up, the message loop and shutdown.
+#include "platform/QtMainWindow.h"
+
 namespace tpv {
+class FrmPpal;
+
 int runProgram(int argc, char **argv);
-}
+
+// The window's buttons and menus, tied to the procedures they run.
+MainWindowActions windowActions(FrmPpal &f, std::function<void(const std::function<void()> &)> run,
+                                std::function<bool()> closeRequested);
+}  // namespace tpv

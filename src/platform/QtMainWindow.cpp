@@ -94,7 +94,7 @@ QtMainWindow::QtMainWindow(FrmPpal &f, MainWindowActions actions) : f_(f), a_(st
     col->addLayout(lineas);
     outer->addWidget(left);
 
-    buildChoiceFrame(left);
+    buildChoiceFrame(left, fraListas);
     panel_ = buildPrinterPanel();
     outer->addWidget(panel_);
     panel_->hide();
@@ -108,7 +108,19 @@ QtMainWindow::QtMainWindow(FrmPpal &f, MainWindowActions actions) : f_(f), a_(st
     resize(twips(6960) + 40, twips(9495) / 2);
 }
 
-QWidget *QtMainWindow::buildChoiceFrame(QWidget *parent) {
+QWidget *QtMainWindow::buildChoiceFrame(QWidget *parent, QWidget *lists) {
+    // A veil over the whole list frame while the choice is open, so no list
+    // entry shows beside the choice; the choice itself keeps its laid-out size.
+    auto *veil = new QWidget(parent);
+    veil->setObjectName(QStringLiteral("FraPreVeil"));
+    veil->setAutoFillBackground(true);
+    veil->hide();
+    // Not inside the list frame: that frame is disabled while the choice is open.
+    f_.FraPre.changed.connect([veil, lists] {
+        veil->setGeometry(lists->geometry());
+        veil->raise();
+    });
+    bindFrame(veil, f_.FraPre);
     auto *fra = new QGroupBox(parent);
     fra->setObjectName(QStringLiteral("FraPre"));
     fra->setAutoFillBackground(true);

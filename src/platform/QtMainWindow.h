@@ -24,7 +24,7 @@ protected:
 
 private:
     QWidget *buildPrinterPanel();
-    QWidget *buildChoiceFrame(QWidget *parent);
+    QWidget *buildChoiceFrame(QWidget *parent, QWidget *lists);
 
     FrmPpal &f_;
     MainWindowActions a_;

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: under the C and a Spanish locale,
+# against a private CUPS scheduler, and the window tests under Xvfb.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+cd "$here"
+bash scripts/setup.sh
+
+build=${TPV_BUILD_DIR:-build}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build"
+
+cupsdir=$(mktemp -d /tmp/tpv-cups.XXXXXX)
+chmod 0755 "$cupsdir"
+cleanup() { bash scripts/cups-test-env.sh stop "$cupsdir"; }
+trap cleanup EXIT
+eval "$(bash scripts/cups-test-env.sh start "$cupsdir")"
+
+# ctest under a virtual X server, so the window tests see a real display.
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+  ctest --test-dir "$build" --output-on-failure -j2 --timeout 300
