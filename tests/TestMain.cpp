@@ -4,10 +4,11 @@
 int main(int argc, char **argv) {
     // A window test under Xvfb sets the platform itself; everything else runs
     // without a display.
-    // A window test asks for X; without a display it falls back to offscreen
-    // and skips itself, saying why.
-    const bool wantsX = qgetenv("QT_QPA_PLATFORM") == "xcb";
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || (wantsX && !qEnvironmentVariableIsSet("DISPLAY")))
+    // The window tests ask for X (TPV_TEST_PLATFORM=xcb); without a display
+    // they run offscreen and skip themselves, saying why.
+    if (qgetenv("TPV_TEST_PLATFORM") == "xcb" && qEnvironmentVariableIsSet("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    else if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -44,7 +44,7 @@ protected:
     int shoot(QWidget *w, const QString &name) {
         QTest::qWait(100);
         const QImage img = w->grab().toImage();
-        const QString dir = qEnvironmentVariable("TPV_SCREENSHOT_DIR", QDir::tempPath());
+        const QString dir = qEnvironmentVariable("TPV_SCREENSHOT_DIR", QStringLiteral(TPV_SCREENSHOT_DIR));
         QDir().mkpath(dir);
         img.save(QDir(dir).filePath(name));
         QSet<QRgb> colours;
