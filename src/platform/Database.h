@@ -6,6 +6,7 @@
 // stays running while another connection writes to the same file.
 #include "platform/Variant.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -47,6 +48,7 @@ private:
     void requireOpen() const;
 
     ResultSet result_;
+    QHash<QString, int> byName_;   // lower-case name -> first position
     size_t row_ = 0;
     bool open_ = false;
 };

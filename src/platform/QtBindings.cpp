@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
+#include <QTimer>
+#include <memory>
 
 namespace tpv {
 
@@ -36,7 +38,11 @@ void bindCheckBox(QCheckBox *w, CheckBox &m, const ActionRunner &run) {
 }
 
 void bindListBox(QListWidget *w, ListBox &m, const ActionRunner &run) {
-    auto redraw = [w, &m] {
+    // A refresh rebuilds a list entry by entry; the widget is redrawn once
+    // the burst is over, not at every entry (a day's queue is thousands).
+    auto scheduled = std::make_shared<bool>(false);
+    auto redraw = [w, &m, scheduled] {
+        *scheduled = false;
         const QSignalBlocker b(w);
         const QStringList texts = m.texts();
         if (w->count() != texts.size()) {
@@ -49,7 +55,11 @@ void bindListBox(QListWidget *w, ListBox &m, const ActionRunner &run) {
         w->setCurrentRow(m.listIndex());
     };
     redraw();
-    m.changed.connect(redraw);
+    m.changed.connect([w, redraw, scheduled] {
+        if (*scheduled) return;
+        *scheduled = true;
+        QTimer::singleShot(0, w, redraw);
+    });
     QObject::connect(w, &QListWidget::itemClicked, w, [w, &m, run](QListWidgetItem *item) {
         const int row = w->row(item);
         run([&m, row] { m.click(row); });

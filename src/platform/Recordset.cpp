@@ -13,12 +13,17 @@ namespace {
 void Recordset::open(const QString &sql, Connection &connection) {
     if (open_) throw TpvError(3705, QStringLiteral("La operación no está permitida si el objeto está abierto."));
     result_ = connection.query(sql);
+    byName_.clear();
+    // Joined queries may return two columns of one name; the first wins, as
+    // the provider's field collection answers by name.
+    for (int i = result_.columns.size() - 1; i >= 0; --i) byName_.insert(result_.columns[i].toLower(), i);
     row_ = 0;
     open_ = true;
 }
 
 void Recordset::close() {
     result_ = {};
+    byName_.clear();
     row_ = 0;
     open_ = false;
 }
@@ -51,11 +56,8 @@ const std::vector<Variant> &Recordset::currentRow() const {
 
 Variant Recordset::field(const QString &name) const {
     const auto &row = currentRow();
-    // Joined queries may return two columns of one name; the first wins, as
-    // the provider's field collection answers by name.
-    for (int i = 0; i < result_.columns.size(); ++i) {
-        if (result_.columns[i].compare(name, Qt::CaseInsensitive) == 0) return row[static_cast<size_t>(i)];
-    }
+    const auto it = byName_.constFind(name.toLower());
+    if (it != byName_.constEnd()) return row[static_cast<size_t>(*it)];
     throw TpvError(3265, QStringLiteral("No se encontró el elemento en la colección que corresponde al nombre: ") + name);
 }
 
