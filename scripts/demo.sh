@@ -7,10 +7,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
-bash scripts/setup.sh
+bash scripts/build.sh lector-tpv tpv-demo tpv-terminal
 build=${TPV_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target lector-tpv tpv-demo tpv-terminal
 
 orders=${1:-6}
 data="$here/demo-data/datos"
@@ -34,7 +32,7 @@ echo "Tickets impresos (carpetas de $printers):"
 for p in "$printers"/*/; do
   printf '  %-8s %s tickets\n' "$(basename "$p")" "$(find "$p" -name '??????.txt' | wc -l)"
 done
-last=$(find "$printers" -name '??????.txt' | sort | tail -n 1)
+last=$(find "$printers" -name '??????.txt' -printf '%T@ %p\n' | sort -n | tail -n 1 | cut -d' ' -f2-)
 if [ -n "$last" ]; then
   echo; echo "Último ticket ($last):"; tr -d '\r' < "$last"
 fi

@@ -4,11 +4,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
-bash scripts/setup.sh
-
+bash scripts/build.sh
 build=${TPV_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build"
 
 cupsdir=$(mktemp -d /tmp/tpv-cups.XXXXXX)
 chmod 0755 "$cupsdir"

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "app/Lifecycle.h"
+#include "platform/Error.h"
 #include "platform/SqlConnection.h"
 #include "queue/Queue.h"
 #include "reprint/ReprintControls.h"
@@ -9,6 +10,15 @@
 #include <QFile>
 
 namespace tpv::test {
+
+long errorOf(const std::function<void()> &call) {
+    try {
+        call();
+    } catch (const TpvError &e) {
+        return e.number();
+    }
+    return 0;
+}
 
 void ServerTest::SetUp() {
     ASSERT_TRUE(tmp.isValid());

@@ -6,10 +6,14 @@
 #include "platform/Environment.h"
 
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace tpv::test {
+
+// The error number a call fails with, or 0 when it does not fail.
+long errorOf(const std::function<void()> &call);
 
 class ServerTest : public ::testing::Test {
 protected:

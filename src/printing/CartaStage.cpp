@@ -9,8 +9,6 @@ namespace tpv {
 
 namespace {
 
-const char *const kDestinos[] = {"destino1", "destino2", "destino3"};
-const std::pair<const char *, const char *> kExtraKinds[] = {{"modifc", "modifn"}, {"guarnic", "guarnin"}, {"salsac", "salsan"}};
 
 }  // namespace
 

@@ -9,7 +9,6 @@ namespace tpv {
 
 namespace {
 const QString kRule = QStringLiteral("__________________");
-const std::pair<const char *, const char *> kExtraKinds[] = {{"modifc", "modifn"}, {"guarnic", "guarnin"}, {"salsac", "salsan"}};
 }  // namespace
 
 void printMenuLines(FrmPpal &f, PrintRun &run) {
@@ -33,7 +32,7 @@ void printMenuLines(FrmPpal &f, PrintRun &run) {
     while (!g.Rs2.eof()) {
         const Recordset &dish = g.Rs2;
         std::vector<Variant> destinos;
-        for (const char *d : {"destino1", "destino2", "destino3"}) destinos.push_back(dish.field(QString::fromLatin1(d)));
+        for (const char *d : kDestinos) destinos.push_back(dish.field(QString::fromLatin1(d)));
         for (const Variant &d : destinos) {
             const size_t k = static_cast<size_t>(run.index(d));
             if (run.TextoImpresora[k].isEmpty()) {

@@ -11,6 +11,15 @@ class FrmPpal;
 
 inline const QString CRLF = QStringLiteral("\r\n");
 
+// The three kinds of extra of a line or dish, each a code and a name column,
+// in the order they are printed and stored: modifier, garnish, sauce.
+struct ExtraKind {
+    const char *code;
+    const char *name;
+};
+inline constexpr ExtraKind kExtraKinds[] = {{"modifc", "modifn"}, {"guarnic", "guarnin"}, {"salsac", "salsan"}};
+inline constexpr const char *kDestinos[] = {"destino1", "destino2", "destino3"};
+
 // The job's values, read by name from the queue row the poll stands on.
 struct JobValues {
     Variant PParg1, PParg3, PParg7, PPFecha, PPOrd;

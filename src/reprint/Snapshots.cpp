@@ -26,12 +26,6 @@ QString valueList(const std::vector<std::pair<Variant, Render>> &values) {
     return out;
 }
 
-struct ExtraKind {
-    const char *code;
-    const char *name;
-};
-const ExtraKind kExtraKinds[] = {{"modifc", "modifn"}, {"guarnic", "guarnin"}, {"salsac", "salsan"}};
-
 // The pairs of the extras present (code not null, 0 included): columns and values.
 void appendExtras(const Recordset &row, QString *columns, QString *values) {
     for (const auto &k : kExtraKinds) {

@@ -8,17 +8,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
+
 using namespace tpv;
+using tpv::test::errorOf;
 
 namespace {
-long errorOf(const std::function<void()> &f) {
-    try {
-        f();
-    } catch (const TpvError &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 class Sql : public ::testing::Test {
 protected:

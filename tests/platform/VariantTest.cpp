@@ -4,17 +4,12 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
+
 using namespace tpv;
+using tpv::test::errorOf;
 
 namespace {
-long errorOf(const std::function<void()> &f) {
-    try {
-        f();
-    } catch (const TpvError &e) {
-        return e.number();
-    }
-    return 0;
-}
 bool spanish() { return QLocale::system().decimalPoint() == QLatin1String(","); }
 }  // namespace
 
