@@ -1,9 +1,8 @@
 #include "platform/CupsPrinters.h"
 
 #include "platform/Error.h"
+#include "platform/TicketPainter.h"
 
-#include <QFont>
-#include <QFontMetrics>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
@@ -117,39 +116,17 @@ void CupsPrinters::emitDocument(const PrinterState &state, const QString &text) 
     }
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Comanda"));
-    const int code = state.values.value(PrinterProperty::PaperSize).toInt32();
-    if (qtPageSizeId(code) != QPageSize::Custom)
-        printer.setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(qtPageSizeId(code))));
-    printer.setPageOrientation(state.values.value(PrinterProperty::Orientation).toInt32() == 2 ? QPageLayout::Landscape
-                                                                                                : QPageLayout::Portrait);
+    applyPage(printer, state);
     printer.setCopyCount(std::max(1, state.values.value(PrinterProperty::Copies).toInt32()));
     printer.setColorMode(state.values.value(PrinterProperty::ColorMode).toInt32() == 2 ? QPrinter::Color
                                                                                        : QPrinter::GrayScale);
     const int duplex = state.values.value(PrinterProperty::Duplex).toInt32();
     printer.setDuplex(duplex == 2 ? QPrinter::DuplexLongSide : duplex == 3 ? QPrinter::DuplexShortSide : QPrinter::DuplexNone);
-
-    QFont font(state.values.value(PrinterProperty::FontName).toText());
-    font.setPointSizeF(std::max(1.0, state.values.value(PrinterProperty::FontSize).toDouble()));
-    font.setBold(state.values.value(PrinterProperty::FontBold).toBool());
-
     QPainter painter;
     if (!painter.begin(&printer)) {
         throw TpvError(err::PrinterError, QStringLiteral("No se puede iniciar la impresión en %1").arg(name));
     }
-    painter.setFont(font);
-    const QFontMetrics fm(font, &printer);
-    const int pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height();
-    int y = fm.ascent();
-    QStringList lines = text.split(QStringLiteral("\r\n"));
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-    for (const QString &line : lines) {
-        if (y > pageHeight) {
-            printer.newPage();
-            y = fm.ascent();
-        }
-        painter.drawText(0, y, line);
-        y += fm.lineSpacing();
-    }
+    paintTicket(painter, printer, state, text);
     if (!painter.end()) {
         throw TpvError(err::PrinterError, QStringLiteral("La impresora %1 no aceptó el documento").arg(name));
     }

@@ -1,5 +1,10 @@
 #include "platform/Error.h"
 #include "platform/Printers.h"
+#include "platform/TicketPainter.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPdfWriter>
 
 #include <QDir>
 #include <QFile>
@@ -97,6 +102,20 @@ void writeWhole(const QString &path, const QByteArray &bytes) {
     }
 }
 
+// What the ticket would look like on paper, for a person to look at. Needs
+// the GUI side of Qt (fonts); a program without it gets no PDF.
+void writePdf(const QString &path, const PrinterState &printer, const QString &text) {
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) return;
+    QPdfWriter pdf(path);
+    pdf.setCreator(QStringLiteral("Lector TPV"));
+    pdf.setResolution(300);
+    applyPage(pdf, printer);
+    QPainter painter;
+    if (!painter.begin(&pdf)) return;
+    paintTicket(painter, pdf, printer, text);
+    painter.end();
+}
+
 }  // namespace
 
 FolderPrinters::FolderPrinters(const QString &dir) : dir_(QDir(dir).absolutePath()) {
@@ -158,7 +177,8 @@ void FolderPrinters::emitDocument(const PrinterState &printer, const QString &te
         if (p == PrinterProperty::DriverName || p == PrinterProperty::Port) continue;
         if (printer.values.contains(p)) props.insert(propertyName(p), toJson(printer.values.value(p)));
     }
-    // The text first: a reader that sees the .json knows the .txt is whole.
+    writePdf(d.filePath(base + QStringLiteral(".pdf")), printer, text);
+    // The text before the .json: a reader that sees the .json finds the .txt whole.
     writeWhole(d.filePath(base + QStringLiteral(".txt")), text.toUtf8());
     writeWhole(d.filePath(base + QStringLiteral(".json")), QJsonDocument(props).toJson());
 }
