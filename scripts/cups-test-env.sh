@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts a private CUPS scheduler for the tests, with one raw queue that
-# writes every job to a file, and prints the environment the tests need.
+# writes every job to a file of its own (DIR/out/job-ID.pdf), and prints the
+# environment the tests need.
 #   eval "$(scripts/cups-test-env.sh start DIR)"   ...   scripts/cups-test-env.sh stop DIR
 # It never browses the network and never asks for device discovery.
 set -euo pipefail
@@ -26,7 +27,7 @@ done
 cat > "$dir/bin/backend/tpvfile" <<'BACKEND'
 #!/bin/sh
 if [ $# -eq 0 ]; then echo 'direct tpvfile "Unknown" "Archivo de pruebas"'; exit 0; fi
-out=${DEVICE_URI#tpvfile:}
+out=${DEVICE_URI#tpvfile:}/job-$1.pdf
 if [ -n "$6" ]; then cat "$6" > "$out.tmp"; else cat > "$out.tmp"; fi
 mv "$out.tmp" "$out"
 BACKEND
@@ -76,8 +77,8 @@ for _ in $(seq 1 50); do
   sleep 0.2
 done
 lpstat -r 2>/dev/null | grep -q 'is running' || { echo "echo 'cupsd no arrancó; vea $dir/log' >&2"; exit 0; }
-lpadmin -p TPVPrueba -E -v "tpvfile:$dir/out/ticket.pdf" -m raw >/dev/null 2>&1
+lpadmin -p TPVPrueba -E -v "tpvfile:$dir/out" -m raw >/dev/null 2>&1
 lpadmin -d TPVPrueba >/dev/null 2>&1
 echo "export CUPS_SERVER='$dir/cups.sock'"
 echo "export TPV_CUPS_TEST_PRINTER=TPVPrueba"
-echo "export TPV_CUPS_TEST_OUTPUT='$dir/out/ticket.pdf'"
+echo "export TPV_CUPS_TEST_OUTPUT='$dir/out'"

@@ -4,7 +4,10 @@
 #include "platform/CupsPrinters.h"
 #include "platform/Error.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QSet>
 #include <QFile>
 #include <QFileInfo>
 #include <QPageSize>
@@ -25,15 +28,25 @@ int indexOf(const PrinterLayer &p, const QString &name) {
 }
 
 // Waits until the queue has written a whole PDF, then returns its text.
-// The queue's backend renames the file into place once it is whole.
-QString receivedText(const QString &path) {
+// The text of the job whose PDF holds `token`: the queue's backend writes
+// each job whole to a file of its own, and other test runs may print too.
+QString receivedText(const QString &dir, const QString &token) {
     QElapsedTimer t;
     t.start();
-    while (t.elapsed() < 30000 && !QFileInfo::exists(path)) QThread::msleep(100);
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    p.waitForFinished(20000);
-    return QString::fromUtf8(p.readAllStandardOutput());
+    QSet<QString> seen;
+    while (t.elapsed() < 30000) {
+        for (const QString &f : QDir(dir).entryList({QStringLiteral("job-*.pdf")}, QDir::Files)) {
+            if (seen.contains(f)) continue;
+            seen.insert(f);
+            QProcess p;
+            p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QDir(dir).filePath(f), QStringLiteral("-")});
+            p.waitForFinished(20000);
+            const QString text = QString::fromUtf8(p.readAllStandardOutput());
+            if (text.contains(token)) return text;
+        }
+        QThread::msleep(100);
+    }
+    return {};
 }
 
 }  // namespace
@@ -48,11 +61,11 @@ TEST(CupsPrinters, ATicketPrintedThroughCupsArrivesWithItsText) {
     printers.makeCurrent(i);
     printers.set(PrinterProperty::FontName, QStringLiteral("Liberation Mono"));
     printers.set(PrinterProperty::FontSize, 10.0);
-    QFile::remove(env("TPV_CUPS_TEST_OUTPUT"));
-    printers.print(QStringLiteral("Fecha 07/12/2026     Tpv 1\r\nMesa 4 Comanda N.  12\r\n\r\n2 Caña\r\n1 Entrecot\r\n     /Poco hecho"));
+    const QString token = QStringLiteral("Prueba%1").arg(QCoreApplication::applicationPid());
+    printers.print(QStringLiteral("Fecha 07/12/2026     Tpv 1\r\nMesa 4 Comanda N.  12\r\n\r\n2 Caña\r\n1 Entrecot\r\n     /Poco hecho\r\n") + token);
     printers.endDoc();
     // The PDF's text comes back with its own spacing: compare words.
-    const QString text = receivedText(env("TPV_CUPS_TEST_OUTPUT")).simplified();
+    const QString text = receivedText(env("TPV_CUPS_TEST_OUTPUT"), token).simplified();
     EXPECT_TRUE(text.contains(QStringLiteral("Mesa 4 Comanda N. 12"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("2 Caña"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("/Poco hecho"))) << text.toStdString();
@@ -61,14 +74,16 @@ TEST(CupsPrinters, ATicketPrintedThroughCupsArrivesWithItsText) {
 TEST(CupsPrinters, AQueueRemovedAfterStartUpIsAnErrorNotAPrintOnTheDefault) {
     const QString queue = env("TPV_CUPS_TEST_PRINTER");
     if (queue.isEmpty()) GTEST_SKIP() << "no hay planificador CUPS de pruebas (TPV_CUPS_TEST_PRINTER sin definir)";
-    ASSERT_EQ(QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-p"), QStringLiteral("TPVEfimera"), QStringLiteral("-E"),
+    // Named after this process: the same test may run in parallel under another locale.
+    const QString name = QStringLiteral("TPVEfimera%1").arg(QCoreApplication::applicationPid());
+    ASSERT_EQ(QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"),
                                                             QStringLiteral("-v"), QStringLiteral("tpvfile:/dev/null"),
                                                             QStringLiteral("-m"), QStringLiteral("raw")}),
               0);
     CupsPrinters printers;
-    const int i = indexOf(printers, QStringLiteral("TPVEfimera"));
+    const int i = indexOf(printers, name);
     ASSERT_GE(i, 0);
-    QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("TPVEfimera")});
+    QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-x"), name});
     printers.makeCurrent(i);
     printers.print(QStringLiteral("no debe salir"));
     EXPECT_THROW(printers.endDoc(), TpvError);
