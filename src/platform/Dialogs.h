@@ -48,7 +48,7 @@ public:
     // Answers for the next boxes, in order; without one, the default (OK).
     void setNextAnswer(MsgAnswer a) { answers_.push_back(a); }
     // The font the next dialog returns; without one, it is cancelled.
-    void setNextFont(std::optional<FontChoice> f) { fonts_.push_back(std::move(f)); }
+    void setNextFont(std::optional<FontChoice> f) { fonts_.push_back({f.has_value(), f.value_or(FontChoice{})}); }
     // Runs while a message box is "open": tests use it to spin the event
     // loop as a real modal box would.
     std::function<void(const Shown &)> whileOpen;
@@ -61,7 +61,11 @@ public:
 private:
     bool echo_;
     std::deque<MsgAnswer> answers_;
-    std::deque<std::optional<FontChoice>> fonts_;
+    struct ScriptedFont {
+        bool chosen;
+        FontChoice font;
+    };
+    std::deque<ScriptedFont> fonts_;
     std::vector<Shown> shown_;
 };
 

@@ -25,9 +25,10 @@ std::optional<FontChoice> HeadlessDialogs::chooseFont(const FontChoice &preset, 
     lastFontPreset = preset;
     lastFontFlags = flags;
     if (fonts_.empty()) return std::nullopt;
-    auto f = fonts_.front();
+    const ScriptedFont next = fonts_.front();
     fonts_.pop_front();
-    return f;
+    if (!next.chosen) return std::nullopt;
+    return next.font;
 }
 
 }  // namespace tpv
