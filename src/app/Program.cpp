@@ -14,6 +14,7 @@
 #include "reprint/ReprintControls.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QTimer>
 #include <atomic>
 #include <csignal>
@@ -119,8 +120,23 @@ int runProgram(int argc, char **argv) {
     };
 
     int ticks = 0;
+    QStringList shownDone;
     f.T.setTick([&] {
         run([&] { T_TimerSafe(f); });
+        // Headless, the operator's lists are echoed as they change: every job
+        // that reaches the done list once, with what is still pending.
+        if (cl->headless) {
+            const QStringList done = f.lstReal.texts().mid(1);
+            const QStringList pending = f.lstPend.texts().mid(1);
+            // Newest first in the list: walk it backwards to print in order.
+            QHash<QString, int> before;
+            for (const QString &entry : shownDone) ++before[entry];
+            QHash<QString, int> seen;
+            for (auto it = done.crbegin(); it != done.crend(); ++it)
+                if (++seen[*it] > before.value(*it)) printErr(QStringLiteral("REALIZADO: ") + *it);
+            if (done != shownDone && !pending.isEmpty()) printErr(QStringLiteral("PENDIENTES: ") + pending.join(QStringLiteral("; ")));
+            shownDone = done;
+        }
         if (cl->ticks > 0 && ++ticks == cl->ticks) QTimer::singleShot(0, &app, [&] { shutdown(); });
     });
     connectReprintControls(f);
