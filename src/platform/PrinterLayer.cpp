@@ -49,12 +49,16 @@ void PrinterState::set(PrinterProperty p, const Variant &v) { values.insert(p, v
 
 const PrinterState &PrinterLayer::installed(int i) const {
     if (i < 0 || i >= count()) throw TpvError(err::InvalidIndex, QStringLiteral("El subíndice está fuera del intervalo"));
+    if (i == currentIndex_) return current_;
     return installed_[static_cast<size_t>(i)];
 }
 
 void PrinterLayer::setInstalled(std::vector<PrinterState> printers, int defaultIndex) {
     installed_ = std::move(printers);
-    if (!installed_.empty()) current_ = installed_[static_cast<size_t>(defaultIndex)];
+    if (!installed_.empty()) {
+        current_ = installed_[static_cast<size_t>(defaultIndex)];
+        currentIndex_ = defaultIndex;
+    }
 }
 
 void PrinterLayer::validate(const PrinterState &printer, PrinterProperty p, const Variant &v) const {
@@ -104,9 +108,12 @@ void PrinterLayer::set(PrinterProperty p, const Variant &v) {
 }
 
 void PrinterLayer::makeCurrent(int i) {
-    const PrinterState &target = installed(i);
+    installed(i);  // error 9 for a printer that does not exist
+    if (i == currentIndex_) return;
     const PrinterState previous = current_;
-    current_ = target;
+    if (currentIndex_ >= 0) installed_[static_cast<size_t>(currentIndex_)] = current_;
+    current_ = installed_[static_cast<size_t>(i)];
+    currentIndex_ = i;
     for (auto p : {PrinterProperty::FontName, PrinterProperty::FontSize, PrinterProperty::FontBold}) {
         if (previous.values.contains(p)) current_.values.insert(p, previous.values.value(p));
     }

@@ -38,7 +38,9 @@ public:
     virtual ~PrinterLayer() = default;
 
     int count() const { return static_cast<int>(installed_.size()); }
-    // Installed printer i (error 9 when there is no such printer).
+    // Installed printer i (error 9 when there is no such printer). Settings
+    // written while a printer was current stay with it for the rest of the
+    // run, so a printer set to portrait once is still portrait next time.
     const PrinterState &installed(int i) const;
     PrinterState &current() { return current_; }
     const PrinterState &current() const { return current_; }
@@ -71,6 +73,7 @@ protected:
 private:
     std::vector<PrinterState> installed_;
     PrinterState current_;
+    int currentIndex_ = -1;
     QString document_;
     bool documentOpen_ = false;
     QStringList writeLog_;

@@ -81,6 +81,12 @@ TEST(FolderPrinters, MakingAnotherPrinterCurrentCarriesTheFontOver) {
     EXPECT_EQ(p.get(PrinterProperty::FontSize).toDouble(), 12.0);
     EXPECT_TRUE(p.get(PrinterProperty::FontBold).toBool());
     EXPECT_EQ(p.get(PrinterProperty::Orientation).toInt32(), 2);
+    // What was set on a printer stays with it when another becomes current.
+    p.set(PrinterProperty::Orientation, 1);
+    p.makeCurrent(0);
+    EXPECT_EQ(p.installed(1).get(PrinterProperty::Orientation).toInt32(), 1);
+    p.makeCurrent(1);
+    EXPECT_EQ(p.get(PrinterProperty::Orientation).toInt32(), 1);
 }
 
 TEST(FolderPrinters, AVanishedPrinterFolderFailsTheDocument) {

@@ -123,6 +123,10 @@ TEST_F(Panel, OrderSequenceTurnsALandscapePrinterToPortraitAndLeavesAPortraitOne
     const int writes = f->printers.writeLog().size();
     orderSequence(QStringLiteral("Cocina"));
     EXPECT_EQ(f->printers.writeLog().size(), writes);
+    // Back on the bar printer, it is still portrait.
+    orderSequence(QStringLiteral("Barra"));
+    EXPECT_EQ(f->printers.get(PrinterProperty::Orientation).toInt32(), 1);
+    EXPECT_EQ(f->panel.cboOrientation.text(), QStringLiteral("Vertical"));
 }
 
 TEST_F(Panel, CopiesApplyOnlyWhenPositiveAndAJunkFieldChangesNothingElse) {
