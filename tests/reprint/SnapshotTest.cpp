@@ -25,12 +25,16 @@ TEST_F(Printing, QuotesInEveryTextColumnPrintAndTheSnapshotStoresTheValuesRead) 
                    {{QStringLiteral("CAN"), QStringLiteral("Caña d'or"), 1, 2, std::nullopt, 4, QStringLiteral("Ma'x"), {}, QStringLiteral("Al'ioli")}});
     for (const char *c : {"TicCli", "TicTipo", "TicCam", "TicEst", "TicHab", "TicCob", "TicSer", "TicHue"})
         exec(QStringLiteral("UPDATE Tic SET %1 = 'o''k'").arg(QString::fromLatin1(c)));
-    exec(QStringLiteral("UPDATE Til SET TilEst = '''', TilTipo = 'x''', TilNatur = '''y', TilArtc = 'PAN'"));
-    exec(QStringLiteral("UPDATE Tilm SET artvcod = 'M''1'"));
-    exec(QStringLiteral("UPDATE Artv SET ArtvCod = 'CAN' WHERE ArtvCod = 'CAN'"));
+    exec(QStringLiteral("UPDATE Tic SET TicSal = ''''"));
+    // Article codes with a quote, in the order and in the catalogue alike.
+    exec(QStringLiteral("UPDATE Artv SET ArtvCod = 'P''N' WHERE ArtvCod = 'PAN'"));
+    exec(QStringLiteral("UPDATE Artv SET ArtvCod = 'C''N' WHERE ArtvCod = 'CAN'"));
+    exec(QStringLiteral("UPDATE Til SET TilEst = '''', TilTipo = 'x''', TilNatur = '''y', TilArtc = 'P''N'"));
+    exec(QStringLiteral("UPDATE Tilm SET artvcod = 'M''1', mlpla = 'C''N'"));
     start();
     tick();
     const QString t = tickets(QStringLiteral("Barra")).value(0);
+    EXPECT_TRUE(t.startsWith(QStringLiteral("Fecha 07/12/2026     Tpv '\r\n"))) << t.toStdString();
     EXPECT_TRUE(t.contains(QStringLiteral("1 Pa'amb tomàquet\r\n     /Sin 'hielo'\r\n\r\n"))) << t.toStdString();
     EXPECT_TRUE(t.contains(QStringLiteral("1 Caña d'or\r\n     /Ma'x\r\n     /Al'ioli\r\n"))) << t.toStdString();
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 1);
@@ -48,8 +52,8 @@ TEST_F(Printing, QuotesInEveryTextColumnPrintAndTheSnapshotStoresTheValuesRead) 
     EXPECT_EQ(tilImp.value(13), QStringLiteral("0"));  // printed count before this sending
     EXPECT_EQ(tilImp.mid(15), QStringList({QStringLiteral("1"), QStringLiteral("Sin 'hielo'"), QStringLiteral("0"),
                                            QStringLiteral("O'Brien"), QStringLiteral("<null>"), QStringLiteral("<null>")}));
-    const QStringList tilmImp = row(cn, QStringLiteral("SELECT fecha, artvcod, mlplan, modifn, salsan, guarnic, grupo, PendOrd FROM TilmImp"));
-    EXPECT_EQ(tilmImp, QStringList({fecha, QStringLiteral("M'1"), QStringLiteral("Caña d or"), QStringLiteral("Ma'x"),
+    const QStringList tilmImp = row(cn, QStringLiteral("SELECT fecha, artvcod, mlpla, mlplan, modifn, salsan, guarnic, grupo, PendOrd FROM TilmImp"));
+    EXPECT_EQ(tilmImp, QStringList({fecha, QStringLiteral("M'1"), QStringLiteral("C'N"), QStringLiteral("Caña d or"), QStringLiteral("Ma'x"),
                                     QStringLiteral("Al'ioli"), QStringLiteral("<null>"), QStringLiteral("1"), QStringLiteral("1")}));
 }
 
