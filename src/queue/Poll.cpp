@@ -9,8 +9,17 @@ namespace {
 bool gReconnect = false;  // set when a tick lost the server; one program, one window
 }
 
-void T_Timer(FrmPpal &f) {
+void restartPolling(FrmPpal &f) {
+    if (f.g.Tiempo < 0) {
+        f.report(QStringLiteral("El intervalo de sondeo (Tiempo = %1) no es válido; se sondea cada segundo").arg(f.g.Tiempo));
+        f.T.setInterval(1000);
+        return;
+    }
     f.T.setInterval(f.g.Tiempo);
+}
+
+void T_Timer(FrmPpal &f) {
+    restartPolling(f);
     Actualizar(f);
     Funciones(f);
 }
@@ -23,7 +32,7 @@ void T_TimerSafe(FrmPpal &f) {
             gReconnect = false;
         }
         // A failure below may leave the interval unset; keep polling anyway.
-        f.T.setInterval(f.g.Tiempo);
+        restartPolling(f);
         T_Timer(f);
         if (f.reportCount() == reportsBefore) f.clearReport();
     } catch (const TpvError &e) {

@@ -12,6 +12,9 @@ void T_Timer(FrmPpal &f);
 // anew at the next tick.
 void T_TimerSafe(FrmPpal &f);
 void Funciones(FrmPpal &f);
+// Sets the poll timer to Tiempo. A negative Tiempo is no interval: the
+// operator is told and the server polls every second rather than stopping.
+void restartPolling(FrmPpal &f);
 void HacerLaFuncion(FrmPpal &f);
 
 void Actualizar(FrmPpal &f);

@@ -33,7 +33,7 @@ void lstReal_Click(FrmPpal &f) {
 void cmdCancelar_Click(FrmPpal &f) {
     f.FraListas.setEnabled(true);
     f.FraPre.setVisible(false);
-    f.T.setInterval(f.g.Tiempo);
+    restartPolling(f);
 }
 
 void cmdTodo_Click(FrmPpal &f) {

@@ -136,9 +136,16 @@ TEST_F(Poll, AServerFileOverwrittenWithJunkIsReportedAndTheConnectionsAreOpenedA
     EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1);
 }
 
-TEST_F(Poll, TiempoZeroPollsOnceAndStops) {
+TEST_F(Poll, TiempoZeroPollsOnceAndStopsAndANegativeOneIsReportedAndPollsEverySecond) {
     start();
     f->g.Tiempo = 0;
     tick();
     EXPECT_FALSE(f->T.isActive());
+    f->g.Tiempo = -5;
+    testing::internal::CaptureStderr();
+    tick();
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(f->T.isActive());
+    EXPECT_EQ(f->T.interval(), 1000);
+    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("Tiempo = -5")));
 }
