@@ -6,7 +6,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHostAddress>
+#include <QTcpServer>
 
 using namespace tpv;
 using namespace tpv::test;
@@ -183,4 +186,19 @@ TEST_F(Startup, ActivationCleansNullProfilesAndLoadsThePrinterConnections) {
     EXPECT_EQ(f->g.Impresoras, QStringList({QStringLiteral("Ninguna"), QStringLiteral("Cocina"), QStringLiteral("Barra"), QStringLiteral("Postres")}));
     EXPECT_EQ(f->g.NumImpresoras, 4);
     EXPECT_EQ(f->lineasp.text(), QStringLiteral("3"));
+}
+
+TEST_F(Startup, ServerThatAcceptsButNeverAnswersFailsWithinTheLoginTimeout) {
+    // A loopback port that takes the connection and then says nothing: the
+    // kernel completes the handshake for the listening socket.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    conf()->execute(QStringLiteral("UPDATE Confi SET Ip = '127.0.0.1,%1'").arg(silent.serverPort()));
+    QElapsedTimer t;
+    t.start();
+    ASSERT_FALSE(load());  // login timeout of 2 s
+    EXPECT_LT(t.elapsed(), 15000);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_TRUE(dialogs.shown()[0].text.startsWith(QString::number(err::CannotOpen))) << dialogs.shown()[0].text.toStdString();
+    EXPECT_FALSE(f->T.isActive());
 }
