@@ -3,7 +3,7 @@
 //   build/bench/tpv-bench
 #include "app/FrmPpal.h"
 #include "app/Lifecycle.h"
-#include "demo_data.h"
+#include "harness.h"
 #include "platform/Environment.h"
 #include "platform/SqlConnection.h"
 #include "queue/Queue.h"
@@ -18,30 +18,15 @@ namespace {
 
 const QString kFecha = QStringLiteral("20261207");
 
-// A prepared folder and a started print server on it.
-struct Server {
-    QTemporaryDir tmp;
-    std::unique_ptr<Connection> db;
-    HeadlessDialogs dialogs{false};
-    FixedClock clock{QTime(13, 5, 7)};
-    std::unique_ptr<FolderPrinters> printers;
-    std::unique_ptr<FrmPpal> f;
-    std::unique_ptr<InstanceLock> lock;
-
-    Server() {
-        const auto p = demo::prepareDemo(tmp.filePath(QStringLiteral("d")), tmp.filePath(QStringLiteral("p")), kFecha);
-        db = openSqliteFile(p.serverDb);
+// A prepared folder and a started print server on it; the benchmark drives
+// the ticks itself.
+struct Server : demo::Harness {
+    Server() { prepare(kFecha); }
+    void startServer() {
+        start();
+        f->g.Tiempo = 0;
     }
-    void start() {
-        printers = std::make_unique<FolderPrinters>(tmp.filePath(QStringLiteral("p")));
-        ConnectionOptions o;
-        o.dataDir = tmp.filePath(QStringLiteral("d"));
-        f = std::make_unique<FrmPpal>(dialogs, *printers, clock, o);
-        lock = std::make_unique<InstanceLock>(o.dataDir);
-        Form_Load(*f, *lock);
-        Form_Activate(*f);
-        f->g.Tiempo = 0;  // the benchmark drives the ticks
-    }
+    Connection *db() { return server.get(); }
 };
 
 void BM_PrintRun30Lines3Printers(benchmark::State &state) {
@@ -53,12 +38,12 @@ void BM_PrintRun30Lines3Printers(benchmark::State &state) {
         if (i % 5 == 0) l.extra = demo::Extra{2, QStringLiteral("Poco hecho"), 1, std::nullopt, QStringLiteral("Patatas"), {}};
         lines << l;
     }
-    demo::addOrder(*s.db, 1, kFecha, 1, 7, lines, {});
-    s.start();
+    demo::addOrder(*s.db(), 1, kFecha, 1, 7, lines, {});
+    s.startServer();
     for (auto _ : state) {
         state.PauseTiming();
-        s.db->execute(QStringLiteral("UPDATE Til SET TilImp = 0"));
-        s.db->execute(QStringLiteral("UPDATE PendGar SET PPPend = 0"));
+        s.db()->execute(QStringLiteral("UPDATE Til SET TilImp = 0"));
+        s.db()->execute(QStringLiteral("UPDATE PendGar SET PPPend = 0"));
         state.ResumeTiming();
         T_Timer(*s.f);
     }
@@ -68,15 +53,15 @@ BENCHMARK(BM_PrintRun30Lines3Printers)->Unit(benchmark::kMillisecond);
 
 void BM_TickWith10000JobsOfTheDay(benchmark::State &state) {
     Server s;
-    s.db->execute(QStringLiteral("BEGIN"));
+    s.db()->execute(QStringLiteral("BEGIN"));
     for (int i = 1; i <= 10000; ++i)
-        s.db->execute(QStringLiteral("INSERT INTO PendGar (PPFecha, PPOrd, PPCod, PPPend, PParg1, PParg7, PParg3) "
+        s.db()->execute(QStringLiteral("INSERT INTO PendGar (PPFecha, PPOrd, PPCod, PPPend, PParg1, PParg7, PParg3) "
                                      "VALUES ('%1', %2, 'Com', 1, '1', '1', '%3')")
                           .arg(kFecha)
                           .arg(i)
                           .arg(i % 30000));
-    s.db->execute(QStringLiteral("COMMIT"));
-    s.start();
+    s.db()->execute(QStringLiteral("COMMIT"));
+    s.startServer();
     for (auto _ : state) T_Timer(*s.f);
     state.counters["done_listed"] = s.f->lstReal.listCount() - 1;
 }

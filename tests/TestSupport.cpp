@@ -1,10 +1,8 @@
 #include "TestSupport.h"
 
-#include "app/Lifecycle.h"
 #include "platform/Error.h"
 #include "platform/SqlConnection.h"
 #include "queue/Queue.h"
-#include "reprint/ReprintControls.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,29 +20,7 @@ long errorOf(const std::function<void()> &call) {
 
 void ServerTest::SetUp() {
     ASSERT_TRUE(tmp.isValid());
-    dataDir = tmp.filePath(QStringLiteral("data"));
-    printersDir = tmp.filePath(QStringLiteral("printers"));
-    const auto paths = demo::prepareDemo(dataDir, printersDir, fecha);
-    serverDb = paths.serverDb;
-    server = openSqliteFile(serverDb);
-}
-
-void ServerTest::TearDown() {
-    f.reset();
-    lock.reset();
-    server.reset();
-}
-
-void ServerTest::start() {
-    printers = std::make_unique<FolderPrinters>(printersDir);
-    ConnectionOptions o;
-    o.dataDir = dataDir;
-    f = std::make_unique<FrmPpal>(dialogs, *printers, clock, o);
-    lock = std::make_unique<InstanceLock>(dataDir);
-    f->T.setTick([this] { T_TimerSafe(*f); });
-    connectReprintControls(*f);
-    Form_Load(*f, *lock);
-    Form_Activate(*f);
+    prepare(fecha);
 }
 
 void ServerTest::tick() { f->T.runTick(); }

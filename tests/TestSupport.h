@@ -1,11 +1,8 @@
 #pragma once
 // A print server on real SQLite files in a temporary folder, with folder
 // printers, scripted message boxes and a fixed clock.
-#include "app/FrmPpal.h"
-#include "demo_data.h"
-#include "platform/Environment.h"
+#include "harness.h"
 
-#include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -15,13 +12,13 @@ namespace tpv::test {
 // The error number a call fails with, or 0 when it does not fail.
 long errorOf(const std::function<void()> &call);
 
-class ServerTest : public ::testing::Test {
+class ServerTest : public ::testing::Test, protected demo::Harness {
 protected:
     void SetUp() override;
-    void TearDown() override;
+    void TearDown() override { stop(); }
 
     // Builds the window on the prepared folder and runs load and activation.
-    void start();
+    void start() { Harness::start(); }
     // One poll tick, as the timer runs it.
     void tick();
 
@@ -33,15 +30,7 @@ protected:
     void exec(const QString &sql) const { server->execute(sql); }
     QStringList messages() const;
 
-    QTemporaryDir tmp;
-    QString dataDir, printersDir, serverDb;
     QString fecha = QStringLiteral("20261207");
-    std::unique_ptr<Connection> server;
-    HeadlessDialogs dialogs{false};
-    FixedClock clock{QTime(13, 5, 7)};
-    std::unique_ptr<FolderPrinters> printers;
-    std::unique_ptr<FrmPpal> f;
-    std::unique_ptr<InstanceLock> lock;
 };
 
 }  // namespace tpv::test

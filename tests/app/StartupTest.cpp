@@ -23,12 +23,7 @@ protected:
     }
     // Runs the load; returns the exit status when it ended the program.
     std::optional<int> load() {
-        printers = std::make_unique<FolderPrinters>(printersDir);
-        ConnectionOptions o;
-        o.dataDir = dataDir;
-        o.loginTimeoutSeconds = 2;
-        f = std::make_unique<FrmPpal>(dialogs, *printers, clock, o);
-        lock = std::make_unique<InstanceLock>(dataDir);
+        build(2);
         try {
             Form_Load(*f, *lock);
         } catch (const ProgramEnded &e) {

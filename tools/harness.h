@@ -1,0 +1,35 @@
+#pragma once
+// A print server on a prepared demo folder in a temporary directory, with
+// folder printers, scripted message boxes and a fixed clock: what the tests
+// and the benchmarks run against.
+#include "app/FrmPpal.h"
+#include "demo_data.h"
+#include "platform/Environment.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+namespace tpv::demo {
+
+class Harness {
+public:
+    // Prepares the folder (data files, order database, printers).
+    void prepare(const QString &businessDate);
+    // Builds the window on the folder and runs its load and activation,
+    // with the poll tick as the timer runs it.
+    void start(int loginTimeoutSeconds = 5);
+    // Builds the window without loading it.
+    void build(int loginTimeoutSeconds = 5);
+    void stop();
+
+    QTemporaryDir tmp;
+    QString dataDir, printersDir, serverDb;
+    std::unique_ptr<Connection> server;
+    HeadlessDialogs dialogs{false};
+    FixedClock clock{QTime(13, 5, 7)};
+    std::unique_ptr<FolderPrinters> printers;
+    std::unique_ptr<FrmPpal> f;
+    std::unique_ptr<InstanceLock> lock;
+};
+
+}  // namespace tpv::demo
