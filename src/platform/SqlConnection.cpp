@@ -16,6 +16,8 @@ namespace tpv {
 
 namespace {
 
+constexpr int kRequestTimeoutSeconds = 30;
+
 QString nextConnectionName() {
     static QAtomicInt counter;
     return QStringLiteral("tpv-%1").arg(counter.fetchAndAddRelaxed(1));
@@ -159,9 +161,12 @@ std::unique_ptr<Connection> openOdbc(const QString &odbcConnectionString, int lo
     auto c = std::make_unique<QtSqlConnection>(QStringLiteral("QODBC"), false);
     QSqlDatabase db = c->db();
     db.setDatabaseName(odbcConnectionString);
-    // FreeTDS waits forever on a host that never answers without this.
-    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1")
-                             .arg(loginTimeoutSeconds));
+    // FreeTDS waits forever on a host that never answers without these: the
+    // login, and then every request of a poll (a server that stops answering
+    // mid-evening must not freeze the window).
+    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%2")
+                             .arg(loginTimeoutSeconds)
+                             .arg(kRequestTimeoutSeconds));
     if (!db.open()) {
         const QSqlError e = db.lastError();
         QString text = e.databaseText().trimmed();
