@@ -65,6 +65,8 @@ public:
     QString Caption;
     QString FechaTpv, NombreTpv;
     bool ReimprimirTodo = false;
+    // Set when a tick lost the server: the next tick opens the connections anew.
+    bool reconnectServer = false;
 
     // Controls.
     Label lbServidor{QStringLiteral("...")};

@@ -5,10 +5,6 @@
 
 namespace tpv {
 
-namespace {
-bool gReconnect = false;  // set when a tick lost the server; one program, one window
-}
-
 void restartPolling(FrmPpal &f) {
     if (f.g.Tiempo < 0) {
         f.report(QStringLiteral("El intervalo de sondeo (Tiempo = %1) no es válido; se sondea cada segundo").arg(f.g.Tiempo));
@@ -27,16 +23,16 @@ void T_Timer(FrmPpal &f) {
 void T_TimerSafe(FrmPpal &f) {
     const int reportsBefore = f.reportCount();
     try {
-        if (gReconnect) {
+        if (f.reconnectServer) {
             abrir_conexiones(f);
-            gReconnect = false;
+            f.reconnectServer = false;
         }
         // A failure below may leave the interval unset; keep polling anyway.
         restartPolling(f);
         T_Timer(f);
         if (f.reportCount() == reportsBefore) f.clearReport();
     } catch (const TpvError &e) {
-        if (e.number() == err::CannotOpen) gReconnect = true;
+        if (e.number() == err::CannotOpen) f.reconnectServer = true;
         if (f.g.Rs.isOpen()) f.g.Rs.close();
         f.report(QStringLiteral("Error al consultar la cola de impresión (%1): %2").arg(e.number()).arg(e.description()));
     }
