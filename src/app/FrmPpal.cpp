@@ -2,9 +2,14 @@
 
 #include "platform/Error.h"
 
-#include <cstdio>
+#include "platform/Console.h"
 
 namespace tpv {
+
+Connection &conn(const std::unique_ptr<Connection> &cn) {
+    if (!cn) throw TpvError(91, QStringLiteral("No hay conexión con el servidor de datos"));
+    return *cn;
+}
 
 FrmPpal::FrmPpal(Dialogs &d, PrinterLayer &p, Clock &c, ConnectionOptions o)
     : dialogs(d), printers(p), clock(c), C(o), dbOptions(std::move(o)) {
@@ -44,15 +49,12 @@ void FrmPpal::report(const QString &text) {
     lbEstado.setCaption(text);
     if (text == lastReported_) return;
     lastReported_ = text;
-    const QByteArray line = (text + QLatin1Char('\n')).toUtf8();
-    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
-    std::fflush(stderr);
+    writeErrorLine(text);
 }
 
 void FrmPpal::clearReport() {
     if (!lastReported_.isEmpty() && !lbEstado.caption().isEmpty()) {
-        const QByteArray line = QStringLiteral("Funcionamiento normal restablecido\n").toUtf8();
-        std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+        writeErrorLine(QStringLiteral("Funcionamiento normal restablecido"));
     }
     lastReported_.clear();
     lbEstado.setCaption(QString());

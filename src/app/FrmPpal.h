@@ -35,6 +35,11 @@ struct Global {
     int16_t NumImpresoras = 0;
 };
 
+// A server connection in use. One that start-up could not open is error 91
+// for whoever needs it (a reprint button pressed after a failed start-up, a
+// poll after a partial one), never a crash.
+Connection &conn(const std::unique_ptr<Connection> &cn);
+
 // The printer panel's controls.
 struct PrinterPanel {
     ValueList cboPrinters{true};

@@ -26,8 +26,7 @@ void crear_tablas_trabajo(FrmPpal &f) {
 }
 
 void limpiar_arg7(FrmPpal &f) {
-    if (!f.g.Cn) throw TpvError(91, QStringLiteral("No hay conexión con el servidor de datos"));
-    f.g.Cn->execute(QStringLiteral("UPDATE PendGar SET PPArg7 = '' WHERE PPArg7 IS null"));
+    conn(f.g.Cn).execute(QStringLiteral("UPDATE PendGar SET PPArg7 = '' WHERE PPArg7 IS null"));
 }
 
 void Form_Load(FrmPpal &f, InstanceLock &lock) {

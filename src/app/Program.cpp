@@ -4,6 +4,7 @@
 #include "app/Lifecycle.h"
 #include "config/Config.h"
 #include "font/TicketFont.h"
+#include "platform/Console.h"
 #include "platform/CupsPrinters.h"
 #include "platform/Environment.h"
 #include "platform/Error.h"
@@ -18,7 +19,6 @@
 #include <QTimer>
 #include <atomic>
 #include <csignal>
-#include <cstdio>
 
 namespace tpv {
 
@@ -26,11 +26,6 @@ namespace {
 
 std::atomic<bool> gStopRequested{false};
 void onStopSignal(int) { gStopRequested = true; }
-
-void printErr(const QString &s) {
-    const QByteArray b = (s + QLatin1Char('\n')).toUtf8();
-    std::fwrite(b.constData(), 1, static_cast<size_t>(b.size()), stderr);
-}
 
 bool hasDisplay() {
     return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
@@ -62,16 +57,16 @@ int runProgram(int argc, char **argv) {
     QString error;
     auto cl = parseCommandLine(args, &error);
     if (!cl) {
-        printErr(error);
-        printErr(commandLineUsage());
+        writeErrorLine(error);
+        writeErrorLine(commandLineUsage());
         return 2;
     }
     if (cl->help) {
-        printErr(commandLineUsage());
+        writeErrorLine(commandLineUsage());
         return 0;
     }
     if (!cl->headless && !hasDisplay()) {
-        printErr(QStringLiteral("No hay pantalla: se funciona sin ventana (--headless)."));
+        writeErrorLine(QStringLiteral("No hay pantalla: se funciona sin ventana (--headless)."));
         cl->headless = true;
     }
     if (cl->headless && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -133,8 +128,8 @@ int runProgram(int argc, char **argv) {
             for (const QString &entry : shownDone) ++before[entry];
             QHash<QString, int> seen;
             for (auto it = done.crbegin(); it != done.crend(); ++it)
-                if (++seen[*it] > before.value(*it)) printErr(QStringLiteral("REALIZADO: ") + *it);
-            if (done != shownDone && !pending.isEmpty()) printErr(QStringLiteral("PENDIENTES: ") + pending.join(QStringLiteral("; ")));
+                if (++seen[*it] > before.value(*it)) writeErrorLine(QStringLiteral("REALIZADO: ") + *it);
+            if (done != shownDone && !pending.isEmpty()) writeErrorLine(QStringLiteral("PENDIENTES: ") + pending.join(QStringLiteral("; ")));
             shownDone = done;
         }
         if (cl->ticks > 0 && ++ticks == cl->ticks) QTimer::singleShot(0, &app, [&] { shutdown(); });
@@ -148,7 +143,7 @@ int runProgram(int argc, char **argv) {
         return e.exitCode;
     }
     if (cl->headless && !f.T.isActive()) {
-        printErr(QStringLiteral("El sondeo de la cola no ha podido arrancar; el programa termina."));
+        writeErrorLine(QStringLiteral("El sondeo de la cola no ha podido arrancar; el programa termina."));
         return 1;
     }
     if (!cl->headless) {
@@ -156,9 +151,9 @@ int runProgram(int argc, char **argv) {
         qtDialogs.setParent(window.get());
         window->show();
     } else {
-        printErr(QStringLiteral("Lector TPV en marcha sin ventana. Datos: %1").arg(cl->dataDir));
+        writeErrorLine(QStringLiteral("Lector TPV en marcha sin ventana. Datos: %1").arg(cl->dataDir));
         if (!cl->printersDir.isEmpty())
-            printErr(QStringLiteral("Los tickets se escriben en las carpetas de %1").arg(cl->printersDir));
+            writeErrorLine(QStringLiteral("Los tickets se escriben en las carpetas de %1").arg(cl->printersDir));
     }
     try {
         Form_Activate(f);

@@ -109,9 +109,8 @@ void abrir_conexiones(FrmPpal &f) {
 
 void coger_fecha_tpv(FrmPpal &f) {
     Global &g = f.g;
-    if (!g.Cn) throw TpvError(91, QStringLiteral("No hay conexión con el servidor de datos"));
     if (g.Rs.isOpen()) g.Rs.close();
-    g.Rs.open(QStringLiteral("Select * from icierre WHERE cierrecod = %1").arg(g.tpv), *g.Cn);
+    g.Rs.open(QStringLiteral("Select * from icierre WHERE cierrecod = %1").arg(g.tpv), conn(g.Cn));
     if (!g.Rs.eof()) {
         const QString fecha = requiredText(g.Rs.field(QStringLiteral("CierreFecha")));
         const QString nombre = g.Rs.field(QStringLiteral("Nombre")).toText();
@@ -123,9 +122,8 @@ void coger_fecha_tpv(FrmPpal &f) {
 
 void cargar_impresoras(FrmPpal &f) {
     Global &g = f.g;
-    if (!g.Cn) throw TpvError(91, QStringLiteral("No hay conexión con el servidor de datos"));
     if (g.Rs.isOpen()) g.Rs.close();
-    g.Rs.open(QStringLiteral("SELECT * FROM prn"), *g.Cn);
+    g.Rs.open(QStringLiteral("SELECT * FROM prn"), conn(g.Cn));
     QStringList list{QStringLiteral("Ninguna")};
     while (!g.Rs.eof()) {
         list << g.Rs.field(QStringLiteral("conexprn")).toText();

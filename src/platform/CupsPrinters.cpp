@@ -88,16 +88,9 @@ CupsPrinters::CupsPrinters() {
 }
 
 QStringList CupsPrinters::rescan() {
-    QStringList added;
-    for (const QPrinterInfo &info : QPrinterInfo::availablePrinters()) {
-        bool known = false;
-        for (int i = 0; i < count() && !known; ++i)
-            known = installed(i).values.value(PrinterProperty::DeviceName).toText() == info.printerName();
-        if (known) continue;
-        added << info.printerName();
-        appendInstalled(stateOf(info));
-    }
-    return added;
+    std::vector<PrinterState> found;
+    for (const QPrinterInfo &info : QPrinterInfo::availablePrinters()) found.push_back(stateOf(info));
+    return appendNew(std::move(found));
 }
 
 void CupsPrinters::validate(const PrinterState &printer, PrinterProperty p, const Variant &v) const {

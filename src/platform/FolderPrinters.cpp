@@ -145,17 +145,7 @@ std::vector<PrinterState> FolderPrinters::scan(int *defaultIndex) const {
 
 QStringList FolderPrinters::rescan() {
     int ignored = 0;
-    QStringList added;
-    for (auto &p : scan(&ignored)) {
-        const QString name = p.values.value(PrinterProperty::DeviceName).toText();
-        bool known = false;
-        for (int i = 0; i < count() && !known; ++i)
-            known = installed(i).values.value(PrinterProperty::DeviceName).toText() == name;
-        if (known) continue;
-        added << name;
-        appendInstalled(std::move(p));
-    }
-    return added;
+    return appendNew(scan(&ignored));
 }
 
 QStringList FolderPrinters::documents(const QString &printerDir) {

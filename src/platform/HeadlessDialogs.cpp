@@ -1,15 +1,13 @@
 #include "platform/Dialogs.h"
 
-#include <cstdio>
+#include "platform/Console.h"
 
 namespace tpv {
 
 MsgAnswer HeadlessDialogs::message(const QString &text, const QString &title, MsgIcon icon, MsgButtons buttons) {
     shown_.push_back({text, title, icon, buttons});
     if (echo_) {
-        const QByteArray line = (QStringLiteral("[") + title + QStringLiteral("] ") + text + QLatin1Char('\n')).toUtf8();
-        std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
-        std::fflush(stderr);
+        writeErrorLine(QStringLiteral("[") + title + QStringLiteral("] ") + text);
     }
     if (whileOpen) whileOpen(shown_.back());
     MsgAnswer a = MsgAnswer::Ok;

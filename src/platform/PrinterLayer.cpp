@@ -61,6 +61,19 @@ void PrinterLayer::setInstalled(std::vector<PrinterState> printers, int defaultI
     }
 }
 
+QStringList PrinterLayer::appendNew(std::vector<PrinterState> found) {
+    QStringList added;
+    for (auto &p : found) {
+        const QString name = p.values.value(PrinterProperty::DeviceName).toText();
+        bool known = false;
+        for (const auto &i : installed_) known = known || i.values.value(PrinterProperty::DeviceName).toText() == name;
+        if (known) continue;
+        added << name;
+        installed_.push_back(std::move(p));
+    }
+    return added;
+}
+
 void PrinterLayer::validate(const PrinterState &printer, PrinterProperty p, const Variant &v) const {
     if (printer.refused.contains(propertyName(p), Qt::CaseInsensitive)) refuse(p, v);
     switch (p) {

@@ -68,7 +68,8 @@ protected:
     // Checks a write against what the device takes (throws when it refuses).
     virtual void validate(const PrinterState &printer, PrinterProperty p, const Variant &v) const;
     void setInstalled(std::vector<PrinterState> printers, int defaultIndex);
-    void appendInstalled(PrinterState printer) { installed_.push_back(std::move(printer)); }
+    // Appends the printers of `found` not installed yet; returns their names.
+    QStringList appendNew(std::vector<PrinterState> found);
 
 private:
     std::vector<PrinterState> installed_;

@@ -21,7 +21,7 @@ void printCartaLines(FrmPpal &f, PrintRun &run) {
                    sql::int16(j.PParg7) + QStringLiteral(" AND IdTpv = ") + sql::int16(j.PParg1) +
                    QStringLiteral(" AND TilComa = ") + sql::int16(j.PParg3) +
                    QStringLiteral(" And TilImp <> TilCant And TilFec = '") + fecha + QStringLiteral("' Order By TilOrd"),
-               *g.Cn2);
+               conn(g.Cn2));
     if (g.Rs2.eof()) {
         g.Rs2.close();
         return;
@@ -43,13 +43,13 @@ void printCartaLines(FrmPpal &f, PrintRun &run) {
         g.Rs3.open(QStringLiteral("SELECT * FROM cargosr Where CaTPV = ") + j.arg1() + QStringLiteral(" And CaCont = ") +
                        sql::int16(j.PParg3) + QStringLiteral(" And CaFec = '") + fecha + QStringLiteral("' And CaOrd = ") +
                        sql::bare(tilOrd),
-                   *g.Cn3);
+                   conn(g.Cn3));
         if (g.Rs3.eof()) {
             g.Rs3.close();
             g.Rs3.open(QStringLiteral("SELECT * FROM Til WHERE TilTpv = ") + QString::number(g.tpv) +
                            QStringLiteral(" AND TilComa = ") + sql::int16(j.PParg3) + QStringLiteral(" AND TilFec = '") +
                            fecha + QStringLiteral("' AND TilOrd = ") + sql::bare(tilOrd),
-                       *g.Cn3);
+                       conn(g.Cn3));
             if (!g.Rs3.eof()) {
                 // The first of the three line ends goes to destino1, like
                 // every other piece of the line.
@@ -57,7 +57,7 @@ void printCartaLines(FrmPpal &f, PrintRun &run) {
                 if (!f.ReimprimirTodo) {
                     const QString statement = lineSnapshotStatement(line, nullptr, j);
                     g.Rs3.close();
-                    g.Cn3->execute(statement);
+                    conn(g.Cn3).execute(statement);
                 }
             }
         } else {
@@ -73,7 +73,7 @@ void printCartaLines(FrmPpal &f, PrintRun &run) {
             if (!f.ReimprimirTodo) {
                 const QString statement = lineSnapshotStatement(line, &extra, j);
                 g.Rs3.close();
-                g.Cn3->execute(statement);
+                conn(g.Cn3).execute(statement);
             }
         }
         g.Rs2.moveNext();

@@ -42,7 +42,7 @@ void printHeader(FrmPpal &f, PrintRun &run) {
     g.Rs2.open(QStringLiteral("Select * from Tic Where TicTPV = ") + sql::int16(j.PParg1) +
                    QStringLiteral(" And TicComa = ") + sql::int16(j.PParg3) + QStringLiteral(" And TicFec = '") +
                    sql::escaped(j.fecha()) + QStringLiteral("'"),
-               *g.Cn2);
+               conn(g.Cn2));
     if (!g.Rs2.eof()) {
         const Recordset &t = g.Rs2;
         run.Cabecera = QStringLiteral("Fecha ") + t.field(QStringLiteral("TicFec1")).toText() + QStringLiteral("     Tpv ") +

@@ -20,7 +20,7 @@ void printMenuLines(FrmPpal &f, PrintRun &run) {
                    QStringLiteral(" And PerfilEnvioImp.Familia = Artv.ArtvGru ") + QStringLiteral(" AND TILM.Comanda = ") +
                    sql::int16(j.PParg3) + QStringLiteral(" AND TILM.Imp <> TILM.Cantidad AND TILM.Fecha = '") +
                    sql::escaped(j.fecha()) + QStringLiteral("' Order By TILM.Orden"),
-               *g.Cn2);
+               conn(g.Cn2));
     if (g.Rs2.eof()) {
         g.Rs2.close();
         return;
@@ -54,7 +54,7 @@ void printMenuLines(FrmPpal &f, PrintRun &run) {
         }
         for (const Variant &d : destinos) run.texto(d) += CRLF;
         const QString statement = menuSnapshotStatement(dish, j);
-        if (!f.ReimprimirTodo) g.Cn3->execute(statement);
+        if (!f.ReimprimirTodo) conn(g.Cn3).execute(statement);
         g.Rs2.moveNext();
     }
     g.Rs2.close();

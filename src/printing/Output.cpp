@@ -30,26 +30,6 @@ void selectDestination(FrmPpal &f, const QString &name) {
     }
 }
 
-void completionStatements(Connection &cn, const JobValues &j);
-
-// The four statements take effect together or not at all: a job marked done
-// whose lines stayed unprinted would print them again with the next job of
-// the order, while the operator was told the job had failed.
-void complete(FrmPpal &f, const JobValues &j) {
-    Connection &cn = *f.g.Cn2;
-    cn.execute(QStringLiteral("BEGIN TRANSACTION"));
-    try {
-        completionStatements(cn, j);
-        cn.execute(QStringLiteral("COMMIT TRANSACTION"));
-    } catch (const TpvError &) {
-        try {
-            cn.execute(QStringLiteral("ROLLBACK TRANSACTION"));
-        } catch (const TpvError &) {
-        }
-        throw;
-    }
-}
-
 void completionStatements(Connection &cn, const JobValues &j) {
     const QString fecha = sql::escaped(j.fecha());
     const QString arg3 = j.PParg3.toText();
@@ -61,6 +41,24 @@ void completionStatements(Connection &cn, const JobValues &j) {
                QStringLiteral(" AND  Fecha = '") + fecha + QStringLiteral("' AND Comanda = ") + arg3);
     cn.execute(QStringLiteral("UPDATE cargosr SET CaImp = CaCant WHERE CaTpv = ") + j.arg1() +
                QStringLiteral(" AND CaFec = '") + fecha + QStringLiteral("' AND CaCont = ") + arg3);
+}
+
+// The four statements take effect together or not at all: a job marked done
+// whose lines stayed unprinted would print them again with the next job of
+// the order, while the operator was told the job had failed.
+void complete(FrmPpal &f, const JobValues &j) {
+    Connection &cn = conn(f.g.Cn2);
+    cn.execute(QStringLiteral("BEGIN TRANSACTION"));
+    try {
+        completionStatements(cn, j);
+        cn.execute(QStringLiteral("COMMIT TRANSACTION"));
+    } catch (const TpvError &) {
+        try {
+            cn.execute(QStringLiteral("ROLLBACK TRANSACTION"));
+        } catch (const TpvError &) {
+        }
+        throw;
+    }
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ void Actualizar(FrmPpal &f) {
     const QString tpv = QString::number(g.tpv);
     g.Rs.open(QStringLiteral("Select * from PendGar Where PPArg1 = '") + tpv + QStringLiteral("' AND PPPend = 0 AND PPFecha = '") +
                   f.FechaTpv + QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
-              *g.Cn);
+              conn(g.Cn));
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();
         while (!g.Rs.eof()) {
@@ -58,7 +58,7 @@ void Actualizar(FrmPpal &f) {
     for (ListBox *l : {&f.lstReal, &f.lstFech, &f.lstComa, &f.lstNumeTPV}) l->insertItem(0, QStringLiteral("-REALIZADOS-"));
     g.Rs.open(QStringLiteral("Select * from PendGar Where PPArg1 = '") + tpv + QStringLiteral("' AND PPPend = 1 And PpFecha = '") +
                   f.FechaTpv + QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
-              *g.Cn);
+              conn(g.Cn));
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();
         while (!g.Rs.eof()) {

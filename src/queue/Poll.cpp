@@ -27,8 +27,6 @@ void T_TimerSafe(FrmPpal &f) {
             abrir_conexiones(f);
             f.reconnectServer = false;
         }
-        // A failure below may leave the interval unset; keep polling anyway.
-        restartPolling(f);
         T_Timer(f);
         if (f.reportCount() == reportsBefore) f.clearReport();
     } catch (const TpvError &e) {
@@ -40,12 +38,11 @@ void T_TimerSafe(FrmPpal &f) {
 
 void Funciones(FrmPpal &f) {
     Global &g = f.g;
-    if (!g.Cn) throw TpvError(91, QStringLiteral("No hay conexión con el servidor de datos"));
     if (g.Rs.isOpen()) g.Rs.close();
     g.Rs.open(QStringLiteral("SELECT * FROM PendGar WHERE PPPend = 0  AND PPFecha = '") + f.FechaTpv +
                   QStringLiteral("' AND PPArg1 = '") + QString::number(g.tpv) +
                   QStringLiteral("' Order By PPFecha Asc,PPOrd Asc"),
-              *g.Cn);
+              conn(g.Cn));
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();
         while (!g.Rs.eof()) {

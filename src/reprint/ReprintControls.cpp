@@ -58,11 +58,11 @@ void cmdTodo_Click(FrmPpal &f) {
     const QString order = sql::int16(Variant(f.lstComa.list(i)));
     const QString fecha = sql::escaped(f.FechaTpv);
     const QString tpv = QString::number(g.tpv);
-    g.Cn->execute(QStringLiteral("UPDATE til SET TilImp = 0 WHERE TilComa = ") + order + QStringLiteral(" AND TilFec = '") +
+    conn(g.Cn).execute(QStringLiteral("UPDATE til SET TilImp = 0 WHERE TilComa = ") + order + QStringLiteral(" AND TilFec = '") +
                   fecha + QStringLiteral("' AND TilTpv = ") + tpv);
-    g.Cn->execute(QStringLiteral("UPDATE tilm SET Imp = 0 WHERE Fecha = '") + fecha + QStringLiteral("' AND Comanda = ") +
+    conn(g.Cn).execute(QStringLiteral("UPDATE tilm SET Imp = 0 WHERE Fecha = '") + fecha + QStringLiteral("' AND Comanda = ") +
                   order + QStringLiteral(" AND tpv = ") + tpv);
-    g.Cn->execute(QStringLiteral("UPDATE PendGar SET PPPend = 0 WHERE PPOrd = ") + ppord + QStringLiteral(" AND PPFecha = '") +
+    conn(g.Cn).execute(QStringLiteral("UPDATE PendGar SET PPPend = 0 WHERE PPOrd = ") + ppord + QStringLiteral(" AND PPFecha = '") +
                   sql::escaped(date) + QStringLiteral("' AND PPArg1 = '") + tpv + QStringLiteral("'"));
     f.T.runTick();
 }
@@ -82,9 +82,9 @@ void LoUltimo(FrmPpal &f) {
 void cmdVolver_Click(FrmPpal &f) {
     Global &g = f.g;
     const QString fecha = sql::escaped(f.FechaTpv);
-    g.Cn->execute(QStringLiteral("Update til set TilImp = 0 Where TilFec = '") + fecha + QStringLiteral("'"));
-    g.Cn->execute(QStringLiteral("Update tilm set Imp = 0 Where Fecha = '") + fecha + QStringLiteral("'"));
-    g.Cn->execute(QStringLiteral("UPDATE PendGar Set PPPend = 0 Where PPFecha = '") + fecha + QStringLiteral("'"));
+    conn(g.Cn).execute(QStringLiteral("Update til set TilImp = 0 Where TilFec = '") + fecha + QStringLiteral("'"));
+    conn(g.Cn).execute(QStringLiteral("Update tilm set Imp = 0 Where Fecha = '") + fecha + QStringLiteral("'"));
+    conn(g.Cn).execute(QStringLiteral("UPDATE PendGar Set PPPend = 0 Where PPFecha = '") + fecha + QStringLiteral("'"));
     Actualizar(f);
 }
 

@@ -40,7 +40,7 @@ void appendExtras(const Recordset &row, QString *columns, QString *values) {
 
 void regrabar_TicImp(FrmPpal &f, const JobValues &job) {
     const Recordset &t = f.g.Rs2;
-    f.g.Cn3->execute(QStringLiteral("DELETE FROM TicImp WHERE TicTPV = ") + job.arg1() + QStringLiteral(" And TicComa = ") +
+    conn(f.g.Cn3).execute(QStringLiteral("DELETE FROM TicImp WHERE TicTPV = ") + job.arg1() + QStringLiteral(" And TicComa = ") +
                      sql::int16(job.PParg3) + QStringLiteral(" And TicFec = '") + sql::escaped(job.fecha()) +
                      QStringLiteral("' And TicPendOrd = ") + job.ord());
     auto F = [&t](const char *name) { return t.field(QString::fromLatin1(name)); };
@@ -56,14 +56,14 @@ void regrabar_TicImp(FrmPpal &f, const JobValues &job) {
         {F("TicHue"), Render::Quoted},   {F("TicNi"), Render::Bare},      {F("TicTpv"), Render::Bare},
         {F("TicHora"), Render::Quoted},  {job.PPOrd, Render::Bare},
     };
-    f.g.Cn3->execute(QStringLiteral("Insert Into TicImp (TicNum,TicFec,TicCli,TicSal,TicMes,TicCom,TicComa,TicTipo,TicCam,"
+    conn(f.g.Cn3).execute(QStringLiteral("Insert Into TicImp (TicNum,TicFec,TicCli,TicSal,TicMes,TicCom,TicComa,TicTipo,TicCam,"
                                     "TicBas,TicIVA,TicCuota,TicTotal,TicEst,ticHab,TicFec1,TicCob,TicSer,TicHue,TicNi,TicTPV,"
                                     "TicHora,TicPendOrd) Values  (") +
                      valueList(values) + QLatin1Char(')'));
 }
 
 void deleteLineSnapshots(FrmPpal &f, const JobValues &job) {
-    f.g.Cn3->execute(QStringLiteral("Delete tilImp Where TilTPV = ") + job.arg1() + QStringLiteral(" And TilComa = ") +
+    conn(f.g.Cn3).execute(QStringLiteral("Delete tilImp Where TilTPV = ") + job.arg1() + QStringLiteral(" And TilComa = ") +
                      sql::int16(job.PParg3) + QStringLiteral(" And TilImp <> TilCant And TilFec = '") +
                      sql::escaped(job.fecha()) + QStringLiteral("' And TilPendOrd = ") + job.ord());
 }
@@ -87,7 +87,7 @@ QString lineSnapshotStatement(const Recordset &line, const Recordset *extra, con
 }
 
 void deleteMenuSnapshots(FrmPpal &f, const JobValues &job) {
-    f.g.Cn3->execute(QStringLiteral("DELETE FROM TilmImp Where TilmImp.TPV = ") + job.arg1() +
+    conn(f.g.Cn3).execute(QStringLiteral("DELETE FROM TilmImp Where TilmImp.TPV = ") + job.arg1() +
                      QStringLiteral(" And Comanda = ") + sql::int16(job.PParg3) +
                      QStringLiteral(" And Imp <> Cantidad And Fecha = '") + sql::escaped(job.fecha()) +
                      QStringLiteral("' And PendOrd = ") + job.ord());
@@ -112,11 +112,11 @@ QString menuSnapshotStatement(const Recordset &dish, const JobValues &job) {
 void removeSending(FrmPpal &f, const JobValues &job) {
     const QString fecha = sql::escaped(job.fecha());
     const QString arg3 = job.PParg3.toText();
-    f.g.Cn2->execute(QStringLiteral("DELETE FROM ticimp WHERE TicTPV = ") + job.arg1() + QStringLiteral(" AND TicFec = '") +
+    conn(f.g.Cn2).execute(QStringLiteral("DELETE FROM ticimp WHERE TicTPV = ") + job.arg1() + QStringLiteral(" AND TicFec = '") +
                      fecha + QStringLiteral("' AND TicComa = ") + arg3 + QStringLiteral(" AND TicPendOrd = ") + job.ord());
-    f.g.Cn2->execute(QStringLiteral("DELETE FROM tilimp WHERE TilTPV = ") + job.arg1() + QStringLiteral(" AND TilFec = '") +
+    conn(f.g.Cn2).execute(QStringLiteral("DELETE FROM tilimp WHERE TilTPV = ") + job.arg1() + QStringLiteral(" AND TilFec = '") +
                      fecha + QStringLiteral("' AND TilComa = ") + arg3 + QStringLiteral(" AND TilPendOrd = ") + job.ord());
-    f.g.Cn2->execute(QStringLiteral("DELETE FROM tilmimp WHERE TPV = ") + job.arg1() + QStringLiteral(" AND Fecha = '") +
+    conn(f.g.Cn2).execute(QStringLiteral("DELETE FROM tilmimp WHERE TPV = ") + job.arg1() + QStringLiteral(" AND Fecha = '") +
                      fecha + QStringLiteral("' AND Comanda = ") + arg3 + QStringLiteral(" AND PendOrd = ") + job.ord());
 }
 
