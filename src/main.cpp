@@ -1,3 +1,3 @@
-#include "app/Program.h"
+#include "app/window/Program.h"
 
 int main(int argc, char **argv) { return tpv::runProgram(argc, argv); }

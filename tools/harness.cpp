@@ -2,8 +2,6 @@
 
 #include "app/Lifecycle.h"
 #include "platform/SqlConnection.h"
-#include "queue/Queue.h"
-#include "reprint/ReprintControls.h"
 
 namespace tpv::demo {
 
@@ -19,20 +17,26 @@ void Harness::build(int loginTimeoutSeconds) {
     ConnectionOptions o;
     o.dataDir = dataDir;
     o.loginTimeoutSeconds = loginTimeoutSeconds;
-    f = std::make_unique<FrmPpal>(dialogs, *printers, clock, o);
+    auto engine = std::make_unique<ManualTimerEngine>();
+    timer = engine.get();
+    f = std::make_unique<FrmPpal>(dialogs, *printers, clock, o, std::move(engine));
     lock = std::make_unique<InstanceLock>(dataDir);
 }
 
 void Harness::start(int loginTimeoutSeconds) {
     build(loginTimeoutSeconds);
-    f->T.setTick([this] { T_TimerSafe(*f); });
-    connectReprintControls(*f);
+    f->T.setTick([this] {
+        QueueContext q = f->queue();
+        T_TimerSafe(q);
+    });
+    connectReprintControls(f->reprint());
     Form_Load(*f, *lock);
     Form_Activate(*f);
 }
 
 void Harness::stop() {
     f.reset();
+    timer = nullptr;
     lock.reset();
     server.reset();
 }

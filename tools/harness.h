@@ -1,7 +1,7 @@
 #pragma once
 // A print server on a prepared demo folder in a temporary directory, with
-// folder printers, scripted message boxes and a fixed clock: what the tests
-// and the benchmarks run against.
+// folder printers, scripted message boxes, a fixed clock and a poll timer
+// that moves only when told: what the tests and the benchmarks run against.
 #include "app/FrmPpal.h"
 #include "demo_data.h"
 #include "platform/Environment.h"
@@ -22,6 +22,9 @@ public:
     void build(int loginTimeoutSeconds = 5);
     void stop();
 
+    // Moves the poll timer's time on (see ManualTimerEngine).
+    void advance(int ms) { timer->advance(ms); }
+
     QTemporaryDir tmp;
     QString dataDir, printersDir, serverDb;
     std::unique_ptr<Connection> server;
@@ -30,6 +33,7 @@ public:
     std::unique_ptr<FolderPrinters> printers;
     std::unique_ptr<FrmPpal> f;
     std::unique_ptr<InstanceLock> lock;
+    ManualTimerEngine *timer = nullptr;   // owned by f's poll timer
 };
 
 }  // namespace tpv::demo

@@ -1,6 +1,7 @@
 #include "config/Config.h"
 
-#include "app/FrmPpal.h"
+#include "platform/Controls.h"
+#include "platform/Dialogs.h"
 #include "platform/Error.h"
 
 namespace tpv {
@@ -10,12 +11,12 @@ namespace {
 // A text setting: a null column stops the reading, as assigning a null to a
 // text would.
 QString requiredText(const Variant &v) {
-    if (v.isNull()) throw TpvError(94, QStringLiteral("Uso no válido de Null"));
+    if (v.isNull()) throw TpvError(err::InvalidUseOfNull, QStringLiteral("Uso no válido de Null"));
     return v.toText();
 }
 
 int16_t requiredInt16(const Variant &v) {
-    if (v.isNull()) throw TpvError(94, QStringLiteral("Uso no válido de Null"));
+    if (v.isNull()) throw TpvError(err::InvalidUseOfNull, QStringLiteral("Uso no válido de Null"));
     return v.toInt16();
 }
 
@@ -36,10 +37,10 @@ bool columnExists(Connection &cn, const QString &column) {
 
 }  // namespace
 
-void actualizar_estructura_confi(FrmPpal &f) {
+void actualizar_estructura_confi(const Global &g) {
     std::unique_ptr<Connection> cnLocal;
     try {
-        cnLocal = openConnection(FrmPpal::confConnectionString(), f.dbOptions);
+        cnLocal = openConnection(confConnectionString(), g.db);
     } catch (const TpvError &) {
         return;  // a missing file is reported by leer_configuracion
     }
@@ -62,26 +63,25 @@ void actualizar_estructura_confi(FrmPpal &f) {
     }
 }
 
-void leer_configuracion(FrmPpal &f) {
-    f.lbServidor.setCaption(QStringLiteral("No conectado"));
+void leer_configuracion(Global &g, ConfigLabels labels, Dialogs &dialogs) {
+    labels.lbServidor.setCaption(QStringLiteral("No conectado"));
     std::unique_ptr<Connection> cnLocal;
     try {
-        cnLocal = openConnection(FrmPpal::confConnectionString(), f.dbOptions);
+        cnLocal = openConnection(confConnectionString(), g.db);
     } catch (const TpvError &e) {
         if (e.number() != err::CannotOpen) return;
-        f.dialogs.message(QStringLiteral("No existe la Base de Datos ConfGarnet, La aplicación no puede continuar "),
-                          QStringLiteral("Tesmarin-Garnet"), MsgIcon::Critical);
-        f.endProgram(1);
+        dialogs.message(QStringLiteral("No existe la Base de Datos ConfGarnet, La aplicación no puede continuar "),
+                        QStringLiteral("Tesmarin-Garnet"), MsgIcon::Critical);
+        throw ProgramEnded{1};
     }
-    Global &g = f.g;
     try {
         Recordset rs;
         rs.open(QStringLiteral("Select * from Confi Where Cod = 'Prul4'"), *cnLocal);
         if (!rs.eof()) {
             g.Ip = requiredText(rs.field(QStringLiteral("Ip")));
-            f.lbServidor.setCaption(g.Ip);
+            labels.lbServidor.setCaption(g.Ip);
             g.CatalogoIni = requiredText(rs.field(QStringLiteral("CatalogoIni")));
-            f.lbCatalogo.setCaption(QStringLiteral("(") + g.CatalogoIni + QStringLiteral(")"));
+            labels.lbCatalogo.setCaption(QStringLiteral("(") + g.CatalogoIni + QStringLiteral(")"));
             g.Id = requiredText(rs.field(QStringLiteral("Id")));
             g.PasW = requiredText(rs.field(QStringLiteral("PasW")));
             g.Tiempo = requiredInt16(rs.field(QStringLiteral("Tiempo")));
@@ -95,33 +95,30 @@ void leer_configuracion(FrmPpal &f) {
     }
 }
 
-void abrir_conexiones(FrmPpal &f) {
-    Global &g = f.g;
-    g.Cn = openConnection(f.serverConnectionString(), f.dbOptions);
+void abrir_conexiones(Global &g) {
+    g.Cn = openConnection(serverConnectionString(g), g.db);
     g.Rs.close();
-    g.Cn2 = openConnection(f.serverConnectionString(), f.dbOptions);
+    g.Cn2 = openConnection(serverConnectionString(g), g.db);
     g.Rs2.close();
-    g.Cn3 = openConnection(f.serverConnectionString(), f.dbOptions);
+    g.Cn3 = openConnection(serverConnectionString(g), g.db);
     g.Rs3.close();
-    g.Cn4 = openConnection(f.serverConnectionString(), f.dbOptions);
+    g.Cn4 = openConnection(serverConnectionString(g), g.db);
     g.Rs4.close();
 }
 
-void coger_fecha_tpv(FrmPpal &f) {
-    Global &g = f.g;
+void coger_fecha_tpv(Global &g, BusinessDate &day) {
     if (g.Rs.isOpen()) g.Rs.close();
     g.Rs.open(QStringLiteral("Select * from icierre WHERE cierrecod = %1").arg(g.tpv), conn(g.Cn));
     if (!g.Rs.eof()) {
         const QString fecha = requiredText(g.Rs.field(QStringLiteral("CierreFecha")));
         const QString nombre = g.Rs.field(QStringLiteral("Nombre")).toText();
-        f.FechaTpv = fecha;
-        f.NombreTpv = nombre;
+        day.FechaTpv = fecha;
+        day.NombreTpv = nombre;
     }
     g.Rs.close();
 }
 
-void cargar_impresoras(FrmPpal &f) {
-    Global &g = f.g;
+void cargar_impresoras(Global &g) {
     if (g.Rs.isOpen()) g.Rs.close();
     g.Rs.open(QStringLiteral("SELECT * FROM prn"), conn(g.Cn));
     QStringList list{QStringLiteral("Ninguna")};
@@ -136,22 +133,22 @@ void cargar_impresoras(FrmPpal &f) {
     g.Rs.close();
 }
 
-void actualizar_configuracion(FrmPpal &f) {
-    auto cnLocal = openConnection(FrmPpal::confConnectionString(), f.dbOptions);
-    cnLocal->execute(QStringLiteral("UPDATE Confi SET lineaspie = %1 WHERE Tpv = %2").arg(f.g.lineaspie).arg(f.g.tpv));
+void actualizar_configuracion(const Global &g) {
+    auto cnLocal = openConnection(confConnectionString(), g.db);
+    cnLocal->execute(QStringLiteral("UPDATE Confi SET lineaspie = %1 WHERE Tpv = %2").arg(g.lineaspie).arg(g.tpv));
 }
 
 namespace {
-void stepLineas(FrmPpal &f, int delta) {
-    const int next = f.g.lineaspie + delta;
+void stepLineas(Global &g, TextField &lineasp, int delta) {
+    const int next = g.lineaspie + delta;
     if (next < -32768 || next > 32767) throw TpvError(err::Overflow, QStringLiteral("Desbordamiento"));
-    f.g.lineaspie = static_cast<int16_t>(next);
-    f.lineasp.setText(QString::number(f.g.lineaspie));
-    actualizar_configuracion(f);
+    g.lineaspie = static_cast<int16_t>(next);
+    lineasp.setText(QString::number(g.lineaspie));
+    actualizar_configuracion(g);
 }
 }  // namespace
 
-void UpDown1_DownClick(FrmPpal &f) { stepLineas(f, -1); }
-void UpDown1_UpClick(FrmPpal &f) { stepLineas(f, +1); }
+void UpDown1_DownClick(Global &g, TextField &lineasp) { stepLineas(g, lineasp, -1); }
+void UpDown1_UpClick(Global &g, TextField &lineasp) { stepLineas(g, lineasp, +1); }
 
 }  // namespace tpv

@@ -1,16 +1,28 @@
 #pragma once
 // The configuration row of ConfGarnet.mdb, the server connections, the
-// business date and the printer-connection list.
-namespace tpv {
-class FrmPpal;
+// business date and the printer-connection list, and the blank-lines
+// setting the operator changes with UpDown1.
+#include "config/Global.h"
 
-void actualizar_estructura_confi(FrmPpal &f);
-void leer_configuracion(FrmPpal &f);
-void abrir_conexiones(FrmPpal &f);
-void coger_fecha_tpv(FrmPpal &f);
-void cargar_impresoras(FrmPpal &f);
-void actualizar_configuracion(FrmPpal &f);
+namespace tpv {
+class Dialogs;
+class Label;
+class TextField;
+
+// The two labels the configuration reading fills.
+struct ConfigLabels {
+    Label &lbServidor;
+    Label &lbCatalogo;
+};
+
+void actualizar_estructura_confi(const Global &g);
+// Ends the program (ProgramEnded) when the configuration file is missing.
+void leer_configuracion(Global &g, ConfigLabels labels, Dialogs &dialogs);
+void abrir_conexiones(Global &g);
+void coger_fecha_tpv(Global &g, BusinessDate &day);
+void cargar_impresoras(Global &g);
+void actualizar_configuracion(const Global &g);
 // The two buttons of UpDown1.
-void UpDown1_DownClick(FrmPpal &f);
-void UpDown1_UpClick(FrmPpal &f);
+void UpDown1_DownClick(Global &g, TextField &lineasp);
+void UpDown1_UpClick(Global &g, TextField &lineasp);
 }  // namespace tpv

@@ -1,10 +1,12 @@
 #include "font/TicketFont.h"
 
-#include "app/FrmPpal.h"
-#include "app/Lifecycle.h"
 #include "db/Schema.h"
 #include "db/SqlText.h"
+#include "platform/DataControl.h"
+#include "platform/Dialogs.h"
 #include "platform/Error.h"
+#include "platform/Printers.h"
+#include "platform/StatusReport.h"
 
 #include <QLocale>
 
@@ -18,8 +20,8 @@ QString trimmedRight(const QString &s) {
     return s.left(n);
 }
 
-void readStoredFont(FrmPpal &f) {
-    auto cnLocal = openConnection(FrmPpal::workConnectionString(), f.dbOptions);
+void readStoredFont(const FontContext &f) {
+    auto cnLocal = openConnection(workConnectionString(), f.g.db);
     Recordset rs;
     rs.open(QStringLiteral("SELECT * FROM FonTPV WHERE Id = '1'"), *cnLocal);
     PrinterLayer &p = f.printers;
@@ -38,7 +40,7 @@ void readStoredFont(FrmPpal &f) {
 
 }  // namespace
 
-void cargar_fuente(FrmPpal &f) {
+void cargar_fuente(const FontContext &f) {
     try {
         readStoredFont(f);
     } catch (const TpvError &e) {
@@ -53,7 +55,7 @@ void cargar_fuente(FrmPpal &f) {
     }
 }
 
-void tl_Click(FrmPpal &f) {
+void tl_Click(const FontContext &f) {
     PrinterLayer &p = f.printers;
     long error = 0;
     QString description;
@@ -90,7 +92,7 @@ void tl_Click(FrmPpal &f) {
                     sizeText + QStringLiteral(", Negrita='") +
                     (chosen->bold ? QStringLiteral("Verdadero") : QStringLiteral("Falso")) + QStringLiteral("' WHERE Id='1'"));
     } catch (const TpvError &e) {
-        f.report(QStringLiteral("No se pudo guardar el tipo de letra: ") + e.numberAndDescription());
+        f.status.report(QStringLiteral("No se pudo guardar el tipo de letra: ") + e.numberAndDescription());
     }
 }
 

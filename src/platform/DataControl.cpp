@@ -15,7 +15,7 @@ void DataControl::refresh() {
 }
 
 void DataControl::execute(const QString &sql) {
-    if (!connection_) throw TpvError(91, QStringLiteral("Variable de objeto o bloque With no establecido"));
+    if (!connection_) throw TpvError(err::ObjectNotSet, QStringLiteral("Variable de objeto o bloque With no establecido"));
     try {
         connection_->execute(sql);
     } catch (const TpvError &e) {

@@ -1,18 +1,15 @@
 #include "platform/Error.h"
 #include "platform/Printers.h"
-#include "platform/TicketPainter.h"
-
-#include <QGuiApplication>
-#include <QPainter>
-#include <QPdfWriter>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 #include <algorithm>
 
 namespace tpv {
@@ -69,20 +66,26 @@ QJsonValue toJson(const Variant &v) {
     }
 }
 
-void applyPresets(PrinterState &s, const QString &jsonPath) {
+// Presets the properties a printer.json gives; true when it asks for a PDF
+// preview of every ticket.
+bool applyPresets(PrinterState &s, const QString &jsonPath) {
     QFile f(jsonPath);
-    if (!f.open(QIODevice::ReadOnly)) return;
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    bool preview = false;
     const QJsonObject o = QJsonDocument::fromJson(f.readAll()).object();
     for (auto it = o.begin(); it != o.end(); ++it) {
         PrinterProperty p;
         if (it.key() == QLatin1String("Refused")) {
             for (const auto &r : it.value().toArray()) s.refused << r.toString();
+        } else if (it.key() == QLatin1String("Pdf")) {
+            preview = it.value().toBool();
         } else if (it.key() == QLatin1String("Unreadable")) {
             for (const auto &r : it.value().toArray()) s.unreadable << r.toString();
         } else if (propertyFromName(it.key(), &p) && p != PrinterProperty::DeviceName) {
             s.values.insert(p, fromJson(it.value()));
         }
     }
+    return preview;
 }
 
 int lastDocumentNumber(const QDir &dir) {
@@ -102,50 +105,85 @@ void writeWhole(const QString &path, const QByteArray &bytes) {
     }
 }
 
-// What the ticket would look like on paper, for a person to look at. Needs
-// the GUI side of Qt (fonts); a program without it gets no PDF.
-void writePdf(const QString &path, const PrinterState &printer, const QString &text) {
-    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) return;
-    QPdfWriter pdf(path);
-    pdf.setCreator(QStringLiteral("Lector TPV"));
-    pdf.setResolution(300);
-    applyPage(pdf, printer);
-    QPainter painter;
-    if (!painter.begin(&pdf)) return;
-    paintTicket(painter, pdf, printer, text);
-    painter.end();
+FolderPreview gPreview = nullptr;
+
+// Takes the documents of every folder printer of one folder. The number of
+// the last document of each printer is found once, then counted on, so a
+// printer that has printed all day costs no more per ticket than a new one.
+class FolderDevice : public PrinterDevice {
+public:
+    explicit FolderDevice(QString dir) : dir_(std::move(dir)) {}
+    void deliver(const PrinterState &printer, const QString &text) override;
+    void setPreview(const QString &name, bool on) {
+        if (on) preview_.insert(name);
+        else preview_.remove(name);
+    }
+
+private:
+    int nextNumber(const QDir &d, const QString &name);
+
+    QString dir_;
+    QHash<QString, int> last_;
+    QSet<QString> preview_;
+};
+
+QString documentBase(int number) { return QStringLiteral("%1").arg(number, 6, 10, QLatin1Char('0')); }
+
+int FolderDevice::nextNumber(const QDir &d, const QString &name) {
+    auto it = last_.find(name);
+    // Someone else wrote into the folder, or it was emptied: count anew.
+    if (it == last_.end() || QFileInfo::exists(d.filePath(documentBase(*it + 1) + QStringLiteral(".txt"))) ||
+        (*it > 0 && !QFileInfo::exists(d.filePath(documentBase(*it) + QStringLiteral(".txt"))))) {
+        it = last_.insert(name, lastDocumentNumber(d));
+    }
+    return *it + 1;
+}
+
+void FolderDevice::deliver(const PrinterState &printer, const QString &text) {
+    const QString name = printer.name();
+    QDir d(QDir(dir_).filePath(name));
+    if (!d.exists()) {
+        throw TpvError(err::PrinterError, QStringLiteral("La impresora %1 ya no existe (%2)").arg(name, d.path()));
+    }
+    const int number = nextNumber(d, name);
+    const QString base = documentBase(number);
+    QJsonObject props;
+    for (auto p : allPrinterProperties()) {
+        if (p == PrinterProperty::DriverName || p == PrinterProperty::Port) continue;
+        if (printer.values.contains(p)) props.insert(propertyName(p), toJson(printer.values.value(p)));
+    }
+    if (gPreview && preview_.contains(name)) gPreview(d.filePath(base + QStringLiteral(".pdf")), printer, text);
+    // The text before the .json: a reader that sees the .json finds the .txt whole.
+    writeWhole(d.filePath(base + QStringLiteral(".txt")), text.toUtf8());
+    writeWhole(d.filePath(base + QStringLiteral(".json")), QJsonDocument(props).toJson());
+    last_.insert(name, number);
 }
 
 }  // namespace
 
-FolderPrinters::FolderPrinters(const QString &dir) : dir_(QDir(dir).absolutePath()) {
-    int defaultIndex = 0;
-    auto printers = scan(&defaultIndex);
-    setInstalled(std::move(printers), defaultIndex);
-}
+void setFolderPreview(FolderPreview preview) { gPreview = preview; }
 
-std::vector<PrinterState> FolderPrinters::scan(int *defaultIndex) const {
+FolderPrinterSource::FolderPrinterSource(const QString &dir)
+    : dir_(QDir(dir).absolutePath()), device_(std::make_shared<FolderDevice>(dir_)) {}
+
+std::vector<InstalledPrinter> FolderPrinterSource::scan(QString *defaultName) {
     QDir d(dir_);
     QStringList names = d.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) { return a.toUtf8() < b.toUtf8(); });
-    QString defaultName;
     QFile def(d.filePath(QStringLiteral("default")));
-    if (def.open(QIODevice::ReadOnly)) defaultName = QString::fromUtf8(def.readLine()).trimmed();
-    std::vector<PrinterState> printers;
-    *defaultIndex = 0;
+    if (def.open(QIODevice::ReadOnly)) *defaultName = QString::fromUtf8(def.readLine()).trimmed();
+    auto *device = static_cast<FolderDevice *>(device_.get());
+    std::vector<InstalledPrinter> printers;
     for (const QString &name : names) {
         const QString path = d.filePath(name);
         PrinterState s = defaultFolderPrinter(name, path);
-        applyPresets(s, QDir(path).filePath(QStringLiteral("printer.json")));
-        if (name == defaultName) *defaultIndex = static_cast<int>(printers.size());
-        printers.push_back(std::move(s));
+        device->setPreview(name, applyPresets(s, QDir(path).filePath(QStringLiteral("printer.json"))));
+        printers.push_back({std::move(s), device_});
     }
     return printers;
 }
 
-QStringList FolderPrinters::rescan() {
-    int ignored = 0;
-    return appendNew(scan(&ignored));
+FolderPrinters::FolderPrinters(const QString &dir) : dir_(QDir(dir).absolutePath()) {
+    addSource(std::make_unique<FolderPrinterSource>(dir_));
 }
 
 QStringList FolderPrinters::documents(const QString &printerDir) {
@@ -153,24 +191,6 @@ QStringList FolderPrinters::documents(const QString &printerDir) {
     QStringList out;
     for (const QString &f : d.entryList({QStringLiteral("??????.txt")}, QDir::Files, QDir::Name)) out << d.filePath(f);
     return out;
-}
-
-void FolderPrinters::emitDocument(const PrinterState &printer, const QString &text) {
-    const QString name = printer.values.value(PrinterProperty::DeviceName).toText();
-    QDir d(QDir(dir_).filePath(name));
-    if (!d.exists()) {
-        throw TpvError(err::PrinterError, QStringLiteral("La impresora %1 ya no existe (%2)").arg(name, d.path()));
-    }
-    const QString base = QStringLiteral("%1").arg(lastDocumentNumber(d) + 1, 6, 10, QLatin1Char('0'));
-    QJsonObject props;
-    for (auto p : allPrinterProperties()) {
-        if (p == PrinterProperty::DriverName || p == PrinterProperty::Port) continue;
-        if (printer.values.contains(p)) props.insert(propertyName(p), toJson(printer.values.value(p)));
-    }
-    writePdf(d.filePath(base + QStringLiteral(".pdf")), printer, text);
-    // The text before the .json: a reader that sees the .json finds the .txt whole.
-    writeWhole(d.filePath(base + QStringLiteral(".txt")), text.toUtf8());
-    writeWhole(d.filePath(base + QStringLiteral(".json")), QJsonDocument(props).toJson());
 }
 
 }  // namespace tpv

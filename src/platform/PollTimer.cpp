@@ -2,21 +2,64 @@
 
 namespace tpv {
 
-PollTimer::PollTimer() {
+QtTimerEngine::QtTimerEngine() {
     timer_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer_, &QTimer::timeout, this, [this] { runTick(); });
+    QObject::connect(&timer_, &QTimer::timeout, &context_, [this] {
+        if (fired) fired();
+    });
+}
+
+void QtTimerEngine::post(std::function<void()> f) { QTimer::singleShot(0, &context_, std::move(f)); }
+
+void ManualTimerEngine::start(int ms) {
+    interval_ = ms;
+    due_ = now_ + ms;
+    active_ = true;
+}
+
+void ManualTimerEngine::runPosted() {
+    while (!posted_.empty()) {
+        auto f = std::move(posted_.front());
+        posted_.pop_front();
+        f();
+    }
+}
+
+void ManualTimerEngine::advance(int ms) {
+    const long long target = now_ + ms;
+    for (;;) {
+        runPosted();
+        if (!active_ || due_ > target) break;
+        now_ = due_;
+        due_ += interval_;
+        if (fired) fired();
+    }
+    now_ = target;
+}
+
+PollTimer::PollTimer(std::unique_ptr<TimerEngine> engine) : engine_(std::move(engine)) {
+    engine_->fired = [this] { runTick(); };
 }
 
 void PollTimer::setInterval(int ms) {
+    if (ended_) return;
     interval_ = ms;
     if (ms <= 0) {
-        timer_.stop();
+        engine_->stop();
         return;
     }
-    timer_.start(ms);
+    engine_->start(ms);
+}
+
+void PollTimer::stopForGood() {
+    ended_ = true;
+    pending_ = false;
+    interval_ = 0;
+    engine_->stop();
 }
 
 void PollTimer::runTick() {
+    if (ended_) return;
     if (depth_ > 0) {
         pending_ = true;
         return;
@@ -35,9 +78,9 @@ void PollTimer::leave() {
         pending_ = false;
         // Run it from the event loop, not from inside the caller's stack.
         // It is due only while the timer still runs: a stopped timer (the
-        // reprint choice is open) polls nothing.
-        QTimer::singleShot(0, this, [this] {
-            if (timer_.isActive()) runTick();
+        // reprint choice is open, the program is ending) polls nothing.
+        engine_->post([this] {
+            if (engine_->isActive()) runTick();
         });
     }
 }

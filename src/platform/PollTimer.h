@@ -4,26 +4,85 @@
 // would close the recordset the outer poll is stepping through. A tick that
 // falls due while a tick (or start-up, activation, shutdown) runs is held
 // and runs once that work has finished.
+//
+// The clockwork is a TimerEngine: Qt's timer in the program, a hand-driven
+// one in the tests, so the held tick and the intervals are tested without
+// sleeping.
 #include <QObject>
 #include <QTimer>
+#include <deque>
 #include <functional>
+#include <memory>
 
 namespace tpv {
 
-class PollTimer : public QObject {
+class TimerEngine {
 public:
-    PollTimer();
+    virtual ~TimerEngine() = default;
+    // Fires `ms` from now, then every `ms`, until stopped or started anew.
+    virtual void start(int ms) = 0;
+    virtual void stop() = 0;
+    virtual bool isActive() const = 0;
+    // Runs `f` from the event loop, after the work now running.
+    virtual void post(std::function<void()> f) = 0;
+    std::function<void()> fired;
+};
+
+class QtTimerEngine : public TimerEngine {
+public:
+    QtTimerEngine();
+    void start(int ms) override { timer_.start(ms); }
+    void stop() override { timer_.stop(); }
+    bool isActive() const override { return timer_.isActive(); }
+    void post(std::function<void()> f) override;
+
+private:
+    QObject context_;
+    QTimer timer_;
+};
+
+// Time moves only when the test says so.
+class ManualTimerEngine : public TimerEngine {
+public:
+    void start(int ms) override;
+    void stop() override { active_ = false; }
+    bool isActive() const override { return active_; }
+    void post(std::function<void()> f) override { posted_.push_back(std::move(f)); }
+
+    // Moves time on by `ms`, running every posted call and every tick that
+    // falls due on the way, in time order.
+    void advance(int ms);
+    // Runs what was posted (the event loop's turn), without moving time.
+    void runPosted();
+    long long now() const { return now_; }
+    long long nextDue() const { return due_; }
+
+private:
+    long long now_ = 0;
+    long long due_ = 0;
+    int interval_ = 0;
+    bool active_ = false;
+    std::deque<std::function<void()>> posted_;
+};
+
+class PollTimer {
+public:
+    explicit PollTimer(std::unique_ptr<TimerEngine> engine = std::make_unique<QtTimerEngine>());
 
     // Interval in milliseconds, counted from now; 0 stops the timer.
     void setInterval(int ms);
     int interval() const { return interval_; }
-    bool isActive() const { return timer_.isActive(); }
+    bool isActive() const { return engine_->isActive(); }
+    // Stops the timer for good: nothing held runs afterwards either. For the
+    // end of the program.
+    void stopForGood();
 
     void setTick(std::function<void()> tick) { tick_ = std::move(tick); }
     // Runs the tick now, or, inside other work, as soon as it ends.
     void runTick();
     bool insideTick() const { return depth_ > 0; }
     int ticksRun() const { return ticksRun_; }
+    TimerEngine &engine() { return *engine_; }
 
     // Marks a section during which no tick may start.
     class Busy {
@@ -40,11 +99,12 @@ public:
 private:
     void leave();
 
-    QTimer timer_;
+    std::unique_ptr<TimerEngine> engine_;
     std::function<void()> tick_;
     int interval_ = 0;
     int depth_ = 0;
     bool pending_ = false;
+    bool ended_ = false;
     int ticksRun_ = 0;
 };
 

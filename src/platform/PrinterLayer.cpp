@@ -2,6 +2,8 @@
 
 #include "platform/Error.h"
 
+#include <algorithm>
+
 namespace tpv {
 
 namespace {
@@ -22,59 +24,8 @@ const char *const kNames[] = {"DeviceName", "DriverName", "Port", "Width", "Heig
     throw TpvError(err::InvalidPropertyValue,
                    QStringLiteral("Valor de propiedad no válido: %1 = %2").arg(propertyName(p), v.toText()));
 }
-}  // namespace
-
-QString propertyName(PrinterProperty p) { return QString::fromLatin1(kNames[static_cast<int>(p)]); }
-
-const std::array<PrinterProperty, PrinterPropertyCount> &allPrinterProperties() { return kAll; }
-
-bool propertyFromName(const QString &name, PrinterProperty *out) {
-    for (auto p : kAll) {
-        if (propertyName(p).compare(name, Qt::CaseInsensitive) == 0) {
-            *out = p;
-            return true;
-        }
-    }
-    return false;
-}
-
-Variant PrinterState::get(PrinterProperty p) const {
-    if (unreadable.contains(propertyName(p), Qt::CaseInsensitive) || !values.contains(p)) {
-        throw TpvError(err::PrinterError, QStringLiteral("Error de impresora: no se puede leer %1").arg(propertyName(p)));
-    }
-    return values.value(p);
-}
-
-void PrinterState::set(PrinterProperty p, const Variant &v) { values.insert(p, v); }
-
-const PrinterState &PrinterLayer::installed(int i) const {
-    if (i < 0 || i >= count()) throw TpvError(err::InvalidIndex, QStringLiteral("El subíndice está fuera del intervalo"));
-    if (i == currentIndex_) return current_;
-    return installed_[static_cast<size_t>(i)];
-}
-
-void PrinterLayer::setInstalled(std::vector<PrinterState> printers, int defaultIndex) {
-    installed_ = std::move(printers);
-    if (!installed_.empty()) {
-        current_ = installed_[static_cast<size_t>(defaultIndex)];
-        currentIndex_ = defaultIndex;
-    }
-}
-
-QStringList PrinterLayer::appendNew(std::vector<PrinterState> found) {
-    QStringList added;
-    for (auto &p : found) {
-        const QString name = p.values.value(PrinterProperty::DeviceName).toText();
-        bool known = false;
-        for (const auto &i : installed_) known = known || i.values.value(PrinterProperty::DeviceName).toText() == name;
-        if (known) continue;
-        added << name;
-        installed_.push_back(std::move(p));
-    }
-    return added;
-}
-
-void PrinterLayer::validate(const PrinterState &printer, PrinterProperty p, const Variant &v) const {
+// What no printer takes, whatever its kind.
+void validateCommon(const PrinterState &printer, PrinterProperty p, const Variant &v) {
     if (printer.refused.contains(propertyName(p), Qt::CaseInsensitive)) refuse(p, v);
     switch (p) {
     case PrinterProperty::DeviceName:
@@ -114,8 +65,93 @@ void PrinterLayer::validate(const PrinterState &printer, PrinterProperty p, cons
     }
 }
 
+}  // namespace
+
+QString propertyName(PrinterProperty p) { return QString::fromLatin1(kNames[static_cast<int>(p)]); }
+
+const std::array<PrinterProperty, PrinterPropertyCount> &allPrinterProperties() { return kAll; }
+
+bool propertyFromName(const QString &name, PrinterProperty *out) {
+    for (auto p : kAll) {
+        if (propertyName(p).compare(name, Qt::CaseInsensitive) == 0) {
+            *out = p;
+            return true;
+        }
+    }
+    return false;
+}
+
+Variant PrinterState::get(PrinterProperty p) const {
+    if (unreadable.contains(propertyName(p), Qt::CaseInsensitive) || !values.contains(p)) {
+        throw TpvError(err::PrinterError, QStringLiteral("Error de impresora: no se puede leer %1").arg(propertyName(p)));
+    }
+    return values.value(p);
+}
+
+void PrinterState::set(PrinterProperty p, const Variant &v) { values.insert(p, v); }
+
+const PrinterState &PrinterLayer::installed(int i) const {
+    if (i < 0 || i >= count()) throw TpvError(err::InvalidIndex, QStringLiteral("El subíndice está fuera del intervalo"));
+    if (i == currentIndex_) return current_;
+    return installed_[static_cast<size_t>(i)];
+}
+
+std::vector<InstalledPrinter> PrinterLayer::scanAll(QString *defaultName) const {
+    std::vector<InstalledPrinter> all;
+    defaultName->clear();
+    for (const auto &source : sources_) {
+        QString def;
+        for (InstalledPrinter &p : source->scan(&def)) {
+            const QString name = p.state.name();
+            auto same = std::find_if(all.begin(), all.end(), [&](const InstalledPrinter &o) { return o.state.name() == name; });
+            if (same != all.end()) *same = std::move(p);
+            else all.push_back(std::move(p));
+        }
+        if (defaultName->isEmpty()) *defaultName = def;
+    }
+    std::stable_sort(all.begin(), all.end(), [](const InstalledPrinter &a, const InstalledPrinter &b) {
+        return a.state.name().toUtf8() < b.state.name().toUtf8();
+    });
+    return all;
+}
+
+void PrinterLayer::addSource(std::unique_ptr<PrinterSource> source) {
+    sources_.push_back(std::move(source));
+    QString defaultName;
+    std::vector<InstalledPrinter> all = scanAll(&defaultName);
+    installed_.clear();
+    devices_.clear();
+    int defaultIndex = 0;
+    for (InstalledPrinter &p : all) {
+        if (p.state.name() == defaultName) defaultIndex = static_cast<int>(installed_.size());
+        installed_.push_back(std::move(p.state));
+        devices_.push_back(std::move(p.device));
+    }
+    currentIndex_ = -1;
+    if (!installed_.empty()) {
+        current_ = installed_[static_cast<size_t>(defaultIndex)];
+        currentIndex_ = defaultIndex;
+    }
+}
+
+QStringList PrinterLayer::rescan() {
+    QString ignored;
+    QStringList added;
+    for (InstalledPrinter &p : scanAll(&ignored)) {
+        const QString name = p.state.name();
+        const bool known = std::any_of(installed_.begin(), installed_.end(), [&](const PrinterState &s) { return s.name() == name; });
+        if (known) continue;
+        added << name;
+        installed_.push_back(std::move(p.state));
+        devices_.push_back(std::move(p.device));
+    }
+    return added;
+}
+
 void PrinterLayer::set(PrinterProperty p, const Variant &v) {
-    validate(current_, p, v);
+    validateCommon(current_, p, v);
+    if (currentIndex_ >= 0 && devices_[static_cast<size_t>(currentIndex_)])
+        devices_[static_cast<size_t>(currentIndex_)]->validate(current_, p, v);
     current_.set(p, v);
     writeLog_ << propertyName(p) + QLatin1Char('=') + v.toText();
 }
@@ -142,7 +178,9 @@ void PrinterLayer::endDoc() {
     const QString text = document_;
     document_.clear();
     documentOpen_ = false;
-    emitDocument(current_, text);
+    if (currentIndex_ < 0 || !devices_[static_cast<size_t>(currentIndex_)])
+        throw TpvError(err::PrinterError, QStringLiteral("No hay ninguna impresora actual"));
+    devices_[static_cast<size_t>(currentIndex_)]->deliver(current_, text);
 }
 
 }  // namespace tpv

@@ -3,12 +3,18 @@
 // text and ending a document. Properties are read and written by name, as the
 // printer panel and the ticket font use them; a property the printer cannot
 // report or refuses is an error (err::PrinterError or err::InvalidPropertyValue).
+//
+// Printers come from sources (CUPS's queues, folder printers, the declared
+// kitchen printers); each installed printer carries the device that takes
+// its documents. The layer lists them all together, in byte order of their
+// device names.
 #include "platform/Variant.h"
 
 #include <QHash>
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace tpv {
@@ -31,11 +37,45 @@ struct PrinterState {
     QStringList unreadable;   // property names whose reads fail
     Variant get(PrinterProperty p) const;
     void set(PrinterProperty p, const Variant &v);
+    QString name() const { return values.value(PrinterProperty::DeviceName).toText(); }
+};
+
+// How one finished document reaches a printer of one kind. Returns once the
+// device has the document durably; anything else is an error.
+class PrinterDevice {
+public:
+    virtual ~PrinterDevice() = default;
+    virtual void deliver(const PrinterState &printer, const QString &documentText) = 0;
+    // Checks a property write against what the device takes (throws when it
+    // refuses).
+    virtual void validate(const PrinterState &, PrinterProperty, const Variant &) const {}
+};
+
+struct InstalledPrinter {
+    PrinterState state;
+    std::shared_ptr<PrinterDevice> device;
+};
+
+// Where installed printers come from.
+class PrinterSource {
+public:
+    virtual ~PrinterSource() = default;
+    // The printers installed now, and the name of the source's default
+    // printer (empty when it names none).
+    virtual std::vector<InstalledPrinter> scan(QString *defaultName) = 0;
 };
 
 class PrinterLayer {
 public:
+    PrinterLayer() = default;
     virtual ~PrinterLayer() = default;
+    PrinterLayer(const PrinterLayer &) = delete;
+    PrinterLayer &operator=(const PrinterLayer &) = delete;
+
+    // Adds a source and lists its printers. A printer of a later source
+    // replaces one of the same name; the current printer is the first
+    // default a source names, else the first printer.
+    void addSource(std::unique_ptr<PrinterSource> source);
 
     int count() const { return static_cast<int>(installed_.size()); }
     // Installed printer i (error 9 when there is no such printer). Settings
@@ -57,22 +97,17 @@ public:
 
     // Looks for printers installed since start and appends them (positions
     // of the known ones stay); returns their device names.
-    virtual QStringList rescan() { return {}; }
+    QStringList rescan();
 
     // Every property write since start, "Name=value", for tests and logs.
     const QStringList &writeLog() const { return writeLog_; }
 
-protected:
-    // Sends one finished document to the printer the state describes.
-    virtual void emitDocument(const PrinterState &printer, const QString &text) = 0;
-    // Checks a write against what the device takes (throws when it refuses).
-    virtual void validate(const PrinterState &printer, PrinterProperty p, const Variant &v) const;
-    void setInstalled(std::vector<PrinterState> printers, int defaultIndex);
-    // Appends the printers of `found` not installed yet; returns their names.
-    QStringList appendNew(std::vector<PrinterState> found);
-
 private:
+    std::vector<InstalledPrinter> scanAll(QString *defaultName) const;
+
+    std::vector<std::unique_ptr<PrinterSource>> sources_;
     std::vector<PrinterState> installed_;
+    std::vector<std::shared_ptr<PrinterDevice>> devices_;
     PrinterState current_;
     int currentIndex_ = -1;
     QString document_;
@@ -82,21 +117,34 @@ private:
 
 // Folder printers: every subfolder of a folder is one installed printer. Each
 // ended document becomes NNNNNN.txt (the exact text) and NNNNNN.json (font
-// and page properties in force) in the printer's folder.
+// and page properties in force) in the printer's folder, and NNNNNN.pdf when
+// the printer's printer.json asks for a preview ("Pdf": true) and the
+// program can draw one (see setFolderPreview).
+class FolderPrinterSource : public PrinterSource {
+public:
+    explicit FolderPrinterSource(const QString &dir);
+    std::vector<InstalledPrinter> scan(QString *defaultName) override;
+
+private:
+    QString dir_;
+    std::shared_ptr<PrinterDevice> device_;
+};
+
+// A layer of folder printers only: the demo's and the tests'.
 class FolderPrinters : public PrinterLayer {
 public:
     explicit FolderPrinters(const QString &dir);
     QString dir() const { return dir_; }
     // The files written so far for a printer folder, oldest first.
     static QStringList documents(const QString &printerDir);
-    QStringList rescan() override;
-
-protected:
-    void emitDocument(const PrinterState &printer, const QString &text) override;
 
 private:
-    std::vector<PrinterState> scan(int *defaultIndex) const;
     QString dir_;
 };
+
+// Draws the PDF preview of a folder printer's ticket; installed by a program
+// that has the GUI side of Qt (fonts). Without one, no PDF is written.
+using FolderPreview = void (*)(const QString &pdfPath, const PrinterState &printer, const QString &text);
+void setFolderPreview(FolderPreview preview);
 
 }  // namespace tpv

@@ -6,12 +6,12 @@ namespace tpv {
 
 namespace {
 [[noreturn]] void noCurrentRecord() {
-    throw TpvError(3021, QStringLiteral("No hay ningún registro activo (BOF o EOF es verdadero)"));
+    throw TpvError(err::NoCurrentRecord, QStringLiteral("No hay ningún registro activo (BOF o EOF es verdadero)"));
 }
 }  // namespace
 
 void Recordset::open(const QString &sql, Connection &connection) {
-    if (open_) throw TpvError(3705, QStringLiteral("La operación no está permitida si el objeto está abierto."));
+    if (open_) throw TpvError(err::ObjectOpen, QStringLiteral("La operación no está permitida si el objeto está abierto."));
     result_ = connection.query(sql);
     byName_.clear();
     // Joined queries may return two columns of one name; the first wins, as
@@ -29,7 +29,7 @@ void Recordset::close() {
 }
 
 void Recordset::requireOpen() const {
-    if (!open_) throw TpvError(3704, QStringLiteral("La operación no está permitida si el objeto está cerrado."));
+    if (!open_) throw TpvError(err::ObjectClosed, QStringLiteral("La operación no está permitida si el objeto está cerrado."));
 }
 
 bool Recordset::eof() const {
@@ -58,13 +58,13 @@ Variant Recordset::field(const QString &name) const {
     const auto &row = currentRow();
     const auto it = byName_.constFind(name.toLower());
     if (it != byName_.constEnd()) return row[static_cast<size_t>(*it)];
-    throw TpvError(3265, QStringLiteral("No se encontró el elemento en la colección que corresponde al nombre: ") + name);
+    throw TpvError(err::ItemNotFound, QStringLiteral("No se encontró el elemento en la colección que corresponde al nombre: ") + name);
 }
 
 Variant Recordset::field(int position) const {
     const auto &row = currentRow();
     if (position < 0 || position >= static_cast<int>(row.size())) {
-        throw TpvError(3265, QStringLiteral("No existe el campo en la posición %1").arg(position));
+        throw TpvError(err::ItemNotFound, QStringLiteral("No existe el campo en la posición %1").arg(position));
     }
     return row[static_cast<size_t>(position)];
 }

@@ -1,6 +1,6 @@
 // Displaying a printer in the panel, making a printer current and applying
 // the changed panel fields to the current printer.
-#include "app/FrmPpal.h"
+#include "platform/Dialogs.h"
 #include "platform/Error.h"
 #include "printer/PrinterPanel.h"
 
@@ -21,6 +21,16 @@ void skipFailure(const std::function<void()> &step) {
 
 }  // namespace
 
+QString appTitle() { return QStringLiteral("Lector TPV_Garnet"); }
+
+void PrinterPanel::clearDataChanged() {
+    for (TextField *t : {&txtWidth, &txtHeight, &txtCopies, &txtScaleLeft, &txtScaleTop, &txtScaleWidth, &txtScaleHeight, &txtZoom})
+        t->DataChanged = false;
+    for (ValueList *v : {&cboPrinters, &cboPaperSize, &cboOrientation, &cboColorMode, &cboDuplex, &cboPaperBin, &cboPrintQuality})
+        v->DataChanged = false;
+    chkTrackDefault.DataChanged = false;
+}
+
 QString singleToText(float v) {
     const double d = static_cast<double>(v);
     if (d == static_cast<double>(static_cast<int64_t>(d))) return QString::number(static_cast<int64_t>(d));
@@ -29,8 +39,8 @@ QString singleToText(float v) {
     return l.toString(d, 'g', 7);
 }
 
-void ShowPrinterInfo(FrmPpal &f, const PrinterState &prn) {
-    PrinterPanel &p = f.panel;
+void ShowPrinterInfo(const PanelContext &c, const PrinterState &prn) {
+    PrinterPanel &p = c.panel;
     using P = PrinterProperty;
     skipFailure([&] { p.lblDriverName.setCaption(prn.get(P::DriverName).toText()); });
     skipFailure([&] { p.lblPort.setCaption(prn.get(P::Port).toText()); });
@@ -48,29 +58,30 @@ void ShowPrinterInfo(FrmPpal &f, const PrinterState &prn) {
     skipFailure([&] { SelectItem(p.cboDuplex, prn.get(P::Duplex).toInt16()); });
     skipFailure([&] { SelectItem(p.cboPaperBin, prn.get(P::PaperBin).toInt16()); });
     skipFailure([&] { SelectItem(p.cboPrintQuality, prn.get(P::PrintQuality).toInt16()); });
-    f.clearAllDataChanged();
+    if (c.clearAllDataChanged) c.clearAllDataChanged();
+    else p.clearDataChanged();
 }
 
-void cboPrinters_Click(FrmPpal &f) {
-    const int i = f.panel.cboPrinters.listIndex();
+void cboPrinters_Click(const PanelContext &c) {
+    const int i = c.panel.cboPrinters.listIndex();
     if (i < 0) return;
-    ShowPrinterInfo(f, f.printers.installed(i));
+    ShowPrinterInfo(c, c.printers.installed(i));
 }
 
-void cmdMakeCurrent_Click(FrmPpal &f) { f.printers.makeCurrent(f.panel.cboPrinters.listIndex()); }
+void cmdMakeCurrent_Click(const PanelContext &c) { c.printers.makeCurrent(c.panel.cboPrinters.listIndex()); }
 
-void chkTrackDefault_Click(FrmPpal &f) {
-    f.printers.set(PrinterProperty::TrackDefault, f.panel.chkTrackDefault.value() == 1);
+void chkTrackDefault_Click(const PanelContext &c) {
+    c.printers.set(PrinterProperty::TrackDefault, c.panel.chkTrackDefault.value() == 1);
 }
 
-void cmdSet_Click(FrmPpal &f) {
-    PrinterPanel &p = f.panel;
-    PrinterLayer &prn = f.printers;
+void cmdSet_Click(const PanelContext &c) {
+    PrinterPanel &p = c.panel;
+    PrinterLayer &prn = c.printers;
     using P = PrinterProperty;
     const int i = p.cboPrinters.listIndex();
     if (prn.installed(i).get(P::DeviceName).toText() != prn.get(P::DeviceName).toText()) {
-        f.dialogs.message(QStringLiteral("En primer lugar, deberá convertir a esta impresora en la actual"),
-                          FrmPpal::appTitle(), MsgIcon::Exclamation);
+        c.dialogs.message(QStringLiteral("En primer lugar, deberá convertir a esta impresora en la actual"), appTitle(),
+                          MsgIcon::Exclamation);
         return;
     }
     auto text32 = [](const TextField &t) { return roundToInt32(textToDouble(t.text())); };
@@ -103,7 +114,7 @@ void cmdSet_Click(FrmPpal &f) {
     skipFailure([&] {
         if (p.txtZoom.DataChanged && text32(p.txtZoom) != 0) prn.set(P::Zoom, text32(p.txtZoom));
     });
-    ShowPrinterInfo(f, prn.current());
+    ShowPrinterInfo(c, prn.current());
 }
 
 }  // namespace tpv

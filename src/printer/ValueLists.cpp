@@ -1,6 +1,5 @@
 // The fixed entries of the panel's value lists and the three list operations.
-#include "app/FrmPpal.h"
-#include "app/Lifecycle.h"
+#include "platform/Dialogs.h"
 #include "platform/Error.h"
 #include "printer/PrinterPanel.h"
 
@@ -71,28 +70,28 @@ int32_t GetItem(const ValueList &cbo) {
     return roundToInt32(textToDouble(cbo.text()));
 }
 
-void InitControls(FrmPpal &f) {
-    PrinterPanel &p = f.panel;
-    p.cboPrinters.clicked.connect([&f] { cboPrinters_Click(f); });
-    p.chkTrackDefault.clicked.connect([&f] { chkTrackDefault_Click(f); });
+void InitControls(const PanelContext &c) {
+    PrinterPanel &p = c.panel;
+    p.cboPrinters.clicked.connect([c]() mutable { cboPrinters_Click(c); });
+    p.chkTrackDefault.clicked.connect([c]() mutable { chkTrackDefault_Click(c); });
     fill(p.cboPaperSize, kPaperSizes);
     fill(p.cboPaperBin, kPaperBins);
     fill(p.cboOrientation, kOrientations);
     fill(p.cboColorMode, kColorModes);
     fill(p.cboDuplex, kDuplex);
     fill(p.cboPrintQuality, kQualities);
-    if (f.printers.count() == 0) {
-        f.dialogs.message(QStringLiteral("No existen impresoras instaladas"), FrmPpal::appTitle(), MsgIcon::Critical);
-        f.endProgram(1);
+    if (c.printers.count() == 0) {
+        c.dialogs.message(QStringLiteral("No existen impresoras instaladas"), appTitle(), MsgIcon::Critical);
+        throw ProgramEnded{1};
     }
     QString currentName;
     try {
-        currentName = f.printers.get(PrinterProperty::DeviceName).toText();
+        currentName = c.printers.get(PrinterProperty::DeviceName).toText();
     } catch (const TpvError &) {
     }
-    for (int i = 0; i < f.printers.count(); ++i) {
+    for (int i = 0; i < c.printers.count(); ++i) {
         try {
-            const QString name = f.printers.installed(i).get(PrinterProperty::DeviceName).toText();
+            const QString name = c.printers.installed(i).get(PrinterProperty::DeviceName).toText();
             p.cboPrinters.addItem(name);
             if (name == currentName) p.cboPrinters.setListIndex(i);
         } catch (const TpvError &) {
@@ -100,9 +99,9 @@ void InitControls(FrmPpal &f) {
     }
 }
 
-bool refreshInstalledPrinters(FrmPpal &f) {
-    const QStringList added = f.printers.rescan();
-    for (const QString &name : added) f.panel.cboPrinters.addItem(name);
+bool refreshInstalledPrinters(const PanelContext &c) {
+    const QStringList added = c.printers.rescan();
+    for (const QString &name : added) c.panel.cboPrinters.addItem(name);
     return !added.isEmpty();
 }
 

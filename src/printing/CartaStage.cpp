@@ -1,19 +1,36 @@
 // The à-la-carte stage: the order's unprinted lines, routed by their
 // article's family, with the extras of their cargosr row.
-#include "app/FrmPpal.h"
 #include "db/SqlText.h"
 #include "printing/PrintRun.h"
+#include "printing/Ticket.h"
 #include "reprint/Snapshots.h"
 
 namespace tpv {
 
 namespace {
 
+std::vector<Variant> destinosOf(const Recordset &row) {
+    std::vector<Variant> out;
+    for (const char *d : kDestinos) out.push_back(row.field(QString::fromLatin1(d)));
+    return out;
+}
+
+// The extras of a line's cargosr row, for every destination in turn: each
+// gets its modifier, garnish and sauce in a block. A code of 0 prints none.
+void appendExtras(PrintRun &run, const std::vector<Variant> &destinos, const Recordset &extraRow) {
+    for (const Variant &d : destinos) {
+        for (const auto &[code, name] : kExtraKinds) {
+            const Variant c = extraRow.field(QString::fromLatin1(code));
+            if (c.isNull() || c.toDouble() == 0) continue;
+            run.texto(d) += ticket::extra(extraRow.field(QString::fromLatin1(name)).toText());
+        }
+    }
+}
 
 }  // namespace
 
-void printCartaLines(FrmPpal &f, PrintRun &run) {
-    Global &g = f.g;
+void printCartaLines(const PrintContext &p, PrintRun &run) {
+    Global &g = p.g;
     const JobValues &j = run.job;
     const QString fecha = sql::escaped(j.fecha());
     g.Rs2.open(QStringLiteral("SELECT * FROM Til, Artv, PerfilEnvioImp WHERE TilTpv = ") + j.arg1() +
@@ -26,16 +43,16 @@ void printCartaLines(FrmPpal &f, PrintRun &run) {
         g.Rs2.close();
         return;
     }
-    if (!f.ReimprimirTodo) deleteLineSnapshots(f, j);
-    const QString title = run.Cabecera + QStringLiteral(" ***** ARTICULOS CARTA *****") + CRLF;
+    if (!p.ReimprimirTodo) deleteLineSnapshots(g, j);
+    const QString title = ticket::cartaTitle(run.Cabecera);
     while (!g.Rs2.eof()) {
         const Recordset &line = g.Rs2;
-        std::vector<Variant> destinos;
-        for (const char *d : kDestinos) destinos.push_back(line.field(QString::fromLatin1(d)));
+        const std::vector<Variant> destinos = destinosOf(line);
         for (const Variant &d : destinos)
             if (run.texto(d).isEmpty()) run.texto(d) = title;
-        const double quantity = line.field(QStringLiteral("TilCant")).toDouble() - line.field(QStringLiteral("TilImp")).toDouble();
-        const QString lineText = numberToText(quantity) + QLatin1Char(' ') + line.field(QStringLiteral("TilArtN")).toText();
+        const double quantity =
+            line.field(QStringLiteral("TilCant")).toDouble() - line.field(QStringLiteral("TilImp")).toDouble();
+        const QString lineText = ticket::cartaLine(quantity, line.field(QStringLiteral("TilArtN")).toText());
         for (const Variant &d : destinos) run.texto(d) += lineText;
 
         const Variant tilOrd = line.field(QStringLiteral("TilOrd"));
@@ -44,37 +61,29 @@ void printCartaLines(FrmPpal &f, PrintRun &run) {
                        sql::int16(j.PParg3) + QStringLiteral(" And CaFec = '") + fecha + QStringLiteral("' And CaOrd = ") +
                        sql::bare(tilOrd),
                    conn(g.Cn3));
-        if (g.Rs3.eof()) {
+        const bool withExtraRow = !g.Rs3.eof();
+        if (!withExtraRow) {
             g.Rs3.close();
             g.Rs3.open(QStringLiteral("SELECT * FROM Til WHERE TilTpv = ") + QString::number(g.tpv) +
                            QStringLiteral(" AND TilComa = ") + sql::int16(j.PParg3) + QStringLiteral(" AND TilFec = '") +
                            fecha + QStringLiteral("' AND TilOrd = ") + sql::bare(tilOrd),
                        conn(g.Cn3));
-            if (!g.Rs3.eof()) {
-                // The first of the three line ends goes to destino1, like
-                // every other piece of the line.
-                for (const Variant &d : destinos) run.texto(d) += CRLF;
-                if (!f.ReimprimirTodo) {
-                    const QString statement = lineSnapshotStatement(line, nullptr, j);
-                    g.Rs3.close();
-                    conn(g.Cn3).execute(statement);
-                }
+            // The line is gone from Til since the selection: no line end, no
+            // snapshot row.
+            if (g.Rs3.eof()) {
+                g.Rs2.moveNext();
+                continue;
             }
         } else {
-            const Recordset &extra = g.Rs3;
-            for (const Variant &d : destinos) {
-                for (const auto &[code, name] : kExtraKinds) {
-                    const Variant c = extra.field(QString::fromLatin1(code));
-                    if (c.isNull() || c.toDouble() == 0) continue;
-                    run.texto(d) += CRLF + QStringLiteral("     /") + extra.field(QString::fromLatin1(name)).toText();
-                }
-            }
-            for (const Variant &d : destinos) run.texto(d) += CRLF + CRLF;
-            if (!f.ReimprimirTodo) {
-                const QString statement = lineSnapshotStatement(line, &extra, j);
-                g.Rs3.close();
-                conn(g.Cn3).execute(statement);
-            }
+            appendExtras(run, destinos, g.Rs3);
+        }
+        // The first of the line ends goes to destino1, like every other piece
+        // of the line.
+        for (const Variant &d : destinos) run.texto(d) += ticket::cartaLineEnd(withExtraRow);
+        if (!p.ReimprimirTodo) {
+            const QString statement = lineSnapshotStatement(line, withExtraRow ? &g.Rs3 : nullptr, j);
+            g.Rs3.close();
+            conn(g.Cn3).execute(statement);
         }
         g.Rs2.moveNext();
     }

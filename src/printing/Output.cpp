@@ -1,34 +1,20 @@
 // The output stage (footer, blank lines, one document per printer through the
-// printer panel) and the completion that marks the job and the order printed.
-#include "app/FrmPpal.h"
+// ticket output port) and the completion that marks the job and the order
+// printed.
 #include "db/SqlText.h"
+#include "platform/Clock.h"
+#include "platform/Controls.h"
+#include "platform/Dialogs.h"
 #include "platform/Error.h"
-#include "printer/PrinterPanel.h"
+#include "platform/StatusReport.h"
 #include "printing/PrintRun.h"
+#include "printing/Ticket.h"
+#include "printing/TicketOutput.h"
 #include "reprint/Snapshots.h"
-
-#include <QTime>
 
 namespace tpv {
 
-QString ticketFooter(const QTime &t) {
-    return QStringLiteral("**********") + CRLF + QStringLiteral("Hora de Envio: ") + t.toString(QStringLiteral("HH:mm:ss")) +
-           CRLF + QStringLiteral("*");
-}
-
 namespace {
-
-// Selects the destination in the printer list. A printer installed since
-// start-up is added to the list first, so a kitchen printer switched on
-// late prints without restarting the server.
-void selectDestination(FrmPpal &f, const QString &name) {
-    try {
-        f.panel.cboPrinters.setText(name);
-    } catch (const TpvError &e) {
-        if (e.number() != err::NotInList || !refreshInstalledPrinters(f)) throw;
-        f.panel.cboPrinters.setText(name);
-    }
-}
 
 void completionStatements(Connection &cn, const JobValues &j) {
     const QString fecha = sql::escaped(j.fecha());
@@ -37,17 +23,16 @@ void completionStatements(Connection &cn, const JobValues &j) {
                fecha + QStringLiteral("'"));
     cn.execute(QStringLiteral("UPDATE til SET TilImp = TilCant WHERE Til.TilTPV = ") + j.arg1() +
                QStringLiteral(" AND  TilFec = '") + fecha + QStringLiteral("' AND TilComa = ") + arg3);
-    cn.execute(QStringLiteral("UPDATE tilm SET Imp = Cantidad WHERE Tilm.TPV = ") + j.arg1() +
-               QStringLiteral(" AND  Fecha = '") + fecha + QStringLiteral("' AND Comanda = ") + arg3);
-    cn.execute(QStringLiteral("UPDATE cargosr SET CaImp = CaCant WHERE CaTpv = ") + j.arg1() +
-               QStringLiteral(" AND CaFec = '") + fecha + QStringLiteral("' AND CaCont = ") + arg3);
+    cn.execute(QStringLiteral("UPDATE tilm SET Imp = Cantidad WHERE Tilm.TPV = ") + j.arg1() + QStringLiteral(" AND  Fecha = '") +
+               fecha + QStringLiteral("' AND Comanda = ") + arg3);
+    cn.execute(QStringLiteral("UPDATE cargosr SET CaImp = CaCant WHERE CaTpv = ") + j.arg1() + QStringLiteral(" AND CaFec = '") +
+               fecha + QStringLiteral("' AND CaCont = ") + arg3);
 }
 
 // The four statements take effect together or not at all: a job marked done
 // whose lines stayed unprinted would print them again with the next job of
 // the order, while the operator was told the job had failed.
-void complete(FrmPpal &f, const JobValues &j) {
-    Connection &cn = conn(f.g.Cn2);
+void complete(Connection &cn, const JobValues &j) {
     cn.execute(QStringLiteral("BEGIN TRANSACTION"));
     try {
         completionStatements(cn, j);
@@ -61,39 +46,36 @@ void complete(FrmPpal &f, const JobValues &j) {
     }
 }
 
+QString failureMessage(const TpvError &e, const QString &printer) {
+    if (e.number() == err::NotInList)
+        return QStringLiteral("Imposible Iniciar Impresión : La Impresora ") + printer + QStringLiteral(" no está instalada en el PC");
+    return QStringLiteral("Imposible Iniciar Impresión : Seleccione Otra Impresora");
+}
+
 }  // namespace
 
-void sendTicketsAndComplete(FrmPpal &f, PrintRun &run) {
+void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
+    Global &g = p.g;
     bool armed = false;
     int k = 0;
     try {
-        for (k = 0; k < f.g.NumImpresoras; ++k) {
+        for (k = 0; k < g.NumImpresoras; ++k) {
             QString &text = run.TextoImpresora[static_cast<size_t>(k)];
             if (text.isEmpty() || k == 0) continue;
-            text += ticketFooter(f.clock.timeOfDay());
-            f.g.lineaspie = Variant(f.lineasp.text()).toInt16();
-            for (int n = 0; n < f.g.lineaspie; ++n) text += CRLF;
+            text += ticket::footer(p.clock.timeOfDay());
+            g.lineaspie = Variant(p.lineasp.text()).toInt16();
+            text += ticket::blankLines(g.lineaspie);
             armed = true;
-            selectDestination(f, f.g.Impresoras.value(k));
-            f.ReimprimirTodo = false;
-            cmdMakeCurrent_Click(f);
-            f.panel.cboOrientation.setListIndex(0);
-            cmdSet_Click(f);
-            f.printers.print(text);
-            f.printers.endDoc();
+            p.output.send(g.Impresoras.value(k), text, [&p] { p.ReimprimirTodo = false; });
         }
-        complete(f, run.job);
+        complete(conn(g.Cn2), run.job);
     } catch (const TpvError &e) {
         if (!armed) throw;
-        removeSending(f, run.job);
-        const QString message =
-            e.number() == err::NotInList
-                ? QStringLiteral("Imposible Iniciar Impresión : La Impresora ") + f.g.Impresoras.value(k) +
-                      QStringLiteral(" no está instalada en el PC")
-                : QStringLiteral("Imposible Iniciar Impresión : Seleccione Otra Impresora");
+        removeSending(g, run.job);
+        const QString message = failureMessage(e, g.Impresoras.value(k));
         // The window's status line keeps the cause once the box is closed.
-        f.report(message + QStringLiteral(" (") + e.numberAndDescription() + QLatin1Char(')'));
-        f.dialogs.message(message, QStringLiteral("ATENCIÓN"), MsgIcon::Critical);
+        p.status.report(message + QStringLiteral(" (") + e.numberAndDescription() + QLatin1Char(')'));
+        p.dialogs.message(message, QStringLiteral("ATENCIÓN"), MsgIcon::Critical);
     }
 }
 

@@ -1,7 +1,8 @@
-#include "app/FrmPpal.h"
+#include "queue/JobLists.h"
+
 #include "config/Config.h"
+#include "platform/Controls.h"
 #include "platform/Error.h"
-#include "queue/Queue.h"
 
 namespace tpv {
 
@@ -9,7 +10,7 @@ namespace {
 
 // "Comanda N del día DD/MM/YYYY Tpv: T" or "Factura N del día DD/MM/YYYY";
 // empty for any other code.
-QString entryText(const FrmPpal &f, const Recordset &rs, const QString &code) {
+QString entryText(int16_t tpv, const Recordset &rs, const QString &code) {
     // A number that does not convert is shown as written rather than
     // failing the whole refresh (and with it every later poll).
     const Variant arg3 = rs.field(QStringLiteral("PParg3"));
@@ -23,47 +24,42 @@ QString entryText(const FrmPpal &f, const Recordset &rs, const QString &code) {
     const QString date = fecha.mid(6, 2) + QLatin1Char('/') + fecha.mid(4, 2) + QLatin1Char('/') + fecha.mid(0, 4);
     if (code == QLatin1String("Com"))
         return QStringLiteral("Comanda ") + n + QStringLiteral(" del día ") + date + QStringLiteral(" Tpv: ") +
-               QString::number(f.g.tpv);
+               QString::number(tpv);
     if (code == QLatin1String("Fac")) return QStringLiteral("Factura ") + n + QStringLiteral(" del día ") + date;
     return {};
 }
 
 }  // namespace
 
-void Actualizar(FrmPpal &f) {
-    Global &g = f.g;
-    f.lstPend.clear();
-    f.lstReal.clear();
-    f.lstFech.clear();
-    f.lstComa.clear();
-    f.lstNumeTPV.clear();
-    coger_fecha_tpv(f);
-    f.lstPend.insertItem(0, QStringLiteral("-PENDIENTES-"));
+void Actualizar(Global &g, BusinessDate &day, const JobLists &l) {
+    for (ListBox *list : {&l.lstPend, &l.lstReal, &l.lstFech, &l.lstComa, &l.lstNumeTPV}) list->clear();
+    coger_fecha_tpv(g, day);
+    l.lstPend.insertItem(0, QStringLiteral("-PENDIENTES-"));
     if (g.Rs.isOpen()) g.Rs.close();
     const QString tpv = QString::number(g.tpv);
     g.Rs.open(QStringLiteral("Select * from PendGar Where PPArg1 = '") + tpv + QStringLiteral("' AND PPPend = 0 AND PPFecha = '") +
-                  f.FechaTpv + QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
+                  day.FechaTpv + QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
               conn(g.Cn));
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();
         while (!g.Rs.eof()) {
             const QString code = g.Rs.field(QStringLiteral("PPCod")).toText();
-            const QString text = entryText(f, g.Rs, code);
-            if (!text.isEmpty()) f.lstPend.addItem(text);
+            const QString text = entryText(g.tpv, g.Rs, code);
+            if (!text.isEmpty()) l.lstPend.addItem(text);
             g.Rs.moveNext();
         }
     }
     g.Rs.close();
 
-    for (ListBox *l : {&f.lstReal, &f.lstFech, &f.lstComa, &f.lstNumeTPV}) l->insertItem(0, QStringLiteral("-REALIZADOS-"));
+    for (ListBox *l : {&l.lstReal, &l.lstFech, &l.lstComa, &l.lstNumeTPV}) l->insertItem(0, QStringLiteral("-REALIZADOS-"));
     g.Rs.open(QStringLiteral("Select * from PendGar Where PPArg1 = '") + tpv + QStringLiteral("' AND PPPend = 1 And PpFecha = '") +
-                  f.FechaTpv + QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
+                  day.FechaTpv + QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
               conn(g.Cn));
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();
         while (!g.Rs.eof()) {
             const QString code = g.Rs.field(QStringLiteral("PPCod")).toText();
-            const QString text = entryText(f, g.Rs, code);
+            const QString text = entryText(g.tpv, g.Rs, code);
             if (!text.isEmpty()) {
                 // Read every value before adding, so a bad row leaves the
                 // four lists in step.
@@ -73,18 +69,16 @@ void Actualizar(FrmPpal &f) {
                 // Job numbers past 32767 are kept whole (the reprint needs the
                 // exact number back).
                 const int32_t ppord = g.Rs.field(QStringLiteral("PPOrd")).toInt32();
-                f.lstReal.addItem(text);
-                f.lstFech.addItem(fech);
-                f.lstComa.addItem(coma);
-                f.lstNumeTPV.addItem(numeTpv);
-                f.lstReal.setItemData(f.lstReal.listCount() - 1, ppord);
+                l.lstReal.addItem(text);
+                l.lstFech.addItem(fech);
+                l.lstComa.addItem(coma);
+                l.lstNumeTPV.addItem(numeTpv);
+                l.lstReal.setItemData(l.lstReal.listCount() - 1, ppord);
             }
             g.Rs.moveNext();
         }
     }
     g.Rs.close();
 }
-
-void lstPend_Click(FrmPpal &f) { Actualizar(f); }
 
 }  // namespace tpv

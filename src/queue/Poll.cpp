@@ -1,78 +1,85 @@
-#include "app/FrmPpal.h"
 #include "config/Config.h"
 #include "platform/Error.h"
+#include "platform/PollTimer.h"
+#include "platform/StatusReport.h"
 #include "queue/Queue.h"
 
 namespace tpv {
 
-void restartPolling(FrmPpal &f) {
-    if (f.g.Tiempo < 0) {
-        f.report(QStringLiteral("El intervalo de sondeo (Tiempo = %1) no es válido; se sondea cada segundo").arg(f.g.Tiempo));
-        f.T.setInterval(1000);
+void restartPolling(PollTimer &T, int16_t Tiempo, StatusReport &status) {
+    if (Tiempo < 0) {
+        status.report(QStringLiteral("El intervalo de sondeo (Tiempo = %1) no es válido; se sondea cada segundo").arg(Tiempo));
+        T.setInterval(1000);
         return;
     }
-    f.T.setInterval(f.g.Tiempo);
+    T.setInterval(Tiempo);
 }
 
-void T_Timer(FrmPpal &f) {
-    restartPolling(f);
-    Actualizar(f);
-    Funciones(f);
+void T_Timer(const QueueContext &q) {
+    restartPolling(q.T, q.g.Tiempo, q.status);
+    Actualizar(q.g, q.day, q.lists);
+    Funciones(q);
 }
 
-void T_TimerSafe(FrmPpal &f) {
-    const int reportsBefore = f.reportCount();
+void T_TimerSafe(const QueueContext &q) {
+    const int reportsBefore = q.status.count();
     try {
-        if (f.reconnectServer) {
-            abrir_conexiones(f);
-            f.reconnectServer = false;
+        if (q.reconnectServer) {
+            abrir_conexiones(q.g);
+            q.reconnectServer = false;
         }
-        T_Timer(f);
-        if (f.reportCount() == reportsBefore) f.clearReport();
+        T_Timer(q);
+        if (q.status.count() == reportsBefore) q.status.clear();
     } catch (const TpvError &e) {
-        if (e.number() == err::CannotOpen) f.reconnectServer = true;
-        if (f.g.Rs.isOpen()) f.g.Rs.close();
-        f.report(QStringLiteral("Error al consultar la cola de impresión (%1): %2").arg(e.number()).arg(e.description()));
+        if (e.number() == err::CannotOpen) q.reconnectServer = true;
+        if (q.g.Rs.isOpen()) q.g.Rs.close();
+        q.status.report(QStringLiteral("Error al consultar la cola de impresión (%1): %2").arg(e.number()).arg(e.description()));
     }
 }
 
-void Funciones(FrmPpal &f) {
-    Global &g = f.g;
+void Funciones(const QueueContext &q) {
+    Global &g = q.g;
     if (g.Rs.isOpen()) g.Rs.close();
-    g.Rs.open(QStringLiteral("SELECT * FROM PendGar WHERE PPPend = 0  AND PPFecha = '") + f.FechaTpv +
-                  QStringLiteral("' AND PPArg1 = '") + QString::number(g.tpv) +
-                  QStringLiteral("' Order By PPFecha Asc,PPOrd Asc"),
+    g.Rs.open(QStringLiteral("SELECT * FROM PendGar WHERE PPPend = 0  AND PPFecha = '") + q.day.FechaTpv +
+                  QStringLiteral("' AND PPArg1 = '") + QString::number(g.tpv) + QStringLiteral("' Order By PPFecha Asc,PPOrd Asc"),
               conn(g.Cn));
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();
         while (!g.Rs.eof()) {
-            HacerLaFuncion(f);
+            HacerLaFuncion(q);
             g.Rs.moveNext();
         }
     }
     g.Rs.close();
 }
 
-void HacerLaFuncion(FrmPpal &f) {
-    const QString code = f.g.Rs.field(2).toText();
+namespace {
+// "12 (trabajo 7)": how the operator finds the job that failed.
+QString jobName(const Recordset &rs) {
+    try {
+        return rs.field(QStringLiteral("PParg3")).toText().trimmed() + QStringLiteral(" (trabajo ") +
+               rs.field(QStringLiteral("PPOrd")).toText() + QLatin1Char(')');
+    } catch (const TpvError &) {
+        return {};
+    }
+}
+}  // namespace
+
+void HacerLaFuncion(const QueueContext &q) {
+    const QString code = q.g.Rs.field(2).toText();
     if (code != QLatin1String("Com")) return;
     try {
-        ImpComanda(f);
+        if (q.ImpComanda) q.ImpComanda();
     } catch (const TpvError &e) {
         // One job that cannot be printed must not hold back the jobs after
         // it: it stays pending, the operator is told, the poll goes on. A
-        // lost server stops the tick instead.
+        // lost server stops the tick instead, so the connections are opened
+        // anew at the next one.
         if (e.number() == err::CannotOpen) throw;
-        QString order;
-        try {
-            order = f.g.Rs.field(QStringLiteral("PParg3")).toText().trimmed() + QStringLiteral(" (trabajo ") +
-                    f.g.Rs.field(QStringLiteral("PPOrd")).toText() + QLatin1Char(')');
-        } catch (const TpvError &) {
-        }
-        f.report(QStringLiteral("No se pudo imprimir la comanda %1: error %2: %3")
-                     .arg(order)
-                     .arg(e.number())
-                     .arg(e.description()));
+        q.status.report(QStringLiteral("No se pudo imprimir la comanda %1: error %2: %3")
+                            .arg(jobName(q.g.Rs))
+                            .arg(e.number())
+                            .arg(e.description()));
     }
 }
 

@@ -1,25 +1,36 @@
 #pragma once
-// The poll timer's tick, the poll of the queue table PendGar and the lists of
-// pending and done jobs.
+// The poll timer's tick and the poll of the queue table PendGar.
+#include "queue/JobLists.h"
+
+#include <functional>
+
 namespace tpv {
-class FrmPpal;
+class PollTimer;
+class StatusReport;
+
+// What a tick touches.
+struct QueueContext {
+    Global &g;
+    BusinessDate &day;
+    JobLists lists;
+    PollTimer &T;
+    StatusReport &status;
+    // The handler of "Com" jobs: order printing, with Rs standing on the job.
+    std::function<void()> ImpComanda;
+    // Set when a tick lost the server: the next tick opens the connections anew.
+    bool &reconnectServer;
+};
 
 // One tick: interval to Tiempo, refresh the lists, poll. Failures reach the
 // caller (see T_TimerSafe).
-void T_Timer(FrmPpal &f);
+void T_Timer(const QueueContext &q);
 // The tick as the timer runs it: a failure is reported to the operator once
 // per kind and the next tick polls again; a lost server connection is opened
 // anew at the next tick.
-void T_TimerSafe(FrmPpal &f);
-void Funciones(FrmPpal &f);
+void T_TimerSafe(const QueueContext &q);
+void Funciones(const QueueContext &q);
+void HacerLaFuncion(const QueueContext &q);
 // Sets the poll timer to Tiempo. A negative Tiempo is no interval: the
 // operator is told and the server polls every second rather than stopping.
-void restartPolling(FrmPpal &f);
-void HacerLaFuncion(FrmPpal &f);
-
-void Actualizar(FrmPpal &f);
-void lstPend_Click(FrmPpal &f);
-
-// Filled by order printing.
-void ImpComanda(FrmPpal &f);
+void restartPolling(PollTimer &T, int16_t Tiempo, StatusReport &status);
 }  // namespace tpv

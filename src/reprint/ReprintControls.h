@@ -2,16 +2,39 @@
 // The operator's reprint controls: a done job clicked in the done list opens
 // a small choice with the poll stopped; the whole order can be printed again
 // at once, or every order of the business date put back into the queue.
+#include "queue/JobLists.h"
+
+#include <functional>
+
 namespace tpv {
-class FrmPpal;
+class DataControl;
+class Dialogs;
+class Frame;
+class PollTimer;
+class StatusReport;
 
-// Connects the list and buttons to the procedures below.
-void connectReprintControls(FrmPpal &f);
+// What the reprint procedures touch.
+struct ReprintContext {
+    Global &g;
+    BusinessDate &day;
+    JobLists lists;
+    Frame &FraListas;
+    Frame &FraPre;
+    PollTimer &T;
+    Dialogs &dialogs;
+    DataControl &C;
+    bool &ReimprimirTodo;
+    StatusReport &status;
+};
 
-void lstReal_Click(FrmPpal &f);
-void cmdTodo_Click(FrmPpal &f);
-void cmdUltimo_Click(FrmPpal &f);
-void LoUltimo(FrmPpal &f);
-void cmdCancelar_Click(FrmPpal &f);
-void cmdVolver_Click(FrmPpal &f);
+// Connects the lists to the procedures below.
+void connectReprintControls(ReprintContext r);
+
+void lstReal_Click(const ReprintContext &r);
+void lstPend_Click(const ReprintContext &r);
+void cmdTodo_Click(const ReprintContext &r);
+void cmdUltimo_Click(const ReprintContext &r);
+void LoUltimo(const ReprintContext &r);
+void cmdCancelar_Click(const ReprintContext &r);
+void cmdVolver_Click(const ReprintContext &r);
 }  // namespace tpv

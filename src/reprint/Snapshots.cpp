@@ -1,8 +1,8 @@
 #include "reprint/Snapshots.h"
 
-#include "app/FrmPpal.h"
+#include "db/OrderRows.h"
 #include "db/SqlText.h"
-#include "printing/PrintRun.h"
+#include "platform/Database.h"
 
 namespace tpv {
 
@@ -38,9 +38,9 @@ void appendExtras(const Recordset &row, QString *columns, QString *values) {
 
 }  // namespace
 
-void regrabar_TicImp(FrmPpal &f, const JobValues &job) {
-    const Recordset &t = f.g.Rs2;
-    conn(f.g.Cn3).execute(QStringLiteral("DELETE FROM TicImp WHERE TicTPV = ") + job.arg1() + QStringLiteral(" And TicComa = ") +
+void regrabar_TicImp(Global &g, const JobValues &job) {
+    const Recordset &t = g.Rs2;
+    conn(g.Cn3).execute(QStringLiteral("DELETE FROM TicImp WHERE TicTPV = ") + job.arg1() + QStringLiteral(" And TicComa = ") +
                      sql::int16(job.PParg3) + QStringLiteral(" And TicFec = '") + sql::escaped(job.fecha()) +
                      QStringLiteral("' And TicPendOrd = ") + job.ord());
     auto F = [&t](const char *name) { return t.field(QString::fromLatin1(name)); };
@@ -56,14 +56,14 @@ void regrabar_TicImp(FrmPpal &f, const JobValues &job) {
         {F("TicHue"), Render::Quoted},   {F("TicNi"), Render::Bare},      {F("TicTpv"), Render::Bare},
         {F("TicHora"), Render::Quoted},  {job.PPOrd, Render::Bare},
     };
-    conn(f.g.Cn3).execute(QStringLiteral("Insert Into TicImp (TicNum,TicFec,TicCli,TicSal,TicMes,TicCom,TicComa,TicTipo,TicCam,"
+    conn(g.Cn3).execute(QStringLiteral("Insert Into TicImp (TicNum,TicFec,TicCli,TicSal,TicMes,TicCom,TicComa,TicTipo,TicCam,"
                                     "TicBas,TicIVA,TicCuota,TicTotal,TicEst,ticHab,TicFec1,TicCob,TicSer,TicHue,TicNi,TicTPV,"
                                     "TicHora,TicPendOrd) Values  (") +
                      valueList(values) + QLatin1Char(')'));
 }
 
-void deleteLineSnapshots(FrmPpal &f, const JobValues &job) {
-    conn(f.g.Cn3).execute(QStringLiteral("Delete tilImp Where TilTPV = ") + job.arg1() + QStringLiteral(" And TilComa = ") +
+void deleteLineSnapshots(Global &g, const JobValues &job) {
+    conn(g.Cn3).execute(QStringLiteral("Delete tilImp Where TilTPV = ") + job.arg1() + QStringLiteral(" And TilComa = ") +
                      sql::int16(job.PParg3) + QStringLiteral(" And TilImp <> TilCant And TilFec = '") +
                      sql::escaped(job.fecha()) + QStringLiteral("' And TilPendOrd = ") + job.ord());
 }
@@ -86,8 +86,8 @@ QString lineSnapshotStatement(const Recordset &line, const Recordset *extra, con
     return columns + values + QLatin1Char(')');
 }
 
-void deleteMenuSnapshots(FrmPpal &f, const JobValues &job) {
-    conn(f.g.Cn3).execute(QStringLiteral("DELETE FROM TilmImp Where TilmImp.TPV = ") + job.arg1() +
+void deleteMenuSnapshots(Global &g, const JobValues &job) {
+    conn(g.Cn3).execute(QStringLiteral("DELETE FROM TilmImp Where TilmImp.TPV = ") + job.arg1() +
                      QStringLiteral(" And Comanda = ") + sql::int16(job.PParg3) +
                      QStringLiteral(" And Imp <> Cantidad And Fecha = '") + sql::escaped(job.fecha()) +
                      QStringLiteral("' And PendOrd = ") + job.ord());
@@ -109,14 +109,14 @@ QString menuSnapshotStatement(const Recordset &dish, const JobValues &job) {
     return columns + QStringLiteral(",grupo,tpv,imp,PendOrd) Values (") + values + QLatin1Char(')');
 }
 
-void removeSending(FrmPpal &f, const JobValues &job) {
+void removeSending(Global &g, const JobValues &job) {
     const QString fecha = sql::escaped(job.fecha());
     const QString arg3 = job.PParg3.toText();
-    conn(f.g.Cn2).execute(QStringLiteral("DELETE FROM ticimp WHERE TicTPV = ") + job.arg1() + QStringLiteral(" AND TicFec = '") +
+    conn(g.Cn2).execute(QStringLiteral("DELETE FROM ticimp WHERE TicTPV = ") + job.arg1() + QStringLiteral(" AND TicFec = '") +
                      fecha + QStringLiteral("' AND TicComa = ") + arg3 + QStringLiteral(" AND TicPendOrd = ") + job.ord());
-    conn(f.g.Cn2).execute(QStringLiteral("DELETE FROM tilimp WHERE TilTPV = ") + job.arg1() + QStringLiteral(" AND TilFec = '") +
+    conn(g.Cn2).execute(QStringLiteral("DELETE FROM tilimp WHERE TilTPV = ") + job.arg1() + QStringLiteral(" AND TilFec = '") +
                      fecha + QStringLiteral("' AND TilComa = ") + arg3 + QStringLiteral(" AND TilPendOrd = ") + job.ord());
-    conn(f.g.Cn2).execute(QStringLiteral("DELETE FROM tilmimp WHERE TPV = ") + job.arg1() + QStringLiteral(" AND Fecha = '") +
+    conn(g.Cn2).execute(QStringLiteral("DELETE FROM tilmimp WHERE TPV = ") + job.arg1() + QStringLiteral(" AND Fecha = '") +
                      fecha + QStringLiteral("' AND Comanda = ") + arg3 + QStringLiteral(" AND PendOrd = ") + job.ord());
 }
 

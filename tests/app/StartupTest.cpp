@@ -106,7 +106,7 @@ TEST_F(Startup, UnreachableServerHostShowsTheErrorAndLeavesTheTimerStopped) {
     ASSERT_FALSE(load());
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_TRUE(dialogs.shown()[0].text.startsWith(QString::number(err::CannotOpen)));
-    EXPECT_EQ(dialogs.shown()[0].title, FrmPpal::appTitle());
+    EXPECT_EQ(dialogs.shown()[0].title, appTitle());
     EXPECT_FALSE(f->T.isActive());
     EXPECT_EQ(f->panel.cboPrinters.listCount(), 0);  // the panel step was skipped
 }

@@ -1,7 +1,7 @@
 // The real window, under an X server (Xvfb in the test command).
 #include "TestSupport.h"
 
-#include "app/Program.h"
+#include "app/window/Program.h"
 #include "platform/Error.h"
 
 #include <QAbstractButton>

@@ -14,9 +14,9 @@ TEST_F(ServerTest, UpDownSavesTheBlankLinesInTheRowOfThisTerminalOnly) {
         cn->execute(QStringLiteral("INSERT INTO Confi VALUES ('Otro', 'x', 'y', 'a', 'b', 5, 0, 2, 7)"));
     }
     start();
-    UpDown1_UpClick(*f);
+    UpDown1_UpClick(f->g, f->lineasp);
     EXPECT_EQ(f->lineasp.text(), QStringLiteral("4"));
-    for (int i = 0; i < 5; ++i) UpDown1_DownClick(*f);
+    for (int i = 0; i < 5; ++i) UpDown1_DownClick(f->g, f->lineasp);
     EXPECT_EQ(f->g.lineaspie, -1);
     auto cn = openSqliteFile(QDir(dataDir).filePath(QStringLiteral("ConfGarnet.mdb")));
     const ResultSet rs = cn->query(QStringLiteral("SELECT Cod, lineaspie FROM Confi ORDER BY Cod"));

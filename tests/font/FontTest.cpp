@@ -60,7 +60,7 @@ TEST_F(Font, StoredNameAndBoldWordPaddedWithBlanksReadBackTrimmed) {
     EXPECT_EQ(f->printers.get(PrinterProperty::FontSize).toDouble(), 10.5);
     EXPECT_TRUE(f->printers.get(PrinterProperty::FontBold).toBool());
     work()->execute(QStringLiteral("UPDATE FonTPV SET Negrita = 'True'"));
-    cargar_fuente(*f);
+    cargar_fuente(f->font());
     EXPECT_FALSE(f->printers.get(PrinterProperty::FontBold).toBool());
 }
 
@@ -79,7 +79,7 @@ TEST_F(Font, TableWithoutRowOneGivesArialNineAndAddsNoRow) {
 TEST_F(Font, ChosenFontIsAppliedStoredAndAppliedAgainAtTheNextActivation) {
     start();
     dialogs.setNextFont(FontChoice{QStringLiteral("Liberation Serif"), 12.5, true});
-    tl_Click(*f);
+    tl_Click(f->font());
     EXPECT_EQ(dialogs.lastFontPreset.name, QStringLiteral("Arial"));
     EXPECT_EQ(dialogs.lastFontFlags, 65538);
     const ResultSet rs = work()->query(QStringLiteral("SELECT trim(Fuente), Tamano, trim(Negrita) FROM FonTPV"));
@@ -97,7 +97,7 @@ TEST_F(Font, ChosenFontIsAppliedStoredAndAppliedAgainAtTheNextActivation) {
 
 TEST_F(Font, CancelledDialogChangesNothingAndShowsNothing) {
     start();
-    tl_Click(*f);  // the headless dialog is cancelled
+    tl_Click(f->font());  // the headless dialog is cancelled
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_EQ(work()->query(QStringLiteral("SELECT trim(Fuente) FROM FonTPV")).rows[0][0].toText(), QStringLiteral("Arial"));
 }

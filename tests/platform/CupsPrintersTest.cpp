@@ -1,7 +1,7 @@
 // The real printer path: a ticket printed through CUPS and read back from
 // what the queue received. Needs the private scheduler that
 // scripts/cups-test-env.sh starts (the test command does).
-#include "platform/CupsPrinters.h"
+#include "platform/gui/CupsPrinters.h"
 #include "platform/Error.h"
 
 #include <QCoreApplication>

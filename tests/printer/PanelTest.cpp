@@ -33,9 +33,9 @@ protected:
     // Makes printer `name` current as order printing does, with portrait.
     void orderSequence(const QString &name) {
         f->panel.cboPrinters.setText(name);
-        cmdMakeCurrent_Click(*f);
+        cmdMakeCurrent_Click(f->printerPanel());
         f->panel.cboOrientation.setListIndex(0);
-        cmdSet_Click(*f);
+        cmdSet_Click(f->printerPanel());
     }
 };
 
@@ -94,7 +94,7 @@ TEST_F(Panel, MarksAreSetByAnyChangeButNotByWritingTheSameContent) {
     EXPECT_TRUE(p.txtZoom.DataChanged);
     SelectItem(p.cboDuplex, 3);
     EXPECT_TRUE(p.cboDuplex.DataChanged);
-    ShowPrinterInfo(*f, f->printers.current());
+    ShowPrinterInfo(f->printerPanel(), f->printers.current());
     EXPECT_FALSE(anyMarked());
 }
 
@@ -133,16 +133,16 @@ TEST_F(Panel, CopiesApplyOnlyWhenPositiveAndAJunkFieldChangesNothingElse) {
     start();
     PrinterPanel &p = f->panel;
     p.txtCopies.setText(QStringLiteral("0"));
-    cmdSet_Click(*f);
+    cmdSet_Click(f->printerPanel());
     EXPECT_EQ(f->printers.get(PrinterProperty::Copies).toInt32(), 1);
     p.txtCopies.setText(QStringLiteral("-3"));
-    cmdSet_Click(*f);
+    cmdSet_Click(f->printerPanel());
     EXPECT_EQ(f->printers.get(PrinterProperty::Copies).toInt32(), 1);
     p.txtCopies.setText(QStringLiteral("2"));
     p.txtWidth.setText(QStringLiteral("ancho"));
     p.txtZoom.setText(QStringLiteral("0.4"));
     p.cboPaperBin.setTypedText(QStringLiteral("13"));
-    cmdSet_Click(*f);
+    cmdSet_Click(f->printerPanel());
     EXPECT_EQ(f->printers.get(PrinterProperty::Copies).toInt32(), 2);
     EXPECT_EQ(f->printers.get(PrinterProperty::Width).toInt32(), 11906);
     EXPECT_EQ(f->printers.get(PrinterProperty::Zoom).toInt32(), 0);
@@ -158,7 +158,7 @@ TEST_F(Panel, ARefusedPropertyIsSkippedAndTheOthersAreStillApplied) {
     start();
     SelectItem(f->panel.cboDuplex, 2);
     f->panel.txtCopies.setText(QStringLiteral("3"));
-    cmdSet_Click(*f);
+    cmdSet_Click(f->printerPanel());
     EXPECT_EQ(f->printers.get(PrinterProperty::Duplex).toInt32(), 1);
     EXPECT_EQ(f->printers.get(PrinterProperty::Copies).toInt32(), 3);
     EXPECT_EQ(f->panel.cboDuplex.text(), QStringLiteral("Simple"));
@@ -168,7 +168,7 @@ TEST_F(Panel, ApplyingToAPrinterThatIsNotCurrentAsksToMakeItCurrentFirst) {
     start();
     f->panel.cboPrinters.setText(QStringLiteral("Postres"));
     f->panel.txtCopies.setText(QStringLiteral("4"));
-    cmdSet_Click(*f);
+    cmdSet_Click(f->printerPanel());
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, QStringLiteral("En primer lugar, deberá convertir a esta impresora en la actual"));
     EXPECT_EQ(dialogs.shown()[0].icon, MsgIcon::Exclamation);

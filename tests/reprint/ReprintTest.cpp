@@ -36,7 +36,7 @@ TEST_F(Reprint, WholeOrderReprintPrintsEveryLineOnThatSendingWithoutTouchingSnap
     EXPECT_FALSE(f->FraListas.enabled());
     EXPECT_EQ(f->T.interval(), 0);
     f->g.Tiempo = 1000;
-    cmdTodo_Click(*f);
+    cmdTodo_Click(f->reprint());
     const QStringList t = tickets(QStringLiteral("Barra"));
     ASSERT_EQ(t.size(), 4);
     EXPECT_TRUE(t[3].contains(QStringLiteral("1 Caña")) && t[3].contains(QStringLiteral("1 Vino")) &&
@@ -56,7 +56,7 @@ TEST_F(Reprint, ALowerPendingJobPrintsFirstAndClearsTheFlagSoTheResetJobWritesIt
     exec(QStringLiteral("UPDATE Til SET TilImp = 0 WHERE TilComa = 40 AND TilOrd = 1"));
     exec(QStringLiteral("DELETE FROM TilImp"));
     f->lstReal.click(entryOf(3));
-    cmdTodo_Click(*f);
+    cmdTodo_Click(f->reprint());
     // Job 1 printed first, without snapshot; its ticket cleared the flag, so
     // job 3 wrote its snapshot.
     EXPECT_EQ(text(QStringLiteral("SELECT group_concat(TilPendOrd) FROM TilImp")), QStringLiteral("3"));
@@ -72,11 +72,11 @@ TEST_F(Reprint, ClickingTheHeadingNeitherStopsTheTimerNorOpensTheChoice) {
 TEST_F(Reprint, ReprintLastKeepsTheTimerStoppedUntilCancel) {
     printThreeJobs();
     f->lstReal.click(entryOf(2));
-    cmdUltimo_Click(*f);
+    cmdUltimo_Click(f->reprint());
     EXPECT_TRUE(f->FraPre.visible());
     EXPECT_EQ(f->T.interval(), 0);
     EXPECT_FALSE(f->T.isActive());
-    cmdCancelar_Click(*f);
+    cmdCancelar_Click(f->reprint());
     EXPECT_FALSE(f->FraPre.visible());
     EXPECT_TRUE(f->FraListas.enabled());
     EXPECT_TRUE(f->T.isActive());
@@ -84,7 +84,7 @@ TEST_F(Reprint, ReprintLastKeepsTheTimerStoppedUntilCancel) {
 
 TEST_F(Reprint, NoSelectionAsksAgainAndClosesTheChoice) {
     printThreeJobs();
-    cmdTodo_Click(*f);
+    cmdTodo_Click(f->reprint());
     EXPECT_EQ(dialogs.shown().back().text, QStringLiteral("Vuelva a Re-Imprimir"));
     EXPECT_EQ(dialogs.shown().back().title, QStringLiteral("Tesmarin"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")), 0);
@@ -92,7 +92,7 @@ TEST_F(Reprint, NoSelectionAsksAgainAndClosesTheChoice) {
 
 TEST_F(Reprint, VolverMakesTheWholeDayPendingAndTheNextTicksPrintItAgainInQueueOrder) {
     printThreeJobs();
-    cmdVolver_Click(*f);
+    cmdVolver_Click(f->reprint());
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")), 3);
     EXPECT_EQ(f->lstPend.listCount(), 4);
     tick();

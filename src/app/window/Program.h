@@ -1,7 +1,7 @@
 #pragma once
 // The whole program: command line, platform choice (window or headless, CUPS
 // or folder printers), start-up, the message loop and shutdown.
-#include "platform/QtMainWindow.h"
+#include "app/window/QtMainWindow.h"
 
 namespace tpv {
 class FrmPpal;

@@ -1,7 +1,7 @@
-#include "platform/QtMainWindow.h"
+#include "app/window/QtMainWindow.h"
 
 #include "app/FrmPpal.h"
-#include "platform/QtBindings.h"
+#include "platform/gui/QtBindings.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

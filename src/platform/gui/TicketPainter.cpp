@@ -1,6 +1,6 @@
-#include "platform/TicketPainter.h"
+#include "platform/gui/TicketPainter.h"
 
-#include "platform/CupsPrinters.h"
+#include "platform/gui/CupsPrinters.h"
 
 #include <QFont>
 #include <QFontMetrics>

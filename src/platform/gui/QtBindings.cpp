@@ -1,4 +1,4 @@
-#include "platform/QtBindings.h"
+#include "platform/gui/QtBindings.h"
 
 #include <QCheckBox>
 #include <QComboBox>

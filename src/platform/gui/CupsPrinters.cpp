@@ -1,11 +1,12 @@
-#include "platform/CupsPrinters.h"
+#include "platform/gui/CupsPrinters.h"
 
 #include "platform/Error.h"
-#include "platform/TicketPainter.h"
+#include "platform/gui/TicketPainter.h"
 
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
+#include <QPdfWriter>
 #include <QPrinterInfo>
 
 namespace tpv {
@@ -76,32 +77,22 @@ int qtPageSizeId(int code) {
     return QPageSize::Custom;
 }
 
-CupsPrinters::CupsPrinters() {
-    std::vector<PrinterState> printers;
-    const QString def = QPrinterInfo::defaultPrinterName();
-    int defaultIndex = 0;
-    for (const QPrinterInfo &info : QPrinterInfo::availablePrinters()) {
-        if (info.printerName() == def) defaultIndex = static_cast<int>(printers.size());
-        printers.push_back(stateOf(info));
-    }
-    setInstalled(std::move(printers), defaultIndex);
-}
+namespace {
 
-QStringList CupsPrinters::rescan() {
-    std::vector<PrinterState> found;
-    for (const QPrinterInfo &info : QPrinterInfo::availablePrinters()) found.push_back(stateOf(info));
-    return appendNew(std::move(found));
-}
+class CupsDevice : public PrinterDevice {
+public:
+    void deliver(const PrinterState &printer, const QString &text) override;
+    void validate(const PrinterState &printer, PrinterProperty p, const Variant &v) const override;
+};
 
-void CupsPrinters::validate(const PrinterState &printer, PrinterProperty p, const Variant &v) const {
-    PrinterLayer::validate(printer, p, v);
+void CupsDevice::validate(const PrinterState &, PrinterProperty p, const Variant &v) const {
     if (p == PrinterProperty::PaperSize && qtPageSizeId(v.toInt32()) == QPageSize::Custom && v.toInt32() != 256) {
         throw TpvError(err::InvalidPropertyValue, QStringLiteral("Tamaño de papel no admitido: ") + v.toText());
     }
 }
 
-void CupsPrinters::emitDocument(const PrinterState &state, const QString &text) {
-    const QString name = state.values.value(PrinterProperty::DeviceName).toText();
+void CupsDevice::deliver(const PrinterState &state, const QString &text) {
+    const QString name = state.name();
     // Never let Qt fall back to the default printer for a name that is gone.
     const QPrinterInfo info = QPrinterInfo::printerInfo(name);
     if (info.isNull()) {
@@ -111,8 +102,7 @@ void CupsPrinters::emitDocument(const PrinterState &state, const QString &text) 
     printer.setDocName(QStringLiteral("Comanda"));
     applyPage(printer, state);
     printer.setCopyCount(std::max(1, state.values.value(PrinterProperty::Copies).toInt32()));
-    printer.setColorMode(state.values.value(PrinterProperty::ColorMode).toInt32() == 2 ? QPrinter::Color
-                                                                                       : QPrinter::GrayScale);
+    printer.setColorMode(state.values.value(PrinterProperty::ColorMode).toInt32() == 2 ? QPrinter::Color : QPrinter::GrayScale);
     const int duplex = state.values.value(PrinterProperty::Duplex).toInt32();
     printer.setDuplex(duplex == 2 ? QPrinter::DuplexLongSide : duplex == 3 ? QPrinter::DuplexShortSide : QPrinter::DuplexNone);
     QPainter painter;
@@ -123,6 +113,28 @@ void CupsPrinters::emitDocument(const PrinterState &state, const QString &text) 
     if (!painter.end()) {
         throw TpvError(err::PrinterError, QStringLiteral("La impresora %1 no aceptó el documento").arg(name));
     }
+}
+
+}  // namespace
+
+CupsPrinterSource::CupsPrinterSource() : device_(std::make_shared<CupsDevice>()) {}
+
+std::vector<InstalledPrinter> CupsPrinterSource::scan(QString *defaultName) {
+    *defaultName = QPrinterInfo::defaultPrinterName();
+    std::vector<InstalledPrinter> printers;
+    for (const QPrinterInfo &info : QPrinterInfo::availablePrinters()) printers.push_back({stateOf(info), device_});
+    return printers;
+}
+
+void writePdfPreview(const QString &path, const PrinterState &printer, const QString &text) {
+    QPdfWriter pdf(path);
+    pdf.setCreator(QStringLiteral("Lector TPV"));
+    pdf.setResolution(300);
+    applyPage(pdf, printer);
+    QPainter painter;
+    if (!painter.begin(&pdf)) return;
+    paintTicket(painter, pdf, printer, text);
+    painter.end();
 }
 
 }  // namespace tpv

@@ -1,0 +1,20 @@
+#pragma once
+// The ticket output port as the program sends every ticket: through the
+// printer panel, exactly as an operator would with its two buttons. The
+// destination is chosen in the printer list, made current, set to portrait,
+// and the ticket is printed as one document.
+#include "printer/PrinterPanel.h"
+#include "printing/TicketOutput.h"
+
+namespace tpv {
+
+class PanelOutput : public TicketOutput {
+public:
+    explicit PanelOutput(PanelContext panel) : p_(std::move(panel)) {}
+    void send(const QString &printer, const QString &ticketText, const std::function<void()> &onSelected) override;
+
+private:
+    PanelContext p_;
+};
+
+}  // namespace tpv
