@@ -140,10 +140,12 @@ public:
             unsigned char b = 0;
             const ssize_t n = ::read(fd_, &b, 1);
             if (n == 1) return b;
-            if (n == 0) return -1;  // the other side closed
-            if (errno == EINTR) continue;
-            if (errno != EAGAIN && errno != EWOULDBLOCK) return -1;
-            if (!waitFor(POLLIN, deadline)) return -1;
+            // On a socket 0 means the printer closed the connection; a serial
+            // line in raw mode returns 0 when nothing has arrived yet.
+            if (n == 0 && socket_) return -1;
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return -1;
+            if (deadline.hasExpired() || !waitFor(POLLIN, deadline)) return -1;
         }
     }
 
