@@ -1,0 +1,236 @@
+#include "platform/Error.h"
+#include "platform/escpos/EscPosDevice.h"
+#include "platform/escpos/EscPosEncoder.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <deque>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace tpv;
+
+namespace {
+
+const QByteArray kQueries = QByteArray::fromHex("100401100402100404");
+constexpr int Silent = -1;
+
+// A printer at the other end of a file descriptor, played by a thread: it
+// records every byte and answers each DLE EOT with the next scripted byte
+// (ready once the script is used up; Silent: no answer).
+class ScriptedPrinter {
+public:
+    explicit ScriptedPrinter(std::deque<int> answers = {}) : answers_(std::move(answers)) {}
+    ~ScriptedPrinter() { join(); }
+
+    // Listens on loopback, on a port the system chooses.
+    int listenTcp() {
+        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(listener_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(listener_, 1) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr *>(&a), &len) != 0)
+            return 0;
+        thread_ = std::thread([this] {
+            pollfd p{listener_, POLLIN, 0};
+            if (::poll(&p, 1, 10000) != 1) return;
+            const int fd = ::accept(listener_, nullptr, nullptr);
+            serve(fd);
+            ::close(fd);
+        });
+        return ntohs(a.sin_port);
+    }
+    // Serves on an fd the test owns (the master side of a pseudo-terminal).
+    void serveFd(int fd, qsizetype stopAfter) {
+        stopAfter_ = stopAfter;
+        thread_ = std::thread([this, fd] { serve(fd); });
+    }
+    QByteArray received() {
+        join();
+        return received_;
+    }
+
+private:
+    void serve(int fd) {
+        char b;
+        for (;;) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 5000) != 1 || ::read(fd, &b, 1) != 1) return;
+            received_.append(b);
+            if (received_.size() >= 3 && received_.at(received_.size() - 3) == 0x10 && received_.at(received_.size() - 2) == 0x04)
+                answer(fd);
+            if (stopAfter_ > 0 && received_.size() >= stopAfter_) return;
+        }
+    }
+    void answer(int fd) {
+        int a = 0x12;
+        if (!answers_.empty()) {
+            a = answers_.front();
+            answers_.pop_front();
+        }
+        if (a == Silent) return;
+        const char c = static_cast<char>(a);
+        (void)!::write(fd, &c, 1);
+    }
+    void join() {
+        if (thread_.joinable()) thread_.join();
+        if (listener_ >= 0) ::close(listener_);
+        listener_ = -1;
+    }
+
+    std::deque<int> answers_;
+    std::thread thread_;
+    int listener_ = -1;
+    qsizetype stopAfter_ = 0;
+    QByteArray received_;
+};
+
+EscPosPrinterConfig printerAt(const QString &connection, bool askState = true) {
+    EscPosPrinterConfig c;
+    c.name = QStringLiteral("Cocina");
+    c.connection = connection;
+    c.askState = askState;
+    return c;
+}
+
+QString tcp(int port) { return QStringLiteral("tcp://127.0.0.1:%1").arg(port); }
+
+QByteArray sampleTicket() {
+    return escPosTicket(QStringLiteral("Mesa 4\r\n2 Cañas\r\n"), printerAt(QString()), EscPosFont{true, 18});
+}
+
+// The cause the delivery failed with; empty when it did not fail.
+QString failureOf(EscPosDevice &device, const QByteArray &ticket) {
+    try {
+        device.deliver(ticket);
+    } catch (const TpvError &e) {
+        EXPECT_EQ(e.number(), err::PrinterError);
+        return e.description();
+    }
+    return {};
+}
+
+}  // namespace
+
+TEST(EscPosDevice, ReadyPrinterGetsStateQueriesAroundTheExactTicket) {
+    ScriptedPrinter printer;
+    EscPosDevice device(printerAt(tcp(printer.listenTcp())));
+    EXPECT_EQ(failureOf(device, sampleTicket()), QString());
+    EXPECT_EQ(printer.received(), kQueries + sampleTicket() + kQueries);
+    EXPECT_EQ(device.state(), EscPosState::Ready);
+    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Lista"));
+}
+
+TEST(EscPosDevice, PaperEndBeforeTheTicketSendsNothingAndSaysWhy) {
+    ScriptedPrinter printer({0x1A, 0x32, 0x72});
+    EscPosDevice device(printerAt(tcp(printer.listenTcp())));
+    EXPECT_EQ(failureOf(device, sampleTicket()), QStringLiteral("La impresora Cocina no tiene papel"));
+    EXPECT_EQ(printer.received(), kQueries);
+    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Sin papel"));
+}
+
+TEST(EscPosDevice, PaperEndAfterTheTicketIsAFailureOfThatTicket) {
+    // Only the roll sensor (DLE EOT 4) reports it this time.
+    ScriptedPrinter printer({0x12, 0x12, 0x12, 0x12, 0x12, 0x72});
+    EscPosDevice device(printerAt(tcp(printer.listenTcp())));
+    EXPECT_EQ(failureOf(device, sampleTicket()), QStringLiteral("La impresora Cocina no tiene papel"));
+    EXPECT_EQ(printer.received(), kQueries + sampleTicket() + kQueries);
+    EXPECT_EQ(device.state(), EscPosState::PaperEnd);
+}
+
+TEST(EscPosDevice, EachBadStateBitGivesItsOwnCause) {
+    struct Case { int n1, n2, n4; EscPosState state; const char *cause; };
+    const Case cases[] = {
+        {0x1A, 0x16, 0x12, EscPosState::CoverOpen, "La impresora Cocina tiene la tapa abierta"},
+        {0x1A, 0x12, 0x12, EscPosState::Offline, "La impresora Cocina está fuera de línea"},
+        {0x1A, 0x52, 0x12, EscPosState::Error, "La impresora Cocina tiene un error"},
+    };
+    for (const Case &c : cases) {
+        ScriptedPrinter printer({c.n1, c.n2, c.n4});
+        EscPosDevice device(printerAt(tcp(printer.listenTcp())));
+        EXPECT_EQ(failureOf(device, sampleTicket()), QString::fromUtf8(c.cause));
+        EXPECT_EQ(device.state(), c.state);
+        EXPECT_EQ(printer.received(), kQueries);
+    }
+}
+
+TEST(EscPosDevice, PrinterThatNeverAnswersIsReportedAsNotResponding) {
+    ScriptedPrinter printer({Silent});
+    EscPosDevice device(printerAt(tcp(printer.listenTcp())));
+    EXPECT_EQ(failureOf(device, sampleTicket()), QStringLiteral("La impresora Cocina no responde"));
+    EXPECT_EQ(printer.received(), kQueries.left(3));
+    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("No responde"));
+}
+
+TEST(EscPosDevice, ClosedPortIsAConnectionFailureNamingThePrinter) {
+    // A port just released by this test: nothing listens on it.
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+    ASSERT_EQ(::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len), 0);
+    ::close(s);
+    EscPosDevice device(printerAt(tcp(ntohs(a.sin_port))));
+    const QString cause = failureOf(device, sampleTicket());
+    EXPECT_TRUE(cause.startsWith(QStringLiteral("No se puede conectar con la impresora Cocina (127.0.0.1:"))) << cause.toStdString();
+    EXPECT_TRUE(cause.endsWith(QStringLiteral("conexión rechazada"))) << cause.toStdString();
+    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Sin conexión"));
+}
+
+TEST(EscPosDevice, WithoutStateQueriesTheTicketIsWrittenBlind) {
+    ScriptedPrinter printer({Silent});
+    EscPosDevice device(printerAt(tcp(printer.listenTcp()), false));
+    EXPECT_EQ(failureOf(device, sampleTicket()), QString());
+    EXPECT_EQ(printer.received(), sampleTicket());
+}
+
+TEST(EscPosDevice, SerialLineIsRawSoLineFeedsArriveUnchanged) {
+    int master = -1, slave = -1;
+    ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    const QString name = QString::fromLocal8Bit(::ttyname(slave));
+    const QByteArray ticket = sampleTicket();
+    {
+        ScriptedPrinter printer;
+        printer.serveFd(master, ticket.size());
+        EscPosDevice device(printerAt(QStringLiteral("serie:%1?baudios=19200").arg(name), false));
+        EXPECT_EQ(failureOf(device, ticket), QString());
+        EXPECT_EQ(printer.received(), ticket);  // a cooked terminal would turn each 0A into 0D 0A
+    }
+    {
+        ScriptedPrinter printer({0x1A, 0x16, 0x12});
+        printer.serveFd(master, kQueries.size());
+        EscPosDevice device(printerAt(QStringLiteral("serie:%1").arg(name)));
+        EXPECT_EQ(failureOf(device, ticket), QStringLiteral("La impresora Cocina tiene la tapa abierta"));
+        EXPECT_EQ(printer.received(), kQueries);
+    }
+    ::close(slave);
+    ::close(master);
+}
+
+TEST(EscPosDevice, UsbNodeGetsTheBytesAndAMissingNodeIsReported) {
+    QTemporaryDir dir;
+    const QString node = dir.filePath(QStringLiteral("lp0"));
+    QFile(node).open(QIODevice::WriteOnly);
+    EscPosDevice device(printerAt(QStringLiteral("usb:") + node, false));
+    EXPECT_EQ(failureOf(device, sampleTicket()), QString());
+    QFile f(node);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), sampleTicket());
+
+    EscPosDevice missing(printerAt(QStringLiteral("usb:") + dir.filePath(QStringLiteral("lp9")), false));
+    EXPECT_EQ(failureOf(missing, sampleTicket()),
+              QStringLiteral("No se puede abrir el dispositivo %1 de la impresora Cocina: "
+                             "el dispositivo no existe o no está conectado").arg(dir.filePath(QStringLiteral("lp9"))));
+}

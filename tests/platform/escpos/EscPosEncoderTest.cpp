@@ -1,0 +1,86 @@
+#include "platform/escpos/EscPosDecoder.h"
+#include "platform/escpos/EscPosEncoder.h"
+
+#include <gtest/gtest.h>
+
+using namespace tpv;
+
+namespace {
+
+QByteArray hex(const char *h) { return QByteArray::fromHex(h); }
+
+EscPosPrinterConfig page(int codePage) {
+    EscPosPrinterConfig c;
+    c.name = QStringLiteral("Cocina");
+    c.codePage = codePage;
+    return c;
+}
+
+// "¿Añadir café?" / "1 Menú 9,50 €" as the printer layer ends the document.
+const QString kSpanish = QStringLiteral("¿Añadir café?\r\n1 Menú 9,50 €\r\n");
+
+// Reset, page selector, normal size; then the text; bold off, partial cut.
+QByteArray ticket(const char *selector, const char *textHex) {
+    return hex("1b40") + hex("1b74") + hex(selector) + hex("1d2100") + hex(textHex) + hex("1b45001d564200");
+}
+
+}  // namespace
+
+TEST(EscPosEncoder, SpanishTextIsWrittenInEachCodePageWithLfLineEnds) {
+    // Bytes taken from the printers' code page charts, not from iconv.
+    EXPECT_EQ(escPosTicket(kSpanish, page(858), {}),
+              ticket("13", "a841a46164697220636166823f0a31204d656ea320392c353020d50a"));
+    // 850 has no euro sign: it prints as '?', the rest of the line stays.
+    EXPECT_EQ(escPosTicket(kSpanish, page(850), {}),
+              ticket("02", "a841a46164697220636166823f0a31204d656ea320392c3530203f0a"));
+    EXPECT_EQ(escPosTicket(kSpanish, page(1252), {}),
+              ticket("10", "bf41f16164697220636166e93f0a31204d656efa20392c353020800a"));
+}
+
+TEST(EscPosEncoder, CharactersOutsideThePageBecomeOneQuestionMarkEachAndTheLineSurvives) {
+    const QByteArray out = escPosTicket(QStringLiteral("Pollo 🍗 con 米 y ñ\r\n"), page(858), {});
+    EXPECT_TRUE(out.contains(QByteArray("Pollo ? con ? y \xa4\n"))) << out.toHex().constData();
+}
+
+TEST(EscPosEncoder, ControlCharactersInTheTextCannotSendPrinterCommands) {
+    // An ESC or GS inside an article's name would otherwise cut or reset.
+    const QByteArray out = escPosTicket(QStringLiteral("A\x1b@B\x1dV\tC\r\n"), page(858), {});
+    EXPECT_EQ(out, ticket("13", "413f40423f5609430a"));
+}
+
+TEST(EscPosEncoder, BoldAndSizeFollowTheTicketFontAtTheThresholds) {
+    const QByteArray big = escPosTicket(QStringLiteral("X\r\n"), page(858), EscPosFont{true, 18});
+    EXPECT_EQ(big, hex("1b401b74131b45011d2111580a1b45001d564200"));
+    EXPECT_EQ(escPosSizeByte(13.9), 0x00);
+    EXPECT_EQ(escPosSizeByte(14), 0x01);
+    EXPECT_EQ(escPosSizeByte(17.9), 0x01);
+    EXPECT_EQ(escPosSizeByte(18), 0x11);
+    // Not bold: no ESC E 1, but bold is still switched off at the end.
+    EXPECT_FALSE(escPosTicket(QStringLiteral("X\r\n"), page(858), EscPosFont{false, 14}).contains(hex("1b4501")));
+}
+
+TEST(EscPosEncoder, BuzzerComesBeforeTheCutAndEachCutHasItsBytes) {
+    EscPosPrinterConfig c = page(858);
+    c.buzzer = true;
+    c.cut = EscPosPrinterConfig::Cut::Full;
+    EXPECT_TRUE(escPosTicket(QStringLiteral("X\r\n"), c, {}).endsWith(hex("580a1b45001b4203021d564100")));
+    c.buzzer = false;
+    c.cut = EscPosPrinterConfig::Cut::None;
+    EXPECT_TRUE(escPosTicket(QStringLiteral("X\r\n"), c, {}).endsWith(hex("580a1b4500")));
+    c.cut = EscPosPrinterConfig::Cut::Partial;
+    EXPECT_TRUE(escPosTicket(QStringLiteral("X\r\n"), c, {}).endsWith(hex("580a1b45001d564200")));
+}
+
+TEST(EscPosDecoder, TicketReadsBackInThePageItsEscTSelected) {
+    for (int p : {858, 850, 1252}) {
+        const QByteArray bytes = escPosTicket(QStringLiteral("Mesa 4\r\n2 Cañas ¿frías?\r\n"), page(p), EscPosFont{true, 18});
+        EXPECT_EQ(escPosDecodeTicket(bytes), QStringLiteral("Mesa 4\n2 Cañas ¿frías?\n")) << p;
+    }
+}
+
+TEST(EscPosDecoder, CommandParametersAreNotTakenForText) {
+    // GS ! 0x41 and ESC t 16 carry bytes that would read as 'A' and DLE.
+    EXPECT_EQ(escPosDecodeTicket(hex("1b401b74101d2141") + "ok\n" + hex("1d564200")), QStringLiteral("ok\n"));
+    EXPECT_EQ(escPosItemLength(hex("1d5642"), 0), 0);  // cut not complete yet
+    EXPECT_EQ(escPosItemLength(hex("1d5600"), 0), 3);
+}
