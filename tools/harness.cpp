@@ -25,10 +25,7 @@ void Harness::build(int loginTimeoutSeconds) {
 
 void Harness::start(int loginTimeoutSeconds) {
     build(loginTimeoutSeconds);
-    f->T.setTick([this] {
-        QueueContext q = f->queue();
-        T_TimerSafe(q);
-    });
+    f->T.setTick([this] { f->tick(); });
     connectReprintControls(f->reprint());
     Form_Load(*f, *lock);
     Form_Activate(*f);

@@ -30,6 +30,8 @@ ReprintContext FrmPpal::reprint() { return {g, day, lists(), FraListas, FraPre, 
 
 FontContext FrmPpal::font() { return {g, printers, C, dialogs, status}; }
 
+void FrmPpal::tick() { T_TimerSafe(queue()); }
+
 void FrmPpal::clearAllDataChanged() {
     lineasp.DataChanged = false;
     panel.clearDataChanged();

@@ -70,6 +70,9 @@ public:
     FontContext font();
     ConfigLabels configLabels() { return {lbServidor, lbCatalogo}; }
 
+    // One poll tick as the timer runs it.
+    void tick();
+
     // Clears the DataChanged mark of every control that has one.
     void clearAllDataChanged();
 

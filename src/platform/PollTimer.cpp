@@ -1,5 +1,7 @@
 #include "platform/PollTimer.h"
 
+#include <algorithm>
+
 namespace tpv {
 
 QtTimerEngine::QtTimerEngine() {
@@ -34,7 +36,8 @@ void ManualTimerEngine::advance(int ms) {
         due_ += interval_;
         if (fired) fired();
     }
-    now_ = target;
+    // A nested advance (a modal box inside a tick) may have gone further.
+    now_ = std::max(now_, target);
 }
 
 PollTimer::PollTimer(std::unique_ptr<TimerEngine> engine) : engine_(std::move(engine)) {

@@ -1,69 +1,103 @@
 #include "platform/Dialogs.h"
 #include "platform/PollTimer.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace tpv;
 
 namespace {
-// Spins the event loop as a modal message box does while it waits.
-void spin(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+
+// A poll timer on hand-driven time, counting its ticks and how deep they nest.
+struct Timer {
+    Timer() {
+        auto e = std::make_unique<ManualTimerEngine>();
+        engine = e.get();
+        t = std::make_unique<PollTimer>(std::move(e));
+        t->setTick([this] {
+            ++depth;
+            maxDepth = std::max(maxDepth, depth);
+            ++ticks;
+            if (during) during();
+            --depth;
+        });
+    }
+    ManualTimerEngine *engine;
+    std::unique_ptr<PollTimer> t;
+    std::function<void()> during;
+    int depth = 0, maxDepth = 0, ticks = 0;
+};
+
 }  // namespace
 
-TEST(PollTimer, NoTickRunsInsideAnotherWhileAMessageBoxIsOpen) {
-    PollTimer t;
+TEST(PollTimer, ATickThatFallsDueWhileAMessageBoxIsOpenRunsAfterItNeverInside) {
+    Timer tm;
     HeadlessDialogs dialogs(false);
-    int depth = 0, maxDepth = 0, ticks = 0;
-    // The first tick opens a "modal" box that keeps the event loop running
-    // for several intervals.
-    dialogs.whileOpen = [](const HeadlessDialogs::Shown &) { spin(60); };
-    t.setTick([&] {
-        ++depth;
-        maxDepth = std::max(maxDepth, depth);
-        ++ticks;
-        t.setInterval(5);
-        if (ticks == 1) dialogs.message(QStringLiteral("Imposible"), QStringLiteral("ATENCIÓN"), MsgIcon::Critical);
-        --depth;
-    });
-    t.setInterval(5);
-    spin(120);
-    t.setInterval(0);
-    EXPECT_EQ(maxDepth, 1);
-    // The tick that fell due meanwhile ran afterwards, and polling went on.
-    EXPECT_GE(ticks, 3);
+    // The box keeps the event loop turning for three intervals.
+    dialogs.whileOpen = [&](const HeadlessDialogs::Shown &) { tm.engine->advance(300); };
+    tm.during = [&] {
+        tm.t->setInterval(100);
+        if (tm.ticks == 1) dialogs.message(QStringLiteral("Imposible"), QStringLiteral("ATENCIÓN"), MsgIcon::Critical);
+    };
+    tm.t->setInterval(100);
+    tm.engine->advance(100);
+    EXPECT_EQ(tm.maxDepth, 1);
+    // The tick held during the box ran once the box closed, once.
+    EXPECT_EQ(tm.ticks, 2);
+    tm.engine->runPosted();
+    EXPECT_EQ(tm.ticks, 2);
+    tm.engine->advance(100);
+    EXPECT_EQ(tm.ticks, 3);
 }
 
-TEST(PollTimer, ZeroIntervalStopsPollingAfterTheRunningTick) {
-    PollTimer t;
-    int ticks = 0;
-    t.setTick([&] {
-        ++ticks;
-        t.setInterval(0);
-    });
-    t.setInterval(1);
-    spin(40);
-    EXPECT_EQ(ticks, 1);
-    EXPECT_FALSE(t.isActive());
-}
-
-TEST(PollTimer, NoTickStartsWhileStartUpOrShutdownRuns) {
-    PollTimer t;
-    int ticks = 0;
-    t.setTick([&] { ++ticks; });
+TEST(PollTimer, ATickHeldByStartUpRunsOnceStartUpEnds) {
+    Timer tm;
     {
-        PollTimer::Busy busy(t);
-        t.setInterval(2);
-        spin(20);
-        EXPECT_EQ(ticks, 0);
+        PollTimer::Busy busy(*tm.t);
+        tm.t->setInterval(2);
+        tm.engine->advance(10);
+        EXPECT_EQ(tm.ticks, 0);
     }
-    spin(20);
-    t.setInterval(0);
-    EXPECT_GE(ticks, 1);
+    tm.engine->runPosted();
+    EXPECT_EQ(tm.ticks, 1);
+}
+
+TEST(PollTimer, ZeroIntervalStopsPollingAfterTheRunningTickAndNothingHeldRunsThen) {
+    Timer tm;
+    tm.during = [&] {
+        // A tick falls due inside this one, then polling is stopped.
+        tm.t->runTick();
+        tm.t->setInterval(0);
+    };
+    tm.t->setInterval(1);
+    tm.engine->advance(1000);
+    EXPECT_EQ(tm.ticks, 1);
+    EXPECT_FALSE(tm.t->isActive());
+}
+
+TEST(PollTimer, TheIntervalCountsFromTheTickNotFromTheStart) {
+    Timer tm;
+    // Each tick sets the interval anew, as the poll does with Tiempo.
+    tm.during = [&] { tm.t->setInterval(500); };
+    tm.t->setInterval(1000);
+    tm.engine->advance(999);
+    EXPECT_EQ(tm.ticks, 0);
+    tm.engine->advance(1);
+    EXPECT_EQ(tm.ticks, 1);
+    tm.engine->advance(499);
+    EXPECT_EQ(tm.ticks, 1);
+    tm.engine->advance(1);
+    EXPECT_EQ(tm.ticks, 2);
+}
+
+TEST(PollTimer, AfterStopForGoodNeitherTheTimerNorAHeldTickRuns) {
+    Timer tm;
+    tm.during = [&] {
+        tm.t->runTick();  // held
+        tm.t->stopForGood();
+        tm.t->setInterval(100);  // too late: the program is ending
+    };
+    tm.t->setInterval(100);
+    tm.engine->advance(1000);
+    EXPECT_EQ(tm.ticks, 1);
+    EXPECT_FALSE(tm.t->isActive());
 }

@@ -114,7 +114,7 @@ TEST_F(Sql, OdbcConnectionReadsAndWritesThroughTheDriverManager) {
     EXPECT_EQ(errorOf([&] { cn->query(QStringLiteral("SELECT * FROM Nada")); }), err::NoSuchTable);
 }
 
-TEST(Odbc, UnreachableSqlServerHostFailsWithinTheLoginTimeout) {
+TEST(Odbc, ARefusedSqlServerPortIsCannotOpen) {
     // Port 1 on loopback refuses at once; the error is "cannot open".
     ConnectionOptions o;
     o.loginTimeoutSeconds = 2;

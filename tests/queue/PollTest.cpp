@@ -87,7 +87,7 @@ TEST_F(Poll, DoneListIsNewestFirstAndItsCompanionsStayInStep) {
     EXPECT_EQ(f->lstPend.texts(), QStringList{QStringLiteral("-PENDIENTES-")});
 }
 
-TEST_F(Poll, ALostServerIsReportedOnceAndPollingResumesWithNothingLost) {
+TEST_F(Poll, AMissingQueueTableIsReportedOnceAndPollingResumesWhenItIsBack) {
     start();
     testing::internal::CaptureStderr();
     // The queue table disappears between two ticks (a restore, a dropped

@@ -137,10 +137,7 @@ private:
 
 void Session::wireTimer() {
     f_->T.setTick([this] {
-        run([this] {
-            QueueContext q = f_->queue();
-            T_TimerSafe(q);
-        });
+        run([this] { f_->tick(); });
         if (cl_.headless) echo_(*f_);
         if (cl_.ticks > 0 && ++ticks_ == cl_.ticks) QTimer::singleShot(0, &app_, [this] { shutdown(); });
     });
