@@ -55,7 +55,9 @@ void printCartaLines(const PrintContext &p, PrintRun &run) {
         const QString lineText = ticket::cartaLine(quantity, line.field(QStringLiteral("TilArtN")).toText());
         for (const Variant &d : destinos) run.texto(d) += lineText;
 
-        const Variant tilOrd = line.field(QStringLiteral("TilOrd"));
+        // A line without a number would find no extras and no line of its
+        // own, and run into the next line on the ticket: it fails the job.
+        const Variant tilOrd = lineNumber(line, "TilOrd", "TilArtN");
         if (g.Rs3.isOpen()) g.Rs3.close();
         g.Rs3.open(QStringLiteral("SELECT * FROM cargosr Where CaTPV = ") + j.arg1() + QStringLiteral(" And CaCont = ") +
                        sql::int16(j.PParg3) + QStringLiteral(" And CaFec = '") + fecha + QStringLiteral("' And CaOrd = ") +
