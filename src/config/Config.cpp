@@ -106,6 +106,11 @@ void abrir_conexiones(Global &g) {
     g.Rs4.close();
 }
 
+void comprobar_conexiones(Global &g) {
+    for (const auto *cn : {&g.Cn, &g.Cn2, &g.Cn3, &g.Cn4})
+        if (*cn) (*cn)->checkSource();
+}
+
 void coger_fecha_tpv(Global &g, BusinessDate &day) {
     if (g.Rs.isOpen()) g.Rs.close();
     g.Rs.open(QStringLiteral("Select * from icierre WHERE cierrecod = %1").arg(g.tpv), conn(g.Cn));
@@ -136,6 +141,24 @@ void cargar_impresoras(Global &g) {
 void actualizar_configuracion(const Global &g) {
     auto cnLocal = openConnection(confConnectionString(), g.db);
     cnLocal->execute(QStringLiteral("UPDATE Confi SET lineaspie = %1 WHERE Tpv = %2").arg(g.lineaspie).arg(g.tpv));
+}
+
+int16_t lineas_pie(const QString &fieldText) {
+    const QString where = QStringLiteral("el campo de líneas en blanco después de cada envío contiene «%1»").arg(fieldText);
+    const QString fix = QStringLiteral("; escriba un número en ese campo de la ventana o ajústelo con las flechas");
+    double v = 0;
+    try {
+        v = textToDouble(fieldText);
+    } catch (const TpvError &) {
+        throw TpvError(err::TypeMismatch, QStringLiteral("No coinciden los tipos: ") + where +
+                                              QStringLiteral(", que no es un número") + fix);
+    }
+    try {
+        return roundToInt16(v);
+    } catch (const TpvError &) {
+        throw TpvError(err::Overflow, QStringLiteral("Desbordamiento: ") + where +
+                                          QStringLiteral(", fuera del intervalo -32768 a 32767") + fix);
+    }
 }
 
 namespace {
