@@ -96,6 +96,10 @@ void leer_configuracion(Global &g, ConfigLabels labels, Dialogs &dialogs) {
 }
 
 void abrir_conexiones(Global &g) {
+    // The old connections go first: on a replaced SQLite file they would
+    // otherwise close after the new ones opened, and fold their journal
+    // (named by the path, so now the new file's) into the old file.
+    for (auto *cn : {&g.Cn, &g.Cn2, &g.Cn3, &g.Cn4}) cn->reset();
     g.Cn = openConnection(serverConnectionString(g), g.db);
     g.Rs.close();
     g.Cn2 = openConnection(serverConnectionString(g), g.db);
