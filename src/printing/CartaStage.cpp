@@ -21,6 +21,7 @@ void appendExtras(PrintRun &run, const std::vector<Variant> &destinos, const Rec
     for (const Variant &d : destinos) {
         for (const auto &[code, name] : kExtraKinds) {
             const Variant c = extraRow.field(QString::fromLatin1(code));
+            sql::requireInteger(c, sql::Width::Int16, QString::fromLatin1(code), true);
             if (c.isNull() || c.toDouble() == 0) continue;
             run.texto(d) += ticket::extra(extraRow.field(QString::fromLatin1(name)).toText());
         }
