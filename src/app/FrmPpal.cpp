@@ -19,7 +19,7 @@ QueueContext FrmPpal::queue() {
                 PrintContext p = printing();
                 ImpComanda(p);
             },
-            reconnectServer};
+            reconnectServer, unpollableReported};
 }
 
 PrintContext FrmPpal::printing() { return {g, C, lineasp, ReimprimirTodo, *output, clock, status, dialogs}; }

@@ -39,6 +39,7 @@ public:
     QString &NombreTpv = day.NombreTpv;
     bool ReimprimirTodo = false;
     bool reconnectServer = false;
+    QSet<QString> unpollableReported;
 
     // Controls.
     Label lbServidor{QStringLiteral("...")};

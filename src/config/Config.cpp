@@ -96,6 +96,10 @@ void leer_configuracion(Global &g, ConfigLabels labels, Dialogs &dialogs) {
 }
 
 void abrir_conexiones(Global &g) {
+    // The old connections go first: on a replaced SQLite file they would
+    // otherwise close after the new ones opened, and fold their journal
+    // (named by the path, so now the new file's) into the old file.
+    for (auto *cn : {&g.Cn, &g.Cn2, &g.Cn3, &g.Cn4}) cn->reset();
     g.Cn = openConnection(serverConnectionString(g), g.db);
     g.Rs.close();
     g.Cn2 = openConnection(serverConnectionString(g), g.db);
@@ -104,6 +108,11 @@ void abrir_conexiones(Global &g) {
     g.Rs3.close();
     g.Cn4 = openConnection(serverConnectionString(g), g.db);
     g.Rs4.close();
+}
+
+void comprobar_conexiones(Global &g) {
+    for (const auto *cn : {&g.Cn, &g.Cn2, &g.Cn3, &g.Cn4})
+        if (*cn) (*cn)->checkSource();
 }
 
 void coger_fecha_tpv(Global &g, BusinessDate &day) {
@@ -136,6 +145,24 @@ void cargar_impresoras(Global &g) {
 void actualizar_configuracion(const Global &g) {
     auto cnLocal = openConnection(confConnectionString(), g.db);
     cnLocal->execute(QStringLiteral("UPDATE Confi SET lineaspie = %1 WHERE Tpv = %2").arg(g.lineaspie).arg(g.tpv));
+}
+
+int16_t lineas_pie(const QString &fieldText) {
+    const QString where = QStringLiteral("el campo de líneas en blanco después de cada envío contiene «%1»").arg(fieldText);
+    const QString fix = QStringLiteral("; escriba un número en ese campo de la ventana o ajústelo con las flechas");
+    double v = 0;
+    try {
+        v = textToDouble(fieldText);
+    } catch (const TpvError &) {
+        throw TpvError(err::TypeMismatch, QStringLiteral("No coinciden los tipos: ") + where +
+                                              QStringLiteral(", que no es un número") + fix);
+    }
+    try {
+        return roundToInt16(v);
+    } catch (const TpvError &) {
+        throw TpvError(err::Overflow, QStringLiteral("Desbordamiento: ") + where +
+                                          QStringLiteral(", fuera del intervalo -32768 a 32767") + fix);
+    }
 }
 
 namespace {

@@ -10,6 +10,11 @@ namespace tpv {
 class Recordset;
 
 // The job's values, read by name from the queue row the poll stands on.
+// PParg1, PParg3, PParg7 and PPOrd are written into statements without
+// quotes, so read() accepts them only as plain integers of their column's
+// range (PPOrd 32-bit, the others 16-bit) and fails the job with error 13
+// otherwise, before anything is printed or written. PPFecha is text and is
+// always escaped.
 struct JobValues {
     Variant PParg1, PParg3, PParg7, PPFecha, PPOrd;
     QString arg1() const { return PParg1.toText(); }     // as stored
@@ -18,6 +23,11 @@ struct JobValues {
 
     static JobValues read(const Recordset &queueRow);
 };
+
+// The number of a line (TilOrd) or dish (orden), written into statements
+// without quotes: a null is error 94 and anything but a 16-bit integer is
+// error 13, both naming the line by its article name (nameColumn).
+Variant lineNumber(const Recordset &row, const char *column, const char *nameColumn);
 
 // The three kinds of extra of a line or dish, each a code and a name column,
 // in the order they are printed and stored: modifier, garnish, sauce.

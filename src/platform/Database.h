@@ -26,6 +26,11 @@ public:
     // missing column, cannot open) or err::SqlSyntax for any other refusal.
     virtual void execute(const QString &sql) = 0;
     virtual ResultSet query(const QString &sql) = 0;
+    // Error err::CannotOpen when what the connection was opened on is gone:
+    // an SQLite file removed, or replaced by another file (renamed over,
+    // deleted and put back) since the open. The connection would go on
+    // reading and writing the old file. Nothing to check otherwise.
+    virtual void checkSource() {}
 };
 
 class Recordset {

@@ -4,6 +4,7 @@
 
 #include <QAtomicInt>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
@@ -11,6 +12,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+
+#include <sys/stat.h>
 
 namespace tpv {
 
@@ -67,11 +70,42 @@ public:
         throw TpvError(errorNumberForText(text + QLatin1Char(' ') + e.driverText()), text);
     }
 
+    // The file's identity (device and inode) at the open, compared with the
+    // file the path names now.
+    void recordFile(const QString &path) {
+        path_ = path;
+        struct stat st {};
+        if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
+            device_ = st.st_dev;
+            inode_ = st.st_ino;
+            identityKnown_ = true;
+        }
+    }
+
+    void checkSource() override {
+        if (!identityKnown_) return;
+        const QString shownPath = QDir::toNativeSeparators(path_);
+        struct stat st {};
+        if (::stat(QFile::encodeName(path_).constData(), &st) != 0) {
+            throw TpvError(err::CannotOpen,
+                           QStringLiteral("La base de datos '%1' ya no está en su sitio; se volverá a abrir").arg(shownPath));
+        }
+        if (st.st_dev != device_ || st.st_ino != inode_) {
+            throw TpvError(err::CannotOpen,
+                           QStringLiteral("La base de datos '%1' ha sido sustituida por otro archivo; se vuelve a abrir")
+                               .arg(shownPath));
+        }
+    }
+
 private:
     QString prepare(const QString &sql) const { return sqlite_ ? rewriteForSqlite(sql) : sql; }
 
     QString name_;
     bool sqlite_;
+    QString path_;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+    bool identityKnown_ = false;
 };
 
 std::unique_ptr<QtSqlConnection> sqliteConnection(const QString &path, int busyTimeoutMs, bool create) {
@@ -80,6 +114,9 @@ std::unique_ptr<QtSqlConnection> sqliteConnection(const QString &path, int busyT
                        QStringLiteral("No se encuentra el archivo '%1'.").arg(QDir::toNativeSeparators(path)));
     }
     auto c = std::make_unique<QtSqlConnection>(QStringLiteral("QSQLITE"), true);
+    // Taken before the open: a file swapped in between is caught at the
+    // first check rather than never.
+    c->recordFile(path);
     QSqlDatabase db = c->db();
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
@@ -146,7 +183,8 @@ long errorNumberForText(const QString &text) {
         t.contains(QLatin1String("database is locked")) || t.contains(QLatin1String("disk i/o error")) ||
         t.contains(QLatin1String("unable to connect")) || t.contains(QLatin1String("login timeout")) ||
         t.contains(QLatin1String("communication link")) || t.contains(QLatin1String("database disk image is malformed")) ||
-        t.contains(QLatin1String("[08")) || t.contains(QLatin1String("data source name not found")))
+        t.contains(QLatin1String("[08")) || t.contains(QLatin1String("data source name not found")) ||
+        t.contains(QLatin1String("readonly database")))
         return err::CannotOpen;
     return err::SqlSyntax;
 }

@@ -21,6 +21,7 @@ void appendExtras(PrintRun &run, const std::vector<Variant> &destinos, const Rec
     for (const Variant &d : destinos) {
         for (const auto &[code, name] : kExtraKinds) {
             const Variant c = extraRow.field(QString::fromLatin1(code));
+            sql::requireInteger(c, sql::Width::Int16, QString::fromLatin1(code), true);
             if (c.isNull() || c.toDouble() == 0) continue;
             run.texto(d) += ticket::extra(extraRow.field(QString::fromLatin1(name)).toText());
         }
@@ -55,7 +56,9 @@ void printCartaLines(const PrintContext &p, PrintRun &run) {
         const QString lineText = ticket::cartaLine(quantity, line.field(QStringLiteral("TilArtN")).toText());
         for (const Variant &d : destinos) run.texto(d) += lineText;
 
-        const Variant tilOrd = line.field(QStringLiteral("TilOrd"));
+        // A line without a number would find no extras and no line of its
+        // own, and run into the next line on the ticket: it fails the job.
+        const Variant tilOrd = lineNumber(line, "TilOrd", "TilArtN");
         if (g.Rs3.isOpen()) g.Rs3.close();
         g.Rs3.open(QStringLiteral("SELECT * FROM cargosr Where CaTPV = ") + j.arg1() + QStringLiteral(" And CaCont = ") +
                        sql::int16(j.PParg3) + QStringLiteral(" And CaFec = '") + fecha + QStringLiteral("' And CaOrd = ") +

@@ -49,11 +49,26 @@ void ImpComanda(const PrintContext &p) {
         Recordset &rs;
         ~CloseRs2() { rs.close(); }
     } closeRs2{p.g.Rs2};
-    printHeader(p, run);
-    run.TextoImpresora.assign(static_cast<size_t>(p.g.NumImpresoras) + 1, QString());
-    printCartaLines(p, run);
-    printMenuLines(p, run);
-    sendTicketsAndComplete(p, run);
+    try {
+        printHeader(p, run);
+        run.TextoImpresora.assign(static_cast<size_t>(p.g.NumImpresoras) + 1, QString());
+        printCartaLines(p, run);
+        printMenuLines(p, run);
+        sendTicketsAndComplete(p, run);
+    } catch (const TpvError &) {
+        // Failed before any ticket went out (a line without a number, a value
+        // that cannot be written, a printer number out of range): the
+        // snapshot rows this run wrote for the job go too, so the job leaves
+        // the order tables as it found them. A reprint writes none.
+        if (!p.ReimprimirTodo) {
+            try {
+                removeSending(p.g, run.job);
+            } catch (const TpvError &) {
+                // The first error is the one the operator must see.
+            }
+        }
+        throw;
+    }
 }
 
 }  // namespace tpv

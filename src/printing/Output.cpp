@@ -1,6 +1,7 @@
 // The output stage (footer, blank lines, one document per printer through the
 // ticket output port) and the completion that marks the job and the order
 // printed.
+#include "config/Config.h"
 #include "db/SqlText.h"
 #include "platform/Clock.h"
 #include "platform/Controls.h"
@@ -63,7 +64,7 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
             QString &text = run.TextoImpresora[static_cast<size_t>(k)];
             if (text.isEmpty() || k == 0) continue;
             text += ticket::footer(p.clock.timeOfDay());
-            g.lineaspie = Variant(p.lineasp.text()).toInt16();
+            g.lineaspie = lineas_pie(p.lineasp.text());
             text += ticket::blankLines(g.lineaspie);
             armed = true;
             p.output.send(g.Impresoras.value(k), text, [&p] { p.ReimprimirTodo = false; });

@@ -1,8 +1,10 @@
 #include "queue/JobLists.h"
 
 #include "config/Config.h"
+#include "db/SqlText.h"
 #include "platform/Controls.h"
 #include "platform/Error.h"
+#include "platform/StatusReport.h"
 
 namespace tpv {
 
@@ -38,7 +40,7 @@ void Actualizar(Global &g, BusinessDate &day, const JobLists &l) {
     if (g.Rs.isOpen()) g.Rs.close();
     const QString tpv = QString::number(g.tpv);
     g.Rs.open(QStringLiteral("Select * from PendGar Where PPArg1 = '") + tpv + QStringLiteral("' AND PPPend = 0 AND PPFecha = '") +
-                  day.FechaTpv + QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
+                  sql::escaped(day.FechaTpv) + QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
               conn(g.Cn));
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();
@@ -53,7 +55,7 @@ void Actualizar(Global &g, BusinessDate &day, const JobLists &l) {
 
     for (ListBox *l : {&l.lstReal, &l.lstFech, &l.lstComa, &l.lstNumeTPV}) l->insertItem(0, QStringLiteral("-REALIZADOS-"));
     g.Rs.open(QStringLiteral("Select * from PendGar Where PPArg1 = '") + tpv + QStringLiteral("' AND PPPend = 1 And PpFecha = '") +
-                  day.FechaTpv + QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
+                  sql::escaped(day.FechaTpv) + QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
               conn(g.Cn));
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();
@@ -79,6 +81,40 @@ void Actualizar(Global &g, BusinessDate &day, const JobLists &l) {
         }
     }
     g.Rs.close();
+}
+
+void avisar_trabajos_inaccesibles(Global &g, const BusinessDate &day, StatusReport &status, QSet<QString> &reported) {
+    if (g.Rs.isOpen()) g.Rs.close();
+    const QString tpv = QString::number(g.tpv);
+    const QString fecha = sql::escaped(day.FechaTpv);
+    g.Rs.open(QStringLiteral("Select * from PendGar Where (PPArg1 = '") + tpv + QStringLiteral("' Or (PPArg1 Is Null And PPFecha = '") +
+                  fecha + QStringLiteral("')) And (PPFecha = '") + fecha +
+                  QStringLiteral("' Or PPFecha Is Null) And (PPPend = 0 Or PPPend Is Null) And (PPFecha Is Null Or PPCod Is Null Or "
+                                 "PPArg1 Is Null Or PPPend Is Null) Order By PPOrd"),
+              conn(g.Cn));
+    QStringList messages;
+    while (!g.Rs.eof()) {
+        QStringList nullColumns, key;
+        for (const char *c : {"PPOrd", "PPFecha", "PPCod", "PParg1", "PPPend", "PParg3"}) {
+            const Variant v = g.Rs.field(QString::fromLatin1(c));
+            key << (v.isNull() ? QStringLiteral("\\N") : v.toText());
+            if (v.isNull() && qstrcmp(c, "PPOrd") != 0 && qstrcmp(c, "PParg3") != 0) nullColumns << QString::fromLatin1(c);
+        }
+        const QString id = key.join(QChar(0x1f));
+        if (!reported.contains(id)) {
+            reported.insert(id);
+            const Variant ord = g.Rs.field(QStringLiteral("PPOrd"));
+            const Variant arg3 = g.Rs.field(QStringLiteral("PParg3"));
+            messages << QStringLiteral("El trabajo %1 de la cola (comanda %2) tiene vacío %3 y no se imprimirá nunca; "
+                                       "corríjalo en la tabla PendGar del servidor")
+                            .arg(ord.isNull() ? QStringLiteral("sin número") : ord.toText(),
+                                 arg3.isNull() ? QStringLiteral("sin número") : arg3.toText().trimmed(),
+                                 nullColumns.join(QStringLiteral(", ")));
+        }
+        g.Rs.moveNext();
+    }
+    g.Rs.close();
+    for (const QString &m : messages) status.report(m);
 }
 
 }  // namespace tpv

@@ -1,4 +1,5 @@
 #include "config/Config.h"
+#include "db/SqlText.h"
 #include "platform/Error.h"
 #include "platform/PollTimer.h"
 #include "platform/StatusReport.h"
@@ -18,6 +19,7 @@ void restartPolling(PollTimer &T, int16_t Tiempo, StatusReport &status) {
 void T_Timer(const QueueContext &q) {
     restartPolling(q.T, q.g.Tiempo, q.status);
     Actualizar(q.g, q.day, q.lists);
+    avisar_trabajos_inaccesibles(q.g, q.day, q.status, q.unpollableReported);
     Funciones(q);
 }
 
@@ -27,6 +29,10 @@ void T_TimerSafe(const QueueContext &q) {
         if (q.reconnectServer) {
             abrir_conexiones(q.g);
             q.reconnectServer = false;
+        } else {
+            // A server file replaced or removed under the open connections
+            // is err::CannotOpen here: they are opened anew at the next tick.
+            comprobar_conexiones(q.g);
         }
         T_Timer(q);
         if (q.status.count() == reportsBefore) q.status.clear();
@@ -40,7 +46,7 @@ void T_TimerSafe(const QueueContext &q) {
 void Funciones(const QueueContext &q) {
     Global &g = q.g;
     if (g.Rs.isOpen()) g.Rs.close();
-    g.Rs.open(QStringLiteral("SELECT * FROM PendGar WHERE PPPend = 0  AND PPFecha = '") + q.day.FechaTpv +
+    g.Rs.open(QStringLiteral("SELECT * FROM PendGar WHERE PPPend = 0  AND PPFecha = '") + sql::escaped(q.day.FechaTpv) +
                   QStringLiteral("' AND PPArg1 = '") + QString::number(g.tpv) + QStringLiteral("' Order By PPFecha Asc,PPOrd Asc"),
               conn(g.Cn));
     if (!g.Rs.eof()) {

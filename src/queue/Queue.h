@@ -19,6 +19,8 @@ struct QueueContext {
     std::function<void()> ImpComanda;
     // Set when a tick lost the server: the next tick opens the connections anew.
     bool &reconnectServer;
+    // The unpollable jobs already reported (see avisar_trabajos_inaccesibles).
+    QSet<QString> &unpollableReported;
 };
 
 // One tick: interval to Tiempo, refresh the lists, poll. Failures reach the
