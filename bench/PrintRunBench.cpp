@@ -1,22 +1,103 @@
-// Speed of the two things a busy service does all evening: one print run of
-// a large order, and one poll tick with a full day's queue.
+// Speed of what a busy service does all evening -- print runs, poll ticks
+// with a full day's queue, the drain of a queue of pending jobs -- each beside
+// the bare SQL it executes: the same statement texts, recorded while the
+// program runs them, replayed on the same SQLite files through the sqlite3 C
+// API (the library the SQLite driver uses), every column of every row read.
 //   build/bench/tpv-bench
+// Counters: x_bare = CPU of the program path / CPU of its bare replay;
+// bare_ms = CPU of one replay; tickets = documents written per run;
+// statements = statements one run executes.
 #include "app/FrmPpal.h"
 #include "app/Lifecycle.h"
 #include "harness.h"
 #include "platform/Environment.h"
+#include "platform/Printers.h"
 #include "platform/SqlConnection.h"
 #include "queue/Queue.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
+#include <QDir>
+#include <QFile>
+#include <QHash>
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <time.h>
+#include <cstdio>
+#include <functional>
+#include <stdexcept>
 
 using namespace tpv;
 
 namespace {
 
 const QString kFecha = QStringLiteral("20261207");
+
+struct Statement {
+    QString database;
+    QByteArray sql;
+};
+std::vector<Statement> *gRecording = nullptr;
+void recordStatement(const QString &database, const QString &sql) {
+    if (gRecording) gRecording->push_back({database, sql.toUtf8()});
+}
+
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// The recorded statements on their own connections to the same files.
+class BareReplay {
+public:
+    explicit BareReplay(const std::vector<Statement> &recorded) {
+        for (const Statement &s : recorded) {
+            sqlite3 *&db = open_[s.database];
+            if (!db) {
+                if (sqlite3_open_v2(s.database.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+                    throw std::runtime_error("cannot open " + s.database.toStdString());
+                sqlite3_busy_timeout(db, 5000);
+            }
+            statements_.emplace_back(db, s.sql);
+        }
+    }
+    ~BareReplay() {
+        for (sqlite3 *db : std::as_const(open_)) sqlite3_close(db);
+    }
+    size_t size() const { return statements_.size(); }
+
+    // Prepares, steps and finalizes each statement as written, reading every
+    // value; answers a checksum so nothing is left out.
+    __attribute__((noinline)) int64_t replay() {
+        int64_t sum = 0;
+        for (const auto &[db, sql] : statements_) {
+            sqlite3_stmt *st = nullptr;
+            if (sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size()), &st, nullptr) != SQLITE_OK)
+                throw std::runtime_error(std::string("replay: ") + sqlite3_errmsg(db));
+            const int n = sqlite3_column_count(st);
+            int rc;
+            while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+                for (int i = 0; i < n; ++i) {
+                    switch (sqlite3_column_type(st, i)) {
+                    case SQLITE_INTEGER: sum += sqlite3_column_int64(st, i); break;
+                    case SQLITE_FLOAT: sum += static_cast<int64_t>(sqlite3_column_double(st, i)); break;
+                    case SQLITE_NULL: break;
+                    default:
+                        sum += reinterpret_cast<intptr_t>(sqlite3_column_text(st, i)) != 0;
+                        sum += sqlite3_column_bytes(st, i);
+                    }
+                }
+            }
+            sqlite3_finalize(st);
+            if (rc != SQLITE_DONE) throw std::runtime_error(std::string("replay: ") + sqlite3_errmsg(db));
+        }
+        return sum;
+    }
+
+private:
+    QHash<QString, sqlite3 *> open_;
+    std::vector<std::pair<sqlite3 *, QByteArray>> statements_;
+};
 
 // A prepared folder and a started print server on it; the benchmark drives
 // the ticks itself.
@@ -27,45 +108,142 @@ struct Server : demo::Harness {
         f->g.Tiempo = 0;
     }
     Connection *db() { return server.get(); }
+    __attribute__((noinline)) void tick() { T_Timer(f->queue()); }
+    int documents() const {
+        int n = 0;
+        for (const QString &p : QDir(printersDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            n += static_cast<int>(FolderPrinters::documents(QDir(printersDir).filePath(p)).size());
+        return n;
+    }
 };
 
-void BM_PrintRun30Lines3Printers(benchmark::State &state) {
-    Server s;
-    QList<demo::CartaLine> lines;
-    const char *const arts[] = {"CAN", "ENTR", "TART"};  // bar, kitchen, desserts and kitchen
-    for (int i = 0; i < 30; ++i) {
-        demo::CartaLine l{QString::fromLatin1(arts[i % 3]), QStringLiteral("Artículo %1").arg(i), 1.0 + i % 3, std::nullopt};
-        if (i % 5 == 0) l.extra = demo::Extra{2, QStringLiteral("Poco hecho"), 1, std::nullopt, QStringLiteral("Patatas"), {}};
-        lines << l;
+// Times one tick of the program and, in the same iteration, the bare replay of
+// the statements that tick executed (recorded on a first, untimed tick).
+// `reset` puts the queue back between runs, untimed.
+void measureTick(benchmark::State &state, Server &s, const std::function<void()> &reset) {
+    std::vector<Statement> recorded;
+    reset();
+    const int docsBefore = s.documents();
+    setStatementObserver(recordStatement);
+    gRecording = &recorded;
+    s.tick();
+    gRecording = nullptr;
+    setStatementObserver(nullptr);
+    const int ticketsPerRun = s.documents() - docsBefore;
+    if (std::getenv("TPV_BENCH_DUMP")) {
+        for (const Statement &st : recorded) std::fprintf(stderr, "%s\n", st.sql.constData());
     }
-    demo::addOrder(*s.db(), 1, kFecha, 1, 7, lines, {});
-    s.startServer();
+    BareReplay bare(recorded);
+    double program = 0, replay = 0;
+    int64_t sum = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        s.db()->execute(QStringLiteral("UPDATE Til SET TilImp = 0"));
-        s.db()->execute(QStringLiteral("UPDATE PendGar SET PPPend = 0"));
+        reset();
         state.ResumeTiming();
-        T_Timer(s.f->queue());
+        const double t0 = cpuSeconds();
+        s.tick();
+        program += cpuSeconds() - t0;
+        state.PauseTiming();
+        reset();
+        const double t1 = cpuSeconds();
+        sum += bare.replay();
+        replay += cpuSeconds() - t1;
+        state.ResumeTiming();
     }
-    state.counters["tickets"] = static_cast<double>(s.printers->count());
+    benchmark::DoNotOptimize(sum);
+    const double n = static_cast<double>(state.iterations());
+    state.counters["x_bare"] = replay > 0 ? program / replay : 0;
+    state.counters["bare_ms"] = replay / n * 1e3;
+    state.counters["statements"] = static_cast<double>(bare.size());
+    state.counters["tickets"] = ticketsPerRun;
 }
-BENCHMARK(BM_PrintRun30Lines3Printers)->Unit(benchmark::kMillisecond);
 
-void BM_TickWith10000JobsOfTheDay(benchmark::State &state) {
+// One order of `lines` lines (one in five with extras, one in ten with a menu
+// dish) for 1 or 3 printers.
+void addBigOrder(Connection &cn, int comanda, int lines, int printers) {
+    QList<demo::CartaLine> carta;
+    QList<demo::MenuDish> menu;
+    const char *const arts[] = {"CAN", "ENTR", "TART"};  // bar, kitchen, desserts and kitchen
+    for (int i = 0; i < lines; ++i) {
+        const char *art = printers == 1 ? "CAN" : arts[i % 3];
+        if (lines > 1 && i % 10 == 9 && printers > 1) {
+            menu << demo::MenuDish{QStringLiteral("ENTR"), QStringLiteral("Plato %1").arg(i), 1, std::nullopt, std::nullopt,
+                                   std::nullopt, {}, {}, {}};
+            continue;
+        }
+        demo::CartaLine l{QString::fromLatin1(art), QStringLiteral("Artículo %1").arg(i), 1.0 + i % 3, std::nullopt};
+        if (i % 5 == 0) l.extra = demo::Extra{2, QStringLiteral("Poco hecho"), 1, std::nullopt, QStringLiteral("Patatas"), {}};
+        carta << l;
+    }
+    demo::addOrder(cn, 1, kFecha, comanda, 7, carta, menu);
+}
+
+void resetPrinted(Connection &cn) {
+    cn.execute(QStringLiteral("UPDATE Til SET TilImp = 0"));
+    cn.execute(QStringLiteral("UPDATE Tilm SET Imp = 0"));
+    cn.execute(QStringLiteral("UPDATE PendGar SET PPPend = 0"));
+}
+
+// Fills each printer folder with `tickets` documents, as a day of printing leaves it.
+void fillPrinterFolders(const Server &s, int tickets) {
+    for (const QString &p : QDir(s.printersDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QDir d(QDir(s.printersDir).filePath(p));
+        for (int i = 1; i <= tickets; ++i) {
+            const QString base = QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'));
+            QFile t(d.filePath(base + QStringLiteral(".txt")));
+            if (t.open(QIODevice::WriteOnly)) t.write("ticket\n");
+            QFile j(d.filePath(base + QStringLiteral(".json")));
+            if (j.open(QIODevice::WriteOnly)) j.write("{}\n");
+        }
+    }
+}
+
+// A print run: args are lines and printers (1 or 3).
+void BM_PrintRun(benchmark::State &state) {
+    Server s;
+    addBigOrder(*s.db(), 1, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    s.startServer();
+    measureTick(state, s, [&] { resetPrinted(*s.db()); });
+}
+BENCHMARK(BM_PrintRun)->ArgNames({"lines", "printers"})->Args({1, 1})->Args({1, 3})->Args({30, 1})->Args({30, 3})->Args({300, 3})->Unit(benchmark::kMillisecond);
+
+// The 30-line run when each printer folder already holds 5,000 tickets.
+void BM_PrintRunFullFolders(benchmark::State &state) {
+    Server s;
+    addBigOrder(*s.db(), 1, 30, 3);
+    fillPrinterFolders(s, static_cast<int>(state.range(0)));
+    s.startServer();
+    measureTick(state, s, [&] { resetPrinted(*s.db()); });
+}
+BENCHMARK(BM_PrintRunFullFolders)->ArgName("tickets_in_folder")->Arg(0)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+// One tick with nothing to print and `done` done jobs of the day.
+void BM_Tick(benchmark::State &state) {
     Server s;
     s.db()->execute(QStringLiteral("BEGIN"));
-    for (int i = 1; i <= 10000; ++i)
+    for (int i = 1; i <= state.range(0); ++i)
         s.db()->execute(QStringLiteral("INSERT INTO PendGar (PPFecha, PPOrd, PPCod, PPPend, PParg1, PParg7, PParg3) "
-                                     "VALUES ('%1', %2, 'Com', 1, '1', '1', '%3')")
-                          .arg(kFecha)
-                          .arg(i)
-                          .arg(i % 30000));
+                                       "VALUES ('%1', %2, 'Com', 1, '1', '1', '%3')")
+                            .arg(kFecha)
+                            .arg(i)
+                            .arg(i % 30000));
     s.db()->execute(QStringLiteral("COMMIT"));
     s.startServer();
-    for (auto _ : state) T_Timer(s.f->queue());
+    measureTick(state, s, [] {});
     state.counters["done_listed"] = s.f->lstReal.listCount() - 1;
 }
-BENCHMARK(BM_TickWith10000JobsOfTheDay)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Tick)->ArgName("done")->Arg(100)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+// Draining a queue of `pending` 10-line jobs to 3 printers in one tick.
+void BM_Drain(benchmark::State &state) {
+    Server s;
+    s.db()->execute(QStringLiteral("BEGIN"));
+    for (int c = 1; c <= state.range(0); ++c) addBigOrder(*s.db(), c, 10, 3);
+    s.db()->execute(QStringLiteral("COMMIT"));
+    s.startServer();
+    measureTick(state, s, [&] { resetPrinted(*s.db()); });
+}
+BENCHMARK(BM_Drain)->ArgName("pending")->Arg(300)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

@@ -7,7 +7,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
 #include <algorithm>
@@ -88,12 +87,20 @@ bool applyPresets(PrinterState &s, const QString &jsonPath) {
     return preview;
 }
 
+// The highest NNNNNN.txt of the folder; the listing is read unsorted, as
+// only the largest number matters.
 int lastDocumentNumber(const QDir &dir) {
-    static const QRegularExpression re(QStringLiteral(R"(^(\d{6})\.txt$)"));
     int last = 0;
-    for (const QString &f : dir.entryList(QDir::Files)) {
-        const auto m = re.match(f);
-        if (m.hasMatch()) last = std::max(last, m.captured(1).toInt());
+    for (const QString &f : dir.entryList(QDir::Files, QDir::NoSort)) {
+        if (f.size() != 10 || !f.endsWith(QLatin1String(".txt"))) continue;
+        int n = 0;
+        bool digits = true;
+        for (int i = 0; i < 6 && digits; ++i) {
+            const char16_t c = f.at(i).unicode();
+            digits = c >= u'0' && c <= u'9';
+            n = n * 10 + (c - u'0');
+        }
+        if (digits) last = std::max(last, n);
     }
     return last;
 }

@@ -14,9 +14,14 @@ void Recordset::open(const QString &sql, Connection &connection) {
     if (open_) throw TpvError(err::ObjectOpen, QStringLiteral("La operación no está permitida si el objeto está abierto."));
     result_ = connection.query(sql);
     byName_.clear();
+    byExactName_.clear();
     // Joined queries may return two columns of one name; the first wins, as
     // the provider's field collection answers by name.
     for (int i = result_.columns.size() - 1; i >= 0; --i) byName_.insert(result_.columns[i].toLower(), i);
+    // The names as the result spells them, each to the first position of its
+    // lower-case name: a read that spells a column as it is written is found
+    // without lower-casing it.
+    for (const QString &c : std::as_const(result_.columns)) byExactName_.insert(c, byName_.value(c.toLower()));
     row_ = 0;
     open_ = true;
 }
@@ -24,6 +29,7 @@ void Recordset::open(const QString &sql, Connection &connection) {
 void Recordset::close() {
     result_ = {};
     byName_.clear();
+    byExactName_.clear();
     row_ = 0;
     open_ = false;
 }
@@ -56,6 +62,8 @@ const std::vector<Variant> &Recordset::currentRow() const {
 
 Variant Recordset::field(const QString &name) const {
     const auto &row = currentRow();
+    const auto exact = byExactName_.constFind(name);
+    if (exact != byExactName_.constEnd()) return row[static_cast<size_t>(*exact)];
     const auto it = byName_.constFind(name.toLower());
     if (it != byName_.constEnd()) return row[static_cast<size_t>(*it)];
     throw TpvError(err::ItemNotFound, QStringLiteral("No se encontró el elemento en la colección que corresponde al nombre: ") + name);

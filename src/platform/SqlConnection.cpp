@@ -11,7 +11,9 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlDriver>
 #include <QSqlRecord>
+#include <sqlite3.h>
 
 #include <sys/stat.h>
 
@@ -20,6 +22,39 @@ namespace tpv {
 namespace {
 
 constexpr int kRequestTimeoutSeconds = 30;
+
+StatementObserver gObserver = nullptr;
+
+void observe(const QSqlDatabase &db, const QString &sql) {
+    if (gObserver) gObserver(db.databaseName(), sql);
+}
+
+// A column name as the SQLite driver gives it: without quotes and without a
+// table prefix.
+QString sqliteColumnName(sqlite3_stmt *st, int i) {
+    QString name = QString::fromUtf8(sqlite3_column_name(st, i));
+    name.remove(QLatin1Char('"'));
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? name : name.mid(dot + 1);
+}
+
+// A value as the SQLite driver and Variant::fromQVariant make it, read from
+// SQLite's own UTF-8 text rather than through a UTF-16 copy and a QVariant.
+Variant sqliteValue(sqlite3_stmt *st, int i) {
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_NULL: return {};
+    case SQLITE_INTEGER: return Variant(static_cast<int64_t>(sqlite3_column_int64(st, i)));
+    case SQLITE_FLOAT: return Variant(sqlite3_column_double(st, i));
+    case SQLITE_BLOB: {
+        const auto *data = static_cast<const char *>(sqlite3_column_blob(st, i));
+        return Variant(QString::fromUtf8(data, sqlite3_column_bytes(st, i)));
+    }
+    default: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+        return Variant(QString::fromUtf8(text, sqlite3_column_bytes(st, i)));
+    }
+    }
+}
 
 QString nextConnectionName() {
     static QAtomicInt counter;
@@ -43,15 +78,20 @@ public:
     QSqlDatabase db() const { return QSqlDatabase::database(name_, false); }
 
     void execute(const QString &sql) override {
+        const QString text = prepare(sql);
+        observe(db(), text);
         QSqlQuery q(db());
-        if (!q.exec(prepare(sql))) fail(q.lastError());
+        if (!q.exec(text)) fail(q.lastError());
     }
 
     ResultSet query(const QString &sql) override {
+        const QString text = prepare(sql);
+        observe(db(), text);
+        ResultSet rs;
+        if (sqlite_ && querySqlite(text, rs)) return rs;
         QSqlQuery q(db());
         q.setForwardOnly(true);
-        if (!q.exec(prepare(sql))) fail(q.lastError());
-        ResultSet rs;
+        if (!q.exec(text)) fail(q.lastError());
         const QSqlRecord rec = q.record();
         for (int i = 0; i < rec.count(); ++i) rs.columns << rec.fieldName(i);
         while (q.next()) {
@@ -100,12 +140,60 @@ public:
 private:
     QString prepare(const QString &sql) const { return sqlite_ ? rewriteForSqlite(sql) : sql; }
 
+    sqlite3 *sqliteHandle() {
+        if (!handle_) {
+            const QSqlDatabase d = db();
+            const QVariant h = d.isOpen() && d.driver() ? d.driver()->handle() : QVariant();
+            if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) handle_ = *static_cast<sqlite3 *const *>(h.constData());
+        }
+        return handle_;
+    }
+
+    // Runs a query straight on the driver's SQLite handle, with the same
+    // columns, values and errors as through QSqlQuery. False, having run
+    // nothing, for a text SQLite does not take as one statement: the driver
+    // then runs it and reports it as it always has.
+    bool querySqlite(const QString &text, ResultSet &rs) {
+        sqlite3 *h = sqliteHandle();
+        if (!h) return false;
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_stmt *st = nullptr;
+        const char *tail = nullptr;
+        if (sqlite3_prepare_v2(h, utf8.constData(), static_cast<int>(utf8.size()), &st, &tail) != SQLITE_OK || !st) {
+            sqlite3_finalize(st);
+            return false;
+        }
+        for (const char *end = utf8.constData() + utf8.size(); tail && tail < end; ++tail) {
+            if (!QChar::isSpace(static_cast<uchar>(*tail))) {
+                sqlite3_finalize(st);
+                return false;
+            }
+        }
+        const int n = sqlite3_column_count(st);
+        for (int i = 0; i < n; ++i) rs.columns << sqliteColumnName(st, i);
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            std::vector<Variant> row;
+            row.reserve(static_cast<size_t>(n));
+            for (int i = 0; i < n; ++i) row.push_back(sqliteValue(st, i));
+            rs.rows.push_back(std::move(row));
+        }
+        if (rc != SQLITE_DONE) {
+            const QString message = QString::fromUtf8(sqlite3_errmsg(h)).trimmed();
+            sqlite3_finalize(st);
+            throw TpvError(errorNumberForText(message + QStringLiteral(" Unable to fetch row")), message);
+        }
+        sqlite3_finalize(st);
+        return true;
+    }
+
     QString name_;
     bool sqlite_;
     QString path_;
     dev_t device_ = 0;
     ino_t inode_ = 0;
     bool identityKnown_ = false;
+    sqlite3 *handle_ = nullptr;
 };
 
 std::unique_ptr<QtSqlConnection> sqliteConnection(const QString &path, int busyTimeoutMs, bool create) {
@@ -156,6 +244,8 @@ bool namesSqliteFile(const QString &ip) {
 }
 
 }  // namespace
+
+void setStatementObserver(StatementObserver observer) { gObserver = observer; }
 
 QString rewriteForSqlite(const QString &sql) {
     static const QRegularExpression deleteStar(QStringLiteral(R"(^\s*delete\s+\*\s+from\s+)"),

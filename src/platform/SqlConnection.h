@@ -31,6 +31,13 @@ std::unique_ptr<Connection> openOdbc(const QString &odbcConnectionString, int lo
 QString freeTdsConnectionString(const QString &host, const QString &catalog, const QString &user,
                                 const QString &password);
 
+// Called with the database (the file of an SQLite connection) and the text
+// of every statement a connection runs, as it goes to the database; none by
+// default. The benchmarks record what a run executes
+// with it, to replay the same statements without the program around them.
+using StatementObserver = void (*)(const QString &database, const QString &sql);
+void setStatementObserver(StatementObserver observer);
+
 // The statement forms the local files and SQL Server accept but SQLite does
 // not, rewritten: "Delete * from T" and "Delete T Where ...".
 QString rewriteForSqlite(const QString &sql);

@@ -26,7 +26,35 @@ double roundHalfEven(double v) {
 
 }  // namespace
 
+namespace {
+// Plain decimal digits with an optional sign, between blanks: the same value
+// whatever the locale (the point-decimal fallback below reads them too), read
+// without building a locale. False for anything else.
+bool plainInteger(const QString &raw, double *out) {
+    const QChar *p = raw.constData();
+    const QChar *e = p + raw.size();
+    while (p < e && p->isSpace()) ++p;
+    while (e > p && (e - 1)->isSpace()) --e;
+    bool negative = false;
+    if (p < e && (*p == QLatin1Char('-') || *p == QLatin1Char('+'))) {
+        negative = *p == QLatin1Char('-');
+        ++p;
+    }
+    if (p == e || e - p > 15) return false;
+    int64_t v = 0;
+    for (; p < e; ++p) {
+        const char16_t c = p->unicode();
+        if (c < u'0' || c > u'9') return false;
+        v = v * 10 + (c - u'0');
+    }
+    *out = negative ? -static_cast<double>(v) : static_cast<double>(v);
+    return true;
+}
+}  // namespace
+
 double textToDouble(const QString &raw) {
+    double plain = 0;
+    if (plainInteger(raw, &plain)) return plain;
     const QString text = raw.trimmed();
     if (text.isEmpty()) typeMismatch();
     bool ok = false;

@@ -66,6 +66,9 @@ class ListEcho {
 public:
     void operator()(const FrmPpal &f) {
         const QStringList done = f.lstReal.texts().mid(1);
+        // The same done list as last time has nothing new to echo: counting
+        // its entries again would only find the counts already shown.
+        if (done == shownDone_) return;
         const QStringList pending = f.lstPend.texts().mid(1);
         QHash<QString, int> before;
         for (const QString &entry : shownDone_) ++before[entry];
