@@ -21,5 +21,6 @@ void limpiar_arg7(FrmPpal &f);
 void InitControls(FrmPpal &f);
 void cargar_fuente(FrmPpal &f);
 
-constexpr const char *kVersion = "1.06.002";
+// From the project version in CMakeLists.txt (cmake/Packaging.cmake).
+constexpr const char *kVersion = TPV_VERSION_CAPTION;
 }  // namespace tpv
