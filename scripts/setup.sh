@@ -8,7 +8,12 @@ PACKAGES=(
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc unixodbc tdsodbc libsqliteodbc
   cups cups-client poppler-utils xvfb xauth fonts-liberation2 cmake g++
   libgtest-dev libgmock-dev googletest libbenchmark-dev sqlite3 ninja-build
+  libsystemd-dev pkg-config dpkg-dev fakeroot systemd locales
 )
+
+# The Spanish tests run under the real system locale.
+LOCALE=es_ES.UTF-8
+has_locale() { locale -a 2>/dev/null | grep -qiE '^es_ES\.utf-?8$'; }
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -16,12 +21,20 @@ for p in "${PACKAGES[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ ${#missing[@]} -eq 0 ] && has_locale && exit 0
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-echo "Instalando paquetes: ${missing[*]}" >&2
-$SUDO apt-get update -qq
-# --no-install-recommends: the recommended packages bring printer discovery
-# daemons that talk to the network.
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Instalando paquetes: ${missing[*]}" >&2
+  $SUDO apt-get update -qq
+  # --no-install-recommends: the recommended packages bring printer discovery
+  # daemons that talk to the network.
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+if ! has_locale; then
+  echo "Generando la configuración regional $LOCALE" >&2
+  $SUDO sed -i -E "s/^# *($LOCALE UTF-8)/\1/" /etc/locale.gen
+  grep -q "^$LOCALE UTF-8" /etc/locale.gen || echo "$LOCALE UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
+fi

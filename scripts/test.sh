@@ -9,7 +9,17 @@ build=${TPV_BUILD_DIR:-build}
 
 cupsdir=$(mktemp -d /tmp/tpv-cups.XXXXXX)
 chmod 0755 "$cupsdir"
-cleanup() { bash scripts/cups-test-env.sh stop "$cupsdir"; }
+# Stops the scheduler, waits until it has written its last file, and removes
+# its folder.
+cleanup() {
+  local pid
+  pid=$(cat "$cupsdir/cupsd.pid" 2>/dev/null || true)
+  bash scripts/cups-test-env.sh stop "$cupsdir"
+  if [ -n "$pid" ]; then
+    for _ in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  fi
+  rm -rf "$cupsdir"
+}
 trap cleanup EXIT
 eval "$(bash scripts/cups-test-env.sh start "$cupsdir")"
 
