@@ -1,13 +1,10 @@
 #include "platform/Console.h"
 
-#include <cstdio>
-
 namespace tpv {
 
-void writeErrorLine(const QString &line) {
-    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
-    std::fflush(stderr);
+void writeErrorLine(const QString &line, LogPriority priority) {
+    // The usage text is several lines: each is a line of the log.
+    for (const QString &part : line.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) logLine(priority, part);
 }
 
 }  // namespace tpv

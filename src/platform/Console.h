@@ -1,8 +1,10 @@
 #pragma once
-// One line to standard error, written whole and flushed: the headless
-// operator's screen and a service manager's log.
+// One line of the log (standard error; see platform/Log.h): the headless
+// operator's screen and a service manager's journal.
+#include "platform/Log.h"
+
 #include <QString>
 
 namespace tpv {
-void writeErrorLine(const QString &line);
+void writeErrorLine(const QString &line, LogPriority priority = LogPriority::Info);
 }

@@ -7,7 +7,10 @@ namespace tpv {
 MsgAnswer HeadlessDialogs::message(const QString &text, const QString &title, MsgIcon icon, MsgButtons buttons) {
     shown_.push_back({text, title, icon, buttons});
     if (echo_) {
-        writeErrorLine(QStringLiteral("[") + title + QStringLiteral("] ") + text);
+        const LogPriority priority = icon == MsgIcon::Critical      ? LogPriority::Error
+                                     : icon == MsgIcon::Exclamation ? LogPriority::Warning
+                                                                    : LogPriority::Info;
+        writeErrorLine(QStringLiteral("[") + title + QStringLiteral("] ") + text, priority);
     }
     if (whileOpen) whileOpen(shown_.back());
     MsgAnswer a = MsgAnswer::Ok;

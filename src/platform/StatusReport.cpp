@@ -1,22 +1,20 @@
 #include "platform/StatusReport.h"
 
-#include "platform/Console.h"
-
 namespace tpv {
+
+namespace {
+const QString kKey = QStringLiteral("estado");
+}
 
 void StatusReport::report(const QString &text) {
     ++count_;
     line_.setCaption(text);
-    if (text == lastLogged_) return;
-    lastLogged_ = text;
-    writeErrorLine(text);
+    log_.failed(kKey, text);
+    if (onReport) onReport(text);
 }
 
 void StatusReport::clear() {
-    if (!lastLogged_.isEmpty() && !line_.caption().isEmpty()) {
-        writeErrorLine(QStringLiteral("Funcionamiento normal restablecido"));
-    }
-    lastLogged_.clear();
+    if (log_.recovered(kKey) && onReport) onReport(QStringLiteral("Funcionamiento normal"));
     line_.setCaption(QString());
 }
 

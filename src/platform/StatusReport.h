@@ -1,8 +1,10 @@
 #pragma once
 // What went wrong last, for the operator: the window's status line and the
-// log. Each distinct text is logged once until a different one comes, so a
-// failure that repeats at every poll does not flood the log.
+// log. A failure is logged when it starts or changes, then every few minutes
+// with a count while it repeats at every poll, and once when it ends, never
+// once per tick.
 #include "platform/Controls.h"
+#include "platform/Log.h"
 
 #include <QString>
 
@@ -10,7 +12,8 @@ namespace tpv {
 
 class StatusReport {
 public:
-    explicit StatusReport(Label &line) : line_(line) {}
+    explicit StatusReport(Label &line, RepeatingFailureLog::ClockMs clock = monotonicMs)
+        : line_(line), log_(std::move(clock)) {}
 
     void report(const QString &text);
     // Back to normal: the status line is emptied, and the log says so when
@@ -20,10 +23,12 @@ public:
     // when it made none.
     int count() const { return count_; }
     const QString &current() const { return line_.caption(); }
+    // Called with every text reported (the service manager's status).
+    std::function<void(const QString &)> onReport;
 
 private:
     Label &line_;
-    QString lastLogged_;
+    RepeatingFailureLog log_;
     int count_ = 0;
 };
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <cstring>
 
 using namespace tpv;
 using namespace tpv::test;
@@ -53,6 +54,10 @@ TEST_F(Program, MissingConfigurationFileSaysSoAndExitsWithAnError) {
     EXPECT_TRUE(err.contains(QStringLiteral("[Tesmarin-Garnet] No existe la Base de Datos ConfGarnet, La aplicación no puede continuar ")))
         << err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(QDir(dataDir).filePath(QStringLiteral("ConfGarnet.mdb"))));
+    // It says which file is missing and how to make a data folder.
+    EXPECT_TRUE(err.contains(QStringLiteral("Falta el archivo ") + QDir(dataDir).filePath(QStringLiteral("ConfGarnet.mdb"))))
+        << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("tpv-demo --data-dir"))) << err.toStdString();
 }
 
 TEST_F(Program, UnreachableServerEndsAHeadlessStartWithAnErrorAndDoesNotHang) {
@@ -91,4 +96,40 @@ TEST_F(Program, MalformedCommandLineIsRefusedWithUsage) {
     const auto [code, err] = run({QStringLiteral("--ticks"), QStringLiteral("cero")});
     EXPECT_EQ(code, 2);
     EXPECT_TRUE(err.contains(QStringLiteral("Uso: lector-tpv"))) << err.toStdString();
+}
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+TEST_F(Program, UnderAServiceManagerItSaysReadyPingsTheWatchdogAndLogsWithPriorities) {
+    demo::addOrder(*server, 1, fecha, 3, 2, {{QStringLiteral("CAN"), QStringLiteral("Caña"), 2, {}}}, {});
+    const QString sockPath = tmp.filePath(QStringLiteral("notify.sock"));
+    const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const QByteArray p = sockPath.toLocal8Bit();
+    ASSERT_LT(static_cast<size_t>(p.size()), sizeof addr.sun_path);
+    std::memcpy(addr.sun_path, p.constData(), static_cast<size_t>(p.size()));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+    QProcess proc;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("NOTIFY_SOCKET"), sockPath);
+    env.insert(QStringLiteral("JOURNAL_STREAM"), QStringLiteral("8:1234"));
+    proc.setProcessEnvironment(env);
+    proc.start(QStringLiteral(TPV_PROGRAM), args({QStringLiteral("--ticks"), QStringLiteral("2")}));
+    ASSERT_TRUE(proc.waitForFinished(30000));
+    const QString err = QString::fromUtf8(proc.readAllStandardError());
+    EXPECT_EQ(proc.exitCode(), 0) << err.toStdString();
+    QStringList said;
+    char buf[512];
+    for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, MSG_DONTWAIT)) > 0;) said << QString::fromUtf8(buf, static_cast<int>(n));
+    ::close(fd);
+    EXPECT_TRUE(said.contains(QStringLiteral("READY=1"))) << said.join(QLatin1Char('|')).toStdString();
+    EXPECT_GE(said.count(QStringLiteral("WATCHDOG=1")), 2);
+    EXPECT_TRUE(said.contains(QStringLiteral("STOPPING=1")));
+    // Every line of the log carries its priority for the journal.
+    for (const QString &line : err.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        EXPECT_TRUE(line.startsWith(QLatin1Char('<'))) << line.toStdString();
 }

@@ -6,10 +6,15 @@
 #include "platform/Console.h"
 #include "platform/Environment.h"
 #include "platform/Error.h"
+#include "platform/Log.h"
+#include "platform/ServiceNotify.h"
+#include "app/Version.h"
 #include "platform/gui/CupsPrinters.h"
 #include "platform/gui/QtDialogs.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QTimer>
 
@@ -85,6 +90,20 @@ private:
     QStringList shownDone_;
 };
 
+// A data folder without its two files cannot start: say which one is
+// missing and how to make a data folder, before start-up says it cannot go on.
+void explainMissingDataFiles(const QString &dataDir) {
+    for (const char *name : {"ConfGarnet.mdb", "wdbServer.mdb"}) {
+        const QString path = QDir(dataDir).filePath(QString::fromLatin1(name));
+        if (QFileInfo::exists(path)) continue;
+        logLine(LogPriority::Error,
+                QStringLiteral("Falta el archivo %1. Copie en %2 los archivos ConfGarnet.mdb y wdbServer.mdb de la "
+                               "instalación, o prepare una carpeta de datos de prueba con: tpv-demo --data-dir %2 "
+                               "--printers CARPETA")
+                    .arg(path, dataDir));
+    }
+}
+
 // One run of the program on its window state: the event wiring between the
 // message loop, the poll timer, the window and the procedures.
 class Session {
@@ -114,6 +133,7 @@ private:
         exitCode_ = code;
         ending_ = true;
         f_->T.stopForGood();
+        notify_.stopping();
         app_.exit(code);
     }
     // Closing: the shutdown question; true when the program ends.
@@ -133,6 +153,8 @@ private:
     std::unique_ptr<FrmPpal> f_;
     std::unique_ptr<QtMainWindow> window_;
     ListEcho echo_;
+    ServiceNotify notify_;
+    QTimer keepAlive_;
     int ticks_ = 0;
     int exitCode_ = 0;
     bool ending_ = false;
@@ -141,6 +163,7 @@ private:
 void Session::wireTimer() {
     f_->T.setTick([this] {
         run([this] { f_->tick(); });
+        notify_.watchdog();
         if (cl_.headless) echo_(*f_);
         if (cl_.ticks > 0 && ++ticks_ == cl_.ticks) QTimer::singleShot(0, &app_, [this] { shutdown(); });
     });
@@ -162,7 +185,9 @@ void Session::showWindowOrSayWhereTicketsGo() {
 
 int Session::exec() {
     InstanceLock lock(cl_.dataDir);
+    explainMissingDataFiles(cl_.dataDir);
     wireTimer();
+    f_->status.onReport = [this](const QString &text) { notify_.status(text); };
     try {
         Form_Load(*f_, lock);
         if (cl_.headless && !f_->T.isActive()) {
@@ -180,7 +205,18 @@ int Session::exec() {
         else if (window_) window_->close();
     });
     if (ending_) return exitCode_;
+    logLine(LogPriority::Info, serviceStartText(QString::fromLatin1(kVersion), cl_.dataDir));
+    if (f_->T.isActive()) notify_.ready();
+    notify_.status(QStringLiteral("Sondeando la cola de impresión"));
+    // The service manager's watchdog hears from every tick, and between
+    // ticks while the event loop turns (a long Tiempo, polling stopped by
+    // Tiempo 0 or the reprint choice); a hung tick stops both.
+    if (const qint64 ms = ServiceNotify::watchdogIntervalMs(); ms > 0) {
+        QObject::connect(&keepAlive_, &QTimer::timeout, &keepAlive_, [this] { notify_.watchdog(); });
+        keepAlive_.start(static_cast<int>(std::max<qint64>(1000, ms / 3)));
+    }
     const int rc = app_.exec();
+    logLine(LogPriority::Info, serviceStopText());
     return ending_ ? exitCode_ : rc;
 }
 
@@ -218,7 +254,13 @@ MainWindowActions windowActions(FrmPpal &f, std::function<void(const std::functi
     return a;
 }
 
+// Qt's own warnings go to the log like the program's lines.
+void qtMessageToLog(QtMsgType type, const QMessageLogContext &, const QString &text) {
+    logLine(type == QtDebugMsg || type == QtInfoMsg ? LogPriority::Info : LogPriority::Warning, text);
+}
+
 int runProgram(int argc, char **argv) {
+    qInstallMessageHandler(qtMessageToLog);
     int exitCode = 0;
     const auto cl = readCommandLine(argc, argv, &exitCode);
     if (!cl) return exitCode;
