@@ -21,6 +21,12 @@ protected:
     void start() { Harness::start(); }
     // One poll tick, as the timer runs it.
     void tick();
+    // One tick with the log kept out of the test output.
+    void quietTick() {
+        testing::internal::CaptureStderr();
+        tick();
+        testing::internal::GetCapturedStderr();
+    }
 
     QString readFile(const QString &path) const;
     // Every ticket printed on a folder printer, oldest first.

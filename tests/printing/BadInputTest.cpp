@@ -31,12 +31,6 @@ protected:
         return out;
     }
     void expectIntegrity() const { EXPECT_EQ(text(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok")); }
-    // One tick with the log kept out of the test output.
-    void quietTick() {
-        testing::internal::CaptureStderr();
-        tick();
-        testing::internal::GetCapturedStderr();
-    }
 };
 
 }  // namespace

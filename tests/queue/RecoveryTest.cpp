@@ -57,11 +57,6 @@ protected:
         ASSERT_TRUE(::rename(tmpPath.toLocal8Bit().constData(), serverDb.toLocal8Bit().constData()) == 0);
         server = openSqliteFile(serverDb);
     }
-    void quietTick() {
-        testing::internal::CaptureStderr();
-        tick();
-        testing::internal::GetCapturedStderr();
-    }
 };
 
 }  // namespace

@@ -13,11 +13,6 @@ namespace {
 
 class ReplacedDatabase : public ServerTest {
 protected:
-    void quietTick() {
-        testing::internal::CaptureStderr();
-        tick();
-        testing::internal::GetCapturedStderr();
-    }
     // A copy of the order database, journal folded in, beside it.
     QString copyOfServer() {
         server->query(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
