@@ -13,6 +13,13 @@ void StatusReport::report(const QString &text) {
     if (onReport) onReport(text);
 }
 
+void StatusReport::notice(const QString &text) {
+    ++count_;
+    line_.setCaption(text);
+    logLine(LogPriority::Warning, text);
+    if (onReport) onReport(text);
+}
+
 void StatusReport::clear() {
     if (log_.recovered(kKey) && onReport) onReport(QStringLiteral("Funcionamiento normal"));
     line_.setCaption(QString());

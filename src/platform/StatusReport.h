@@ -16,6 +16,9 @@ public:
         : line_(line), log_(std::move(clock)) {}
 
     void report(const QString &text);
+    // Something the operator must know once (not a failure that goes on):
+    // shown and logged now, with no "recovered" line later.
+    void notice(const QString &text);
     // Back to normal: the status line is emptied, and the log says so when
     // something had been reported.
     void clear();

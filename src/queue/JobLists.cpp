@@ -114,7 +114,7 @@ void avisar_trabajos_inaccesibles(Global &g, const BusinessDate &day, StatusRepo
         g.Rs.moveNext();
     }
     g.Rs.close();
-    for (const QString &m : messages) status.report(m);
+    for (const QString &m : messages) status.notice(m);
 }
 
 }  // namespace tpv
