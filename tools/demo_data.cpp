@@ -184,7 +184,7 @@ int addOrder(Connection &cn, int tpv, const QString &fecha, int comanda, int mes
     return addJob(cn, tpv, fecha, comanda, QStringLiteral("Com"), perfil);
 }
 
-DemoPaths prepareDemo(const QString &dataDir, const QString &printersDir, const QString &fecha) {
+DemoPaths prepareDemo(const QString &dataDir, const QString &printersDir, const QString &fecha, bool withPreview) {
     DemoPaths p{QDir(dataDir).absolutePath(), QDir(printersDir).absolutePath(), {}};
     QDir().mkpath(p.dataDir);
     p.serverDb = QDir(p.dataDir).filePath(QStringLiteral("pedidos.db"));
@@ -204,6 +204,14 @@ DemoPaths prepareDemo(const QString &dataDir, const QString &printersDir, const 
         setBusinessDate(*cn, 1, fecha);
     }
     for (const char *name : {"Cocina", "Barra", "Postres"}) QDir().mkpath(QDir(p.printersDir).filePath(QString::fromLatin1(name)));
+    // The demo draws a PDF of every ticket, to see it as on paper; a
+    // printer.json already there (an earlier demo, a test) is left as it is.
+    if (withPreview) {
+        for (const char *name : {"Cocina", "Barra", "Postres"}) {
+            QFile json(QDir(QDir(p.printersDir).filePath(QString::fromLatin1(name))).filePath(QStringLiteral("printer.json")));
+            if (!json.exists() && json.open(QIODevice::WriteOnly)) json.write("{\"Pdf\": true}\n");
+        }
+    }
     QFile def(QDir(p.printersDir).filePath(QStringLiteral("default")));
     if (def.open(QIODevice::WriteOnly | QIODevice::Truncate)) def.write("Cocina\n");
     return p;

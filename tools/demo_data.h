@@ -64,7 +64,8 @@ int addJob(Connection &cn, int tpv, const QString &fecha, int comanda, const QSt
 struct DemoPaths {
     QString dataDir, printersDir, serverDb;
 };
-DemoPaths prepareDemo(const QString &dataDir, const QString &printersDir, const QString &fecha);
+// With a preview, every demo printer also draws a PDF of each ticket.
+DemoPaths prepareDemo(const QString &dataDir, const QString &printersDir, const QString &fecha, bool withPreview = false);
 
 QString todayBusinessDate();   // YYYYMMDD
 }  // namespace tpv::demo

@@ -22,7 +22,7 @@ int main(int argc, char **argv) {
         return 2;
     }
     try {
-        const auto p = tpv::demo::prepareDemo(dataDir, printersDir, fecha);
+        const auto p = tpv::demo::prepareDemo(dataDir, printersDir, fecha, true);
         std::fprintf(stderr, "Datos de demostración en %s\nImpresoras de carpeta en %s\nBase de pedidos: %s\n",
                      qPrintable(p.dataDir), qPrintable(p.printersDir), qPrintable(p.serverDb));
     } catch (const tpv::TpvError &e) {
