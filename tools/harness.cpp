@@ -2,6 +2,7 @@
 
 #include "app/Lifecycle.h"
 #include "platform/SqlConnection.h"
+#include "platform/escpos/EscPosPrinters.h"
 
 namespace tpv::demo {
 
@@ -14,6 +15,8 @@ void Harness::prepare(const QString &businessDate) {
 
 void Harness::build(int loginTimeoutSeconds) {
     printers = std::make_unique<FolderPrinters>(printersDir);
+    declaredPrinterErrors.clear();
+    addDeclaredPrinters(*printers, dataDir, &declaredPrinterErrors);
     ConnectionOptions o;
     o.dataDir = dataDir;
     o.loginTimeoutSeconds = loginTimeoutSeconds;

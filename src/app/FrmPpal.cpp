@@ -1,5 +1,6 @@
 #include "app/FrmPpal.h"
 
+#include "platform/Console.h"
 #include "platform/Error.h"
 #include "printing/ImpComanda.h"
 
@@ -10,6 +11,7 @@ FrmPpal::FrmPpal(Dialogs &d, PrinterLayer &p, Clock &c, ConnectionOptions o, std
     g.db = std::move(o);
     // Outside the visible part of the window until a done job is clicked.
     FraPre.setVisible(false);
+    printers.setClock(&clock);
 }
 
 JobLists FrmPpal::lists() { return {lstPend, lstReal, lstFech, lstComa, lstNumeTPV}; }
@@ -30,7 +32,33 @@ ReprintContext FrmPpal::reprint() { return {g, day, lists(), FraListas, FraPre, 
 
 FontContext FrmPpal::font() { return {g, printers, C, dialogs, status}; }
 
-void FrmPpal::tick() { T_TimerSafe(queue()); }
+void FrmPpal::tick() {
+    printers.newTick();
+    T_TimerSafe(queue());
+    showPrinterStates();
+}
+
+void FrmPpal::showPrinterStates() {
+    QStringList lines;
+    for (const PrinterLayer::Status &s : printers.states()) {
+        QString line = s.name;
+        if (!s.label.isEmpty()) line += QStringLiteral(": ") + s.label;
+        if (s.lastTicket.isValid())
+            line += QStringLiteral(", último ticket ") + s.lastTicket.toString(QStringLiteral("HH:mm:ss"));
+        lines << line;
+        const QString before = loggedStates_.value(s.name);
+        if (s.label.isEmpty() || before == s.label) continue;
+        loggedStates_.insert(s.name, s.label);
+        // A printer first seen ready is no news; any other change is.
+        if (!before.isEmpty() || s.label != QLatin1String("Lista")) {
+            writeErrorLine(QStringLiteral("La impresora %1: %2").arg(s.name, s.label),
+                           s.label == QLatin1String("Lista") ? LogPriority::Info : LogPriority::Warning);
+        }
+    }
+    if (lines == lstImpresoras.texts()) return;
+    lstImpresoras.clear();
+    for (const QString &line : lines) lstImpresoras.addItem(line);
+}
 
 void FrmPpal::clearAllDataChanged() {
     lineasp.DataChanged = false;

@@ -48,6 +48,9 @@ public:
     TextField lineasp;
     Label lbEstado;   // what went wrong last, for the operator
     ListBox lstPend, lstReal, lstFech, lstComa, lstNumeTPV;
+    // Under the job lists: each printer, its state and its last ticket
+    // ("Cocina: Lista, último ticket 13:05:07"), refreshed after every tick.
+    ListBox lstImpresoras;
     Frame FraListas, FraPre;
     Label lbElegir{QStringLiteral("Elegir opción de Re-Impresión :")};
     PrinterPanel panel;
@@ -74,6 +77,10 @@ public:
     // One poll tick as the timer runs it.
     void tick();
 
+    // Fills lstImpresoras from the printers' states; a printer whose state
+    // changed is logged once ("La impresora Cocina: Sin papel").
+    void showPrinterStates();
+
     // Clears the DataChanged mark of every control that has one.
     void clearAllDataChanged();
 
@@ -83,6 +90,7 @@ public:
 
 private:
     PanelOutput panelOutput_;
+    QHash<QString, QString> loggedStates_;   // printer -> state last logged
 };
 
 }  // namespace tpv

@@ -180,7 +180,32 @@ void PrinterLayer::endDoc() {
     documentOpen_ = false;
     if (currentIndex_ < 0 || !devices_[static_cast<size_t>(currentIndex_)])
         throw TpvError(err::PrinterError, QStringLiteral("No hay ninguna impresora actual"));
+    Deliveries &d = deliveries_[current_.name()];
+    d.tried = true;
+    d.lastOk = false;
     devices_[static_cast<size_t>(currentIndex_)]->deliver(current_, text);
+    d.lastOk = true;
+    d.lastTicket = clock_->timeOfDay();
+}
+
+void PrinterLayer::newTick() {
+    for (const auto &device : devices_)
+        if (device) device->newTick();
+}
+
+std::vector<PrinterLayer::Status> PrinterLayer::states() const {
+    std::vector<Status> out;
+    for (int i = 0; i < count(); ++i) {
+        const PrinterState &s = installed(i);
+        Status st{s.name(), {}, {}};
+        const Deliveries d = deliveries_.value(st.name);
+        const auto &device = devices_[static_cast<size_t>(i)];
+        if (device) st.label = device->stateLabel(s);
+        if (st.label.isEmpty() && d.tried) st.label = d.lastOk ? QStringLiteral("Lista") : QStringLiteral("Error");
+        st.lastTicket = d.lastTicket;
+        out.push_back(std::move(st));
+    }
+    return out;
 }
 
 }  // namespace tpv

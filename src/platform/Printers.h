@@ -8,6 +8,7 @@
 // kitchen printers); each installed printer carries the device that takes
 // its documents. The layer lists them all together, in byte order of their
 // device names.
+#include "platform/Clock.h"
 #include "platform/Variant.h"
 
 #include <QHash>
@@ -49,6 +50,12 @@ public:
     // Checks a property write against what the device takes (throws when it
     // refuses).
     virtual void validate(const PrinterState &, PrinterProperty, const Variant &) const {}
+    // A new poll tick begins: a device that remembers a failure so as not to
+    // try the printer again within one tick forgets it here.
+    virtual void newTick() {}
+    // What the device last saw of the printer, in Spanish for the operator
+    // ("Lista", "Sin papel", ...); empty when it cannot tell.
+    virtual QString stateLabel(const PrinterState &) const { return {}; }
 };
 
 struct InstalledPrinter {
@@ -99,6 +106,23 @@ public:
     // of the known ones stay); returns their device names.
     QStringList rescan();
 
+    // A new poll tick begins (see PrinterDevice::newTick).
+    void newTick();
+
+    // What the operator sees of each installed printer, in list order: the
+    // device's own state label, else "Lista" once a ticket went through
+    // ("Error" after a failed one, nothing before the first), and the time
+    // of day of its last ticket delivered (null before the first).
+    struct Status {
+        QString name;
+        QString label;
+        QTime lastTicket;
+    };
+    std::vector<Status> states() const;
+    // Where the time of the last ticket comes from (the system's by default;
+    // the clock must outlive the layer or be reset).
+    void setClock(const Clock *clock) { clock_ = clock; }
+
     // Every property write since start, "Name=value", for tests and logs.
     const QStringList &writeLog() const { return writeLog_; }
 
@@ -113,6 +137,14 @@ private:
     QString document_;
     bool documentOpen_ = false;
     QStringList writeLog_;
+    struct Deliveries {
+        bool tried = false;
+        bool lastOk = false;
+        QTime lastTicket;
+    };
+    QHash<QString, Deliveries> deliveries_;   // by device name
+    SystemClock systemClock_;
+    const Clock *clock_ = &systemClock_;
 };
 
 // Folder printers: every subfolder of a folder is one installed printer. Each

@@ -5,6 +5,8 @@
 
 #include "platform/SqlConnection.h"
 
+#include <algorithm>
+
 using namespace tpv;
 using namespace tpv::test;
 
@@ -228,7 +230,10 @@ TEST_F(BadInput, JobsWithANullKeyColumnAreReportedOnceEachAndDoNotHoldBackTheOth
     const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
     for (const auto &[ord, column] : {std::pair{51, "PPFecha"}, {52, "PPCod"}, {53, "PPPend"}, {54, "PParg1"}}) {
         const QString start = QStringLiteral("El trabajo %1 de la cola").arg(ord);
-        EXPECT_EQ(log.count(start), 1) << ord << log.toStdString();
+        // Once as a failure; the recovery line that may quote it is no second report.
+        const QStringList lines = log.split(QLatin1Char('\n'));
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [&](const QString &l) { return l.startsWith(start); }), 1)
+            << ord << log.toStdString();
         const int at = log.indexOf(start);
         EXPECT_TRUE(log.mid(at, log.indexOf(QLatin1Char('\n'), at) - at).contains(QString::fromLatin1(column))) << ord;
     }

@@ -8,6 +8,7 @@
 #include "platform/Error.h"
 #include "platform/Log.h"
 #include "platform/ServiceNotify.h"
+#include "platform/escpos/EscPosPrinters.h"
 #include "app/Version.h"
 #include "platform/gui/CupsPrinters.h"
 #include "platform/gui/QtDialogs.h"
@@ -54,6 +55,9 @@ struct Platform {
     explicit Platform(const CommandLine &cl) : headless(cl.headless) {
         if (!cl.printersDir.isEmpty()) printers = std::make_unique<FolderPrinters>(cl.printersDir);
         else printers = std::make_unique<CupsPrinters>();
+        QStringList errors;
+        addDeclaredPrinters(*printers, cl.dataDir, &errors);
+        for (const QString &e : errors) writeErrorLine(e, LogPriority::Warning);
         setFolderPreview(&writePdfPreview);
     }
     Dialogs &dialogs() { return headless ? static_cast<Dialogs &>(headlessDialogs) : qtDialogs; }

@@ -71,6 +71,14 @@ QtMainWindow::QtMainWindow(FrmPpal &f, MainWindowActions actions) : f_(f), a_(st
     bindFrame(fraListas, f.FraListas);
     col->addWidget(fraListas, 1);
 
+    // The printers' states, under the job lists: a few lines, read only.
+    auto *lstImpresoras = new QListWidget(left);
+    lstImpresoras->setObjectName(QStringLiteral("lstImpresoras"));
+    lstImpresoras->setMaximumHeight(twips(1200));
+    lstImpresoras->setFocusPolicy(Qt::NoFocus);
+    bindListBox(lstImpresoras, f.lstImpresoras, a_.run);
+    col->addWidget(lstImpresoras);
+
     auto *lineas = new QHBoxLayout;
     auto *caption = new QLabel(left);
     bindLabel(caption, f.lbLineasCaption);

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <termios.h>
@@ -174,6 +176,10 @@ private:
 int connectOne(const addrinfo *ai, const QDeadlineTimer &deadline) {
     const int fd = ::socket(ai->ai_family, ai->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, ai->ai_protocol);
     if (fd < 0) return -1;
+    // Each state query is three bytes waiting for a one-byte answer: sent at
+    // once, not held back until the previous bytes are acknowledged.
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     if (::connect(fd, ai->ai_addr, ai->ai_addrlen) == 0) return fd;
     if (errno == EINPROGRESS) {
         pollfd p{fd, POLLOUT, 0};

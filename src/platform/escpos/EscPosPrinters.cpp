@@ -1,0 +1,101 @@
+#include "platform/escpos/EscPosPrinters.h"
+
+#include "platform/Error.h"
+#include "platform/escpos/EscPosDevice.h"
+#include "platform/escpos/EscPosEncoder.h"
+
+#include <QDir>
+
+namespace tpv {
+
+namespace {
+
+// 80 mm in twips, and a page as long as an A4 one (the roll has no end).
+constexpr int kRollWidth = 4535;
+constexpr int kPageHeight = 16838;
+
+class EscPosPrinterDevice : public PrinterDevice {
+public:
+    explicit EscPosPrinterDevice(const EscPosPrinterConfig &cfg) : device_(cfg) {}
+
+    void deliver(const PrinterState &printer, const QString &documentText) override {
+        if (!failure_.isEmpty()) throw TpvError(err::PrinterError, failure_);
+        EscPosFont font;
+        if (printer.values.contains(PrinterProperty::FontBold))
+            font.bold = printer.values.value(PrinterProperty::FontBold).toBool();
+        if (printer.values.contains(PrinterProperty::FontSize))
+            font.sizePt = printer.values.value(PrinterProperty::FontSize).toDouble();
+        const QByteArray bytes = escPosTicket(documentText, device_.config(), font);
+        try {
+            device_.deliver(bytes);
+        } catch (const TpvError &e) {
+            failure_ = e.description();
+            throw;
+        }
+    }
+    void newTick() override { failure_.clear(); }
+    QString stateLabel(const PrinterState &) const override {
+        return device_.state() == EscPosState::Unknown ? QString() : tpv::stateLabel(device_.state());
+    }
+
+private:
+    EscPosDevice device_;
+    QString failure_;   // the cause of this tick's failure, if any
+};
+
+}  // namespace
+
+PrinterState escPosPrinterState(const EscPosPrinterConfig &cfg) {
+    PrinterState s;
+    auto &v = s.values;
+    v.insert(PrinterProperty::DeviceName, cfg.name);
+    v.insert(PrinterProperty::DriverName, QStringLiteral("ESC/POS"));
+    v.insert(PrinterProperty::Port, cfg.connection);
+    v.insert(PrinterProperty::Width, kRollWidth);
+    v.insert(PrinterProperty::Height, kPageHeight);
+    v.insert(PrinterProperty::PaperSize, 256);   // user-defined size
+    v.insert(PrinterProperty::Orientation, 1);
+    v.insert(PrinterProperty::ColorMode, 1);
+    v.insert(PrinterProperty::Copies, 1);
+    v.insert(PrinterProperty::Duplex, 1);
+    v.insert(PrinterProperty::PaperBin, 1);
+    v.insert(PrinterProperty::PrintQuality, -3);
+    v.insert(PrinterProperty::ScaleLeft, 0.0);
+    v.insert(PrinterProperty::ScaleTop, 0.0);
+    v.insert(PrinterProperty::ScaleWidth, static_cast<double>(kRollWidth));
+    v.insert(PrinterProperty::ScaleHeight, static_cast<double>(kPageHeight));
+    v.insert(PrinterProperty::Zoom, 0);
+    v.insert(PrinterProperty::TrackDefault, false);
+    v.insert(PrinterProperty::FontName, QStringLiteral("Arial"));
+    v.insert(PrinterProperty::FontSize, 9.0);
+    v.insert(PrinterProperty::FontBold, false);
+    return s;
+}
+
+std::shared_ptr<PrinterDevice> makeEscPosPrinterDevice(const EscPosPrinterConfig &cfg) {
+    return std::make_shared<EscPosPrinterDevice>(cfg);
+}
+
+EscPosPrinterSource::EscPosPrinterSource(const QString &dataDir) {
+    const EscPosConfigResult r = readEscPosPrinters(QDir(dataDir).filePath(QStringLiteral("impresoras.ini")));
+    errors_ = r.errors;
+    for (const EscPosPrinterConfig &cfg : r.printers)
+        printers_.push_back({escPosPrinterState(cfg), makeEscPosPrinterDevice(cfg)});
+}
+
+// The same devices at every scan: what a device remembers (its state, this
+// tick's failure) stays with it when the layer looks for new printers.
+std::vector<InstalledPrinter> EscPosPrinterSource::scan(QString *defaultName) {
+    defaultName->clear();
+    return printers_;
+}
+
+void addDeclaredPrinters(PrinterLayer &layer, const QString &dataDir, QStringList *errors) {
+    auto source = std::make_unique<EscPosPrinterSource>(dataDir);
+    if (errors) *errors << source->errors();
+    // No printer declared: the other sources need not be listed again.
+    if (source->empty()) return;
+    layer.addSource(std::move(source));
+}
+
+}  // namespace tpv

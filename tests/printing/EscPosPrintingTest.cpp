@@ -1,0 +1,207 @@
+// The print server against the virtual kitchen printer (tpv-impresora-termica)
+// running as a process on 127.0.0.1 and declared in impresoras.ini.
+#include "printing/PrintingSupport.h"
+
+#include "platform/SqlConnection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace tpv;
+using namespace tpv::test;
+
+namespace {
+
+class EscPosPrinting : public Printing {
+protected:
+    void SetUp() override {
+        Printing::SetUp();
+        ASSERT_TRUE(QDir().mkpath(printerDir()));
+        tool.setReadChannel(QProcess::StandardError);
+        tool.start(QStringLiteral(TPV_THERMAL_PRINTER),
+                   {QStringLiteral("--puerto"), QStringLiteral("0"), QStringLiteral("--carpeta"), printerDir()});
+        ASSERT_TRUE(tool.waitForStarted());
+        static const QRegularExpression re(QStringLiteral("escuchando en 127\\.0\\.0\\.1:(\\d+)"));
+        QString said;
+        while (!re.match(said).hasMatch() && tool.waitForReadyRead(10000))
+            said += QString::fromUtf8(tool.readAllStandardError());
+        const auto m = re.match(said);
+        ASSERT_TRUE(m.hasMatch()) << said.toStdString();
+        port = m.captured(1).toInt();
+    }
+    void TearDown() override {
+        Printing::TearDown();
+        tool.terminate();
+        tool.waitForFinished(10000);
+    }
+    QString printerDir() const { return tmp.filePath(QStringLiteral("termica")); }
+    void declare(const QString &ini) {
+        QFile f(QDir(dataDir).filePath(QStringLiteral("impresoras.ini")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(ini.toUtf8());
+    }
+    void declareKitchen() { declare(QStringLiteral("[Cocina]\nconexion=tcp://127.0.0.1:%1\n").arg(port)); }
+    void setState(const char *word) {
+        QFile f(QDir(printerDir()).filePath(QStringLiteral("estado")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(word);
+    }
+    // The tool stores a ticket once it has read the cut, which may be just
+    // after the server's delivery returned: wait for the file to appear.
+    QByteArray stored(const QString &name) {
+        QFile f(QDir(printerDir()).filePath(name));
+        for (int i = 0; i < 500 && !f.exists(); ++i) QThread::msleep(10);
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        return f.readAll();
+    }
+    QStringList storedNames() const {
+        return QDir(printerDir()).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
+    }
+    void orderOfOneCana(int order) {
+        demo::addOrder(*server, 1, fecha, order, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
+    }
+
+    QProcess tool;
+    int port = 0;
+};
+
+// A loopback port on which nothing listens (the system chose it free).
+int freePort() {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    ::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a);
+    ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len);
+    ::close(s);
+    return ntohs(a.sin_port);
+}
+
+}  // namespace
+
+TEST_F(EscPosPrinting, TicketWithSpanishCharactersArrivesDecodedInThePrinterNotMangled) {
+    declareKitchen();
+    routeAllTo(1);
+    demo::addOrder(*server, 1, fecha, 30, 1,
+                   {line(QStringLiteral("PAN"), QStringLiteral("Pa'amb tomàquet"), 2), line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)},
+                   {});
+    start();
+    EXPECT_TRUE(declaredPrinterErrors.isEmpty()) << declaredPrinterErrors.join(QLatin1Char('\n')).toStdString();
+    tick();
+    const QString text = QString::fromUtf8(stored(QStringLiteral("000001.txt")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Pa'amb tomàquet"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Caña"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QLatin1Char('\r')));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 1);
+    EXPECT_TRUE(tickets(QStringLiteral("Cocina")).isEmpty()) << "the declared printer replaces the folder printer";
+    EXPECT_TRUE(f->lstImpresoras.texts().contains(QStringLiteral("Cocina: Lista, último ticket 13:05:07")))
+        << f->lstImpresoras.texts().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(EscPosPrinting, PaperEndBeforeTheTicketSendsNothingKeepsTheJobAndPrintsOnceAfterRecovery) {
+    declareKitchen();
+    routeAllTo(1);
+    orderOfOneCana(31);
+    setState("sinpapel");
+    start();
+    testing::internal::CaptureStderr();
+    tick();
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(storedNames().isEmpty()) << storedNames().join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 0);
+    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("La impresora Cocina no tiene papel")))
+        << f->lbEstado.caption().toStdString();
+    ASSERT_FALSE(dialogs.shown().empty());
+    EXPECT_EQ(dialogs.shown().back().title, QStringLiteral("ATENCIÓN"));
+    EXPECT_TRUE(f->lstImpresoras.texts().contains(QStringLiteral("Cocina: Sin papel")));
+    EXPECT_NE(log.find("La impresora Cocina: Sin papel"), std::string::npos) << log;
+
+    setState("lista");
+    tick();
+    EXPECT_FALSE(stored(QStringLiteral("000001.txt")).isEmpty());
+    tick();
+    EXPECT_EQ(storedNames(), QStringList{QStringLiteral("000001.txt")});
+    EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 1);
+    EXPECT_TRUE(f->lstImpresoras.texts().contains(QStringLiteral("Cocina: Lista, último ticket 13:05:07")));
+}
+
+// The printer that does not listen fails each tick once: the second job of
+// the same tick fails at once with the same cause, without a connection.
+TEST_F(EscPosPrinting, DeadPrinterIsTriedOncePerTickAndItsJobsStayPending) {
+    const int dead = freePort();
+    declare(QStringLiteral("[Cocina]\nconexion=tcp://127.0.0.1:%1\n[Terraza]\nconexion=tcp://127.0.0.1:%2\n").arg(port).arg(dead));
+    exec(QStringLiteral("INSERT INTO prn VALUES ('Terraza')"));
+    routeAllTo(1, 4);
+    orderOfOneCana(32);
+    orderOfOneCana(33);
+    start();
+    // Once the first job has failed on Terraza, something listens on its
+    // port: a second attempt within the tick would connect.
+    int listener = -1;
+    dialogs.whileOpen = [&](const HeadlessDialogs::Shown &) {
+        if (listener >= 0) return;
+        listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        const int on = 1;
+        ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(static_cast<uint16_t>(dead));
+        ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+        ASSERT_EQ(::listen(listener, 4), 0);
+        ::fcntl(listener, F_SETFL, O_NONBLOCK);
+    };
+    testing::internal::CaptureStderr();
+    tick();
+    dialogs.whileOpen = nullptr;
+    ASSERT_GE(listener, 0) << "the dead printer's failure showed no message";
+    const int connected = ::accept(listener, nullptr, nullptr);
+    EXPECT_LT(connected, 0) << "the dead printer was tried again within the tick";
+    if (connected >= 0) ::close(connected);
+    ::close(listener);
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown()[0].text, dialogs.shown()[1].text);
+    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("No se puede conectar con la impresora Terraza")))
+        << f->lbEstado.caption().toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")), 2);
+    EXPECT_TRUE(f->lstImpresoras.texts().contains(QStringLiteral("Terraza: Sin conexión")));
+
+    // The next tick tries it again, once, and the jobs still wait.
+    tick();
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(dialogs.shown().size(), 4u);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")), 2);
+    // The state change is logged once, not at every failure.
+    const std::string said = "La impresora Terraza: Sin conexión";
+    const auto first = log.find(said);
+    EXPECT_NE(first, std::string::npos) << log;
+    EXPECT_EQ(log.find(said, first + 1), std::string::npos) << log;
+}
+
+TEST_F(EscPosPrinting, TicketFontEighteenPointBoldIsSentAsDoubleSizeAndBoldNotIgnored) {
+    declareKitchen();
+    routeAllTo(1);
+    orderOfOneCana(34);
+    {
+        auto work = openSqliteFile(QDir(dataDir).filePath(QStringLiteral("wdbServer.mdb")));
+        work->execute(QStringLiteral("CREATE TABLE FonTPV(Id CHAR (1), Fuente CHAR (50), Tamano DOUBLE, Negrita CHAR(9))"));
+        work->execute(QStringLiteral("INSERT INTO FonTPV VALUES ('1', 'Arial', 18, 'Verdadero')"));
+    }
+    start();
+    tick();
+    const QByteArray raw = stored(QStringLiteral("000001.bin"));
+    ASSERT_FALSE(raw.isEmpty());
+    EXPECT_TRUE(raw.contains(QByteArray::fromHex("1d2111"))) << raw.toHex().toStdString();
+    EXPECT_TRUE(raw.contains(QByteArray::fromHex("1b4501"))) << raw.toHex().toStdString();
+    EXPECT_FALSE(raw.contains(QByteArray::fromHex("1d2100")));
+}
