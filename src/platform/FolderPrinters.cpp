@@ -18,29 +18,8 @@ namespace {
 // What a folder printer reports for a property its printer.json leaves out:
 // an A4 page in twips, portrait, one copy, Arial 9.
 PrinterState defaultFolderPrinter(const QString &name, const QString &path) {
-    PrinterState s;
-    auto &v = s.values;
-    v.insert(PrinterProperty::DeviceName, name);
-    v.insert(PrinterProperty::DriverName, QStringLiteral("Impresora de carpeta"));
-    v.insert(PrinterProperty::Port, QDir::toNativeSeparators(path));
-    v.insert(PrinterProperty::Width, 11906);
-    v.insert(PrinterProperty::Height, 16838);
-    v.insert(PrinterProperty::PaperSize, 9);
-    v.insert(PrinterProperty::Orientation, 1);
-    v.insert(PrinterProperty::ColorMode, 1);
-    v.insert(PrinterProperty::Copies, 1);
-    v.insert(PrinterProperty::Duplex, 1);
-    v.insert(PrinterProperty::PaperBin, 7);
-    v.insert(PrinterProperty::PrintQuality, -4);
-    v.insert(PrinterProperty::ScaleLeft, 0.0);
-    v.insert(PrinterProperty::ScaleTop, 0.0);
-    v.insert(PrinterProperty::ScaleWidth, 11906.0);
-    v.insert(PrinterProperty::ScaleHeight, 16838.0);
-    v.insert(PrinterProperty::Zoom, 0);
-    v.insert(PrinterProperty::TrackDefault, false);
-    v.insert(PrinterProperty::FontName, QStringLiteral("Arial"));
-    v.insert(PrinterProperty::FontSize, 9.0);
-    v.insert(PrinterProperty::FontBold, false);
+    PrinterState s = pagePrinterState(name, QStringLiteral("Impresora de carpeta"), QDir::toNativeSeparators(path), 11906, 16838);
+    s.set(PrinterProperty::PaperSize, 9);
     return s;
 }
 

@@ -88,6 +88,34 @@ Variant PrinterState::get(PrinterProperty p) const {
     return values.value(p);
 }
 
+PrinterState pagePrinterState(const QString &name, const QString &driver, const QString &port, int widthTwips,
+                              int heightTwips) {
+    PrinterState s;
+    auto &v = s.values;
+    v.insert(PrinterProperty::DeviceName, name);
+    v.insert(PrinterProperty::DriverName, driver);
+    v.insert(PrinterProperty::Port, port);
+    v.insert(PrinterProperty::Width, widthTwips);
+    v.insert(PrinterProperty::Height, heightTwips);
+    v.insert(PrinterProperty::PaperSize, 256);  // user-defined size
+    v.insert(PrinterProperty::Orientation, 1);
+    v.insert(PrinterProperty::ColorMode, 1);
+    v.insert(PrinterProperty::Copies, 1);
+    v.insert(PrinterProperty::Duplex, 1);
+    v.insert(PrinterProperty::PaperBin, 7);
+    v.insert(PrinterProperty::PrintQuality, -4);
+    v.insert(PrinterProperty::ScaleLeft, 0.0);
+    v.insert(PrinterProperty::ScaleTop, 0.0);
+    v.insert(PrinterProperty::ScaleWidth, static_cast<double>(widthTwips));
+    v.insert(PrinterProperty::ScaleHeight, static_cast<double>(heightTwips));
+    v.insert(PrinterProperty::Zoom, 0);
+    v.insert(PrinterProperty::TrackDefault, false);
+    v.insert(PrinterProperty::FontName, QStringLiteral("Arial"));
+    v.insert(PrinterProperty::FontSize, 9.0);
+    v.insert(PrinterProperty::FontBold, false);
+    return s;
+}
+
 void PrinterState::set(PrinterProperty p, const Variant &v) { values.insert(p, v); }
 
 const PrinterState &PrinterLayer::installed(int i) const {

@@ -41,6 +41,12 @@ struct PrinterState {
     QString name() const { return values.value(PrinterProperty::DeviceName).toText(); }
 };
 
+// A printer's properties for a page of that size in twips: portrait, one
+// copy, monochrome, one-sided, scale equal to the page, Arial 9 not bold.
+// Each kind of printer then sets what it knows better.
+PrinterState pagePrinterState(const QString &name, const QString &driver, const QString &port, int widthTwips,
+                              int heightTwips);
+
 // How one finished document reaches a printer of one kind. Returns once the
 // device has the document durably; anything else is an error.
 class PrinterDevice {

@@ -46,29 +46,9 @@ private:
 }  // namespace
 
 PrinterState escPosPrinterState(const EscPosPrinterConfig &cfg) {
-    PrinterState s;
-    auto &v = s.values;
-    v.insert(PrinterProperty::DeviceName, cfg.name);
-    v.insert(PrinterProperty::DriverName, QStringLiteral("ESC/POS"));
-    v.insert(PrinterProperty::Port, cfg.connection);
-    v.insert(PrinterProperty::Width, kRollWidth);
-    v.insert(PrinterProperty::Height, kPageHeight);
-    v.insert(PrinterProperty::PaperSize, 256);   // user-defined size
-    v.insert(PrinterProperty::Orientation, 1);
-    v.insert(PrinterProperty::ColorMode, 1);
-    v.insert(PrinterProperty::Copies, 1);
-    v.insert(PrinterProperty::Duplex, 1);
-    v.insert(PrinterProperty::PaperBin, 1);
-    v.insert(PrinterProperty::PrintQuality, -3);
-    v.insert(PrinterProperty::ScaleLeft, 0.0);
-    v.insert(PrinterProperty::ScaleTop, 0.0);
-    v.insert(PrinterProperty::ScaleWidth, static_cast<double>(kRollWidth));
-    v.insert(PrinterProperty::ScaleHeight, static_cast<double>(kPageHeight));
-    v.insert(PrinterProperty::Zoom, 0);
-    v.insert(PrinterProperty::TrackDefault, false);
-    v.insert(PrinterProperty::FontName, QStringLiteral("Arial"));
-    v.insert(PrinterProperty::FontSize, 9.0);
-    v.insert(PrinterProperty::FontBold, false);
+    PrinterState s = pagePrinterState(cfg.name, QStringLiteral("ESC/POS"), cfg.connection, kRollWidth, kPageHeight);
+    s.set(PrinterProperty::PaperBin, 1);
+    s.set(PrinterProperty::PrintQuality, -3);
     return s;
 }
 

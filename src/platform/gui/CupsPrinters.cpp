@@ -32,34 +32,22 @@ const std::pair<int, QPageSize::PageSizeId> kPaperSizes[] = {
 };
 
 PrinterState stateOf(const QPrinterInfo &info) {
-    PrinterState s;
-    auto &v = s.values;
-    v.insert(PrinterProperty::DeviceName, info.printerName());
-    v.insert(PrinterProperty::DriverName, info.makeAndModel().isEmpty() ? QStringLiteral("CUPS") : info.makeAndModel());
-    v.insert(PrinterProperty::Port, QStringLiteral("CUPS:") + info.printerName());
     const QPageSize page = info.defaultPageSize().isValid() ? info.defaultPageSize() : QPageSize(QPageSize::A4);
     const QSizeF pt = page.size(QPageSize::Point);
+    PrinterState s = pagePrinterState(info.printerName(),
+                                      info.makeAndModel().isEmpty() ? QStringLiteral("CUPS") : info.makeAndModel(),
+                                      QStringLiteral("CUPS:") + info.printerName(), static_cast<int>(pt.width() * 20),
+                                      static_cast<int>(pt.height() * 20));
+    auto &v = s.values;
     const int code = paperSizeCode(page.id());
     v.insert(PrinterProperty::PaperSize, code ? code : 256);
-    v.insert(PrinterProperty::Width, static_cast<int64_t>(pt.width() * 20));
-    v.insert(PrinterProperty::Height, static_cast<int64_t>(pt.height() * 20));
-    v.insert(PrinterProperty::Orientation, 1);
     v.insert(PrinterProperty::ColorMode, info.supportedColorModes().contains(QPrinter::Color) ? 2 : 1);
-    v.insert(PrinterProperty::Copies, 1);
     const auto duplex = info.defaultDuplexMode();
     v.insert(PrinterProperty::Duplex, duplex == QPrinter::DuplexLongSide ? 2 : duplex == QPrinter::DuplexShortSide ? 3 : 1);
-    v.insert(PrinterProperty::PaperBin, 7);
     const auto resolutions = info.supportedResolutions();
     v.insert(PrinterProperty::PrintQuality, resolutions.isEmpty() ? -4 : resolutions.last());
-    v.insert(PrinterProperty::ScaleLeft, 0.0);
-    v.insert(PrinterProperty::ScaleTop, 0.0);
     v.insert(PrinterProperty::ScaleWidth, pt.width() * 20);
     v.insert(PrinterProperty::ScaleHeight, pt.height() * 20);
-    v.insert(PrinterProperty::Zoom, 0);
-    v.insert(PrinterProperty::TrackDefault, false);
-    v.insert(PrinterProperty::FontName, QStringLiteral("Arial"));
-    v.insert(PrinterProperty::FontSize, 9.0);
-    v.insert(PrinterProperty::FontBold, false);
     return s;
 }
 
