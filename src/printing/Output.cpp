@@ -17,26 +17,28 @@ namespace tpv {
 
 namespace {
 
-void completionStatements(Connection &cn, const JobValues &j) {
+// Each statement as before, restricted to the rows this run read.
+void completionStatements(Connection &cn, const PrintRun &run) {
+    const JobValues &j = run.job;
     const QString fecha = sql::escaped(j.fecha());
     const QString arg3 = j.PParg3.toText();
     cn.execute(QStringLiteral("UPDATE PendGar SET PPPend = 1 WHERE PPOrd = ") + j.ord() + QStringLiteral(" AND PPFecha = '") +
                fecha + QStringLiteral("'"));
     cn.execute(QStringLiteral("UPDATE til SET TilImp = TilCant WHERE Til.TilTPV = ") + j.arg1() +
-               QStringLiteral(" AND  TilFec = '") + fecha + QStringLiteral("' AND TilComa = ") + arg3);
+               QStringLiteral(" AND  TilFec = '") + fecha + QStringLiteral("' AND TilComa = ") + arg3 + run.tilRead.restriction());
     cn.execute(QStringLiteral("UPDATE tilm SET Imp = Cantidad WHERE Tilm.TPV = ") + j.arg1() + QStringLiteral(" AND  Fecha = '") +
-               fecha + QStringLiteral("' AND Comanda = ") + arg3);
+               fecha + QStringLiteral("' AND Comanda = ") + arg3 + run.tilmRead.restriction());
     cn.execute(QStringLiteral("UPDATE cargosr SET CaImp = CaCant WHERE CaTpv = ") + j.arg1() + QStringLiteral(" AND CaFec = '") +
-               fecha + QStringLiteral("' AND CaCont = ") + arg3);
+               fecha + QStringLiteral("' AND CaCont = ") + arg3 + run.cargosRead.restriction());
 }
 
 // The four statements take effect together or not at all: a job marked done
 // whose lines stayed unprinted would print them again with the next job of
 // the order, while the operator was told the job had failed.
-void complete(Connection &cn, const JobValues &j) {
+void complete(Connection &cn, const PrintRun &run) {
     cn.execute(QStringLiteral("BEGIN TRANSACTION"));
     try {
-        completionStatements(cn, j);
+        completionStatements(cn, run);
         cn.execute(QStringLiteral("COMMIT TRANSACTION"));
     } catch (const TpvError &) {
         try {
@@ -69,7 +71,7 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
             armed = true;
             p.output.send(g.Impresoras.value(k), text, [&p] { p.ReimprimirTodo = false; });
         }
-        complete(conn(g.Cn2), run.job);
+        complete(conn(g.Cn2), run);
     } catch (const TpvError &e) {
         if (!armed) throw;
         removeSending(g, run.job);
