@@ -12,6 +12,7 @@
 #include "platform/PollTimer.h"
 #include "platform/Printers.h"
 #include "platform/StatusReport.h"
+#include "printer/DeliveryJournal.h"
 #include "printer/PanelOutput.h"
 #include "printer/PrinterPanel.h"
 #include "printing/PrintRun.h"
@@ -59,7 +60,8 @@ public:
     PollTimer T;
     DataControl C;
     StatusReport status{lbEstado};
-    // Where the print run sends its tickets; the printer panel by default.
+    // Where the print run sends its tickets; the delivery journal in front of
+    // the printer panel by default.
     TicketOutput *output;
 
     // The parts of the window each subsystem works on.
@@ -83,6 +85,8 @@ public:
 
 private:
     PanelOutput panelOutput_;
+    // In front of the panel: no printer gets the same ticket of a sending twice.
+    DeliveryJournal journal_;
 };
 
 }  // namespace tpv

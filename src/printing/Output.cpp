@@ -13,6 +13,8 @@
 #include "printing/TicketOutput.h"
 #include "reprint/Snapshots.h"
 
+#include <optional>
+
 namespace tpv {
 
 namespace {
@@ -59,9 +61,15 @@ QString failureMessage(const TpvError &e, const QString &printer) {
 
 void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
     Global &g = p.g;
+    p.output.beginSending({run.job.arg1(), run.job.fecha(), run.job.ord()});
     bool armed = false;
     int k = 0;
     try {
+        // A printer that fails does not hold back the others: each gets its
+        // ticket now, and the journal keeps it from being sent twice when
+        // the job runs again. The first failure is the one reported.
+        std::optional<TpvError> failed;
+        int failedPrinter = 0;
         for (k = 0; k < g.NumImpresoras; ++k) {
             QString &text = run.TextoImpresora[static_cast<size_t>(k)];
             if (text.isEmpty() || k == 0) continue;
@@ -69,7 +77,18 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
             g.lineaspie = lineas_pie(p.lineasp.text());
             text += ticket::blankLines(g.lineaspie);
             armed = true;
-            p.output.send(g.Impresoras.value(k), text, [&p] { p.ReimprimirTodo = false; });
+            try {
+                p.output.send(g.Impresoras.value(k), text, [&p] { p.ReimprimirTodo = false; });
+            } catch (const TpvError &e) {
+                if (!failed) {
+                    failed = e;
+                    failedPrinter = k;
+                }
+            }
+        }
+        if (failed) {
+            k = failedPrinter;
+            throw *failed;
         }
         complete(conn(g.Cn2), run);
     } catch (const TpvError &e) {
@@ -79,6 +98,15 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
         // The window's status line keeps the cause once the box is closed.
         p.status.report(message + QStringLiteral(" (") + e.numberAndDescription() + QLatin1Char(')'));
         p.dialogs.message(message, QStringLiteral("ATENCIÓN"), MsgIcon::Critical);
+        return;
+    }
+    // The job is done in the database; a journal that cannot note it only
+    // means a later reprint of the job may skip tickets already delivered.
+    try {
+        p.output.sendingCompleted();
+    } catch (const TpvError &e) {
+        p.status.report(QStringLiteral("No se pudo anotar la comanda como impresa en el registro de entregas (") +
+                        e.numberAndDescription() + QLatin1Char(')'));
     }
 }
 
