@@ -13,12 +13,14 @@
 #include "platform/Environment.h"
 #include "platform/Printers.h"
 #include "platform/SqlConnection.h"
+#include "printer/DeliveryJournal.h"
 #include "queue/Queue.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <time.h>
@@ -351,6 +353,34 @@ void BM_Drain(benchmark::State &state) {
     measureTick(state, s, [&] { resetPrinted(*s.db()); });
 }
 BENCHMARK(BM_Drain)->ArgName("pending")->Arg(300)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The delivery journal alone, per ticket: a sending of `printers` tickets to
+// a port that delivers nothing, in the data folder of a temporary directory
+// (each delivery is one durable insert; completion one durable delete).
+// Wall time, as the cost is the disk's.
+class NoOutput : public TicketOutput {
+public:
+    void send(const QString &, const QString &, const std::function<void()> &) override {}
+};
+
+void BM_JournalPerTicket(benchmark::State &state) {
+    QTemporaryDir dir;
+    NoOutput none;
+    DeliveryJournal journal(none, dir.path());
+    const int printers = static_cast<int>(state.range(0));
+    const QString text = QStringLiteral("Fecha 07/12/2026     Tpv 1\r\n").repeated(30) +
+                         QStringLiteral("**********\r\nHora de Envio: 13:00:00\r\n*");
+    int ord = 0;
+    for (auto _ : state) {
+        journal.beginSending({QStringLiteral("1"), QStringLiteral("20261207"), QString::number(++ord)});
+        for (int k = 1; k <= printers; ++k) journal.send(QStringLiteral("Impresora%1").arg(k), text, nullptr);
+        journal.sendingCompleted();
+    }
+    state.counters["ms_per_ticket"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * printers) / 1000.0,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_JournalPerTicket)->ArgName("printers")->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -7,7 +7,8 @@
 namespace tpv {
 
 FrmPpal::FrmPpal(Dialogs &d, PrinterLayer &p, Clock &c, ConnectionOptions o, std::unique_ptr<TimerEngine> timer)
-    : dialogs(d), printers(p), clock(c), T(std::move(timer)), C(o), output(&panelOutput_), panelOutput_(printerPanel()) {
+    : dialogs(d), printers(p), clock(c), T(std::move(timer)), C(o), output(&journal_), panelOutput_(printerPanel()),
+      journal_(panelOutput_, o.dataDir) {
     g.db = std::move(o);
     // Outside the visible part of the window until a done job is clicked.
     FraPre.setVisible(false);

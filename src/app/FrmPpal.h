@@ -12,6 +12,7 @@
 #include "platform/PollTimer.h"
 #include "platform/Printers.h"
 #include "platform/StatusReport.h"
+#include "printer/DeliveryJournal.h"
 #include "printer/PanelOutput.h"
 #include "printer/PrinterPanel.h"
 #include "printing/PrintRun.h"
@@ -62,7 +63,8 @@ public:
     PollTimer T;
     DataControl C;
     StatusReport status{lbEstado};
-    // Where the print run sends its tickets; the printer panel by default.
+    // Where the print run sends its tickets; the delivery journal in front of
+    // the printer panel by default.
     TicketOutput *output;
 
     // The parts of the window each subsystem works on.
@@ -91,6 +93,8 @@ public:
 private:
     PanelOutput panelOutput_;
     QHash<QString, QString> loggedStates_;   // printer -> state last logged
+    // In front of the panel: no printer gets the same ticket of a sending twice.
+    DeliveryJournal journal_;
 };
 
 }  // namespace tpv

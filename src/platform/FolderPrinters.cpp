@@ -10,6 +10,10 @@
 #include <QSaveFile>
 #include <QSet>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace tpv {
 
@@ -84,11 +88,35 @@ int lastDocumentNumber(const QDir &dir) {
     return last;
 }
 
+// Writes the file whole and durably: its bytes are on the disk (fsync of the
+// temporary file, whatever QSaveFile itself does) before it is renamed into
+// place, and the folder entry after. A full disk, a refused write or a
+// missing folder fails the ticket.
 void writeWhole(const QString &path, const QByteArray &bytes) {
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
-        throw TpvError(err::PrinterError, QStringLiteral("No se puede escribir en la impresora: ") + path);
+    const auto fail = [&](const QString &why) {
+        throw TpvError(err::PrinterError, QStringLiteral("No se puede escribir en la impresora: ") + path +
+                                              QStringLiteral(" (") + why + QLatin1Char(')'));
+    };
+    if (!f.open(QIODevice::WriteOnly)) fail(f.errorString());
+    if (f.write(bytes) != bytes.size() || !f.flush()) {
+        const QString why = f.errorString();
+        f.cancelWriting();
+        fail(why);
     }
+    if (::fsync(f.handle()) != 0) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
+        f.cancelWriting();
+        fail(why);
+    }
+    if (!f.commit()) fail(f.errorString());
+    const int dir = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+    if (dir < 0 || ::fsync(dir) != 0) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
+        if (dir >= 0) ::close(dir);
+        fail(why);
+    }
+    ::close(dir);
 }
 
 FolderPreview gPreview = nullptr;

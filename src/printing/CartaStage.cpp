@@ -48,6 +48,12 @@ void printCartaLines(const PrintContext &p, PrintRun &run) {
     const QString title = ticket::cartaTitle(run.Cabecera);
     while (!g.Rs2.eof()) {
         const Recordset &line = g.Rs2;
+        // Written by a terminal after the run read the order: it prints with
+        // the next job of the order.
+        if (run.tilRead.writtenSince(line.field(QStringLiteral("TilOrd")), line.field(QStringLiteral("TilCant")))) {
+            g.Rs2.moveNext();
+            continue;
+        }
         const std::vector<Variant> destinos = destinosOf(line);
         for (const Variant &d : destinos)
             if (run.texto(d).isEmpty()) run.texto(d) = title;

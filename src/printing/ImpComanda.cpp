@@ -50,6 +50,7 @@ void ImpComanda(const PrintContext &p) {
         ~CloseRs2() { rs.close(); }
     } closeRs2{p.g.Rs2};
     try {
+        readOrder(p, run);
         printHeader(p, run);
         run.TextoImpresora.assign(static_cast<size_t>(p.g.NumImpresoras) + 1, QString());
         printCartaLines(p, run);

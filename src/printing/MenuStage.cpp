@@ -25,6 +25,10 @@ void printMenuLines(const PrintContext &p, PrintRun &run) {
     run.MenuIniciado.assign(run.TextoImpresora.size(), false);
     while (!g.Rs2.eof()) {
         const Recordset &dish = g.Rs2;
+        if (run.tilmRead.writtenSince(dish.field(QStringLiteral("Orden")), dish.field(QStringLiteral("Cantidad")))) {
+            g.Rs2.moveNext();
+            continue;
+        }
         std::vector<Variant> destinos;
         for (const char *d : kDestinos) destinos.push_back(dish.field(QString::fromLatin1(d)));
         for (const Variant &d : destinos) {

@@ -13,30 +13,34 @@
 #include "printing/TicketOutput.h"
 #include "reprint/Snapshots.h"
 
+#include <optional>
+
 namespace tpv {
 
 namespace {
 
-void completionStatements(Connection &cn, const JobValues &j) {
+// Each statement as before, restricted to the rows this run read.
+void completionStatements(Connection &cn, const PrintRun &run) {
+    const JobValues &j = run.job;
     const QString fecha = sql::escaped(j.fecha());
     const QString arg3 = j.PParg3.toText();
     cn.execute(QStringLiteral("UPDATE PendGar SET PPPend = 1 WHERE PPOrd = ") + j.ord() + QStringLiteral(" AND PPFecha = '") +
                fecha + QStringLiteral("'"));
     cn.execute(QStringLiteral("UPDATE til SET TilImp = TilCant WHERE Til.TilTPV = ") + j.arg1() +
-               QStringLiteral(" AND  TilFec = '") + fecha + QStringLiteral("' AND TilComa = ") + arg3);
+               QStringLiteral(" AND  TilFec = '") + fecha + QStringLiteral("' AND TilComa = ") + arg3 + run.tilRead.restriction());
     cn.execute(QStringLiteral("UPDATE tilm SET Imp = Cantidad WHERE Tilm.TPV = ") + j.arg1() + QStringLiteral(" AND  Fecha = '") +
-               fecha + QStringLiteral("' AND Comanda = ") + arg3);
+               fecha + QStringLiteral("' AND Comanda = ") + arg3 + run.tilmRead.restriction());
     cn.execute(QStringLiteral("UPDATE cargosr SET CaImp = CaCant WHERE CaTpv = ") + j.arg1() + QStringLiteral(" AND CaFec = '") +
-               fecha + QStringLiteral("' AND CaCont = ") + arg3);
+               fecha + QStringLiteral("' AND CaCont = ") + arg3 + run.cargosRead.restriction());
 }
 
 // The four statements take effect together or not at all: a job marked done
 // whose lines stayed unprinted would print them again with the next job of
 // the order, while the operator was told the job had failed.
-void complete(Connection &cn, const JobValues &j) {
+void complete(Connection &cn, const PrintRun &run) {
     cn.execute(QStringLiteral("BEGIN TRANSACTION"));
     try {
-        completionStatements(cn, j);
+        completionStatements(cn, run);
         cn.execute(QStringLiteral("COMMIT TRANSACTION"));
     } catch (const TpvError &) {
         try {
@@ -57,9 +61,15 @@ QString failureMessage(const TpvError &e, const QString &printer) {
 
 void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
     Global &g = p.g;
+    p.output.beginSending({run.job.arg1(), run.job.fecha(), run.job.ord()});
     bool armed = false;
     int k = 0;
     try {
+        // A printer that fails does not hold back the others: each gets its
+        // ticket now, and the journal keeps it from being sent twice when
+        // the job runs again. The first failure is the one reported.
+        std::optional<TpvError> failed;
+        int failedPrinter = 0;
         for (k = 0; k < g.NumImpresoras; ++k) {
             QString &text = run.TextoImpresora[static_cast<size_t>(k)];
             if (text.isEmpty() || k == 0) continue;
@@ -67,9 +77,20 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
             g.lineaspie = lineas_pie(p.lineasp.text());
             text += ticket::blankLines(g.lineaspie);
             armed = true;
-            p.output.send(g.Impresoras.value(k), text, [&p] { p.ReimprimirTodo = false; });
+            try {
+                p.output.send(g.Impresoras.value(k), text, [&p] { p.ReimprimirTodo = false; });
+            } catch (const TpvError &e) {
+                if (!failed) {
+                    failed = e;
+                    failedPrinter = k;
+                }
+            }
         }
-        complete(conn(g.Cn2), run.job);
+        if (failed) {
+            k = failedPrinter;
+            throw *failed;
+        }
+        complete(conn(g.Cn2), run);
     } catch (const TpvError &e) {
         if (!armed) throw;
         removeSending(g, run.job);
@@ -77,6 +98,15 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
         // The window's status line keeps the cause once the box is closed.
         p.status.report(message + QStringLiteral(" (") + e.numberAndDescription() + QLatin1Char(')'));
         p.dialogs.message(message, QStringLiteral("ATENCIÓN"), MsgIcon::Critical);
+        return;
+    }
+    // The job is done in the database; a journal that cannot note it only
+    // means a later reprint of the job may skip tickets already delivered.
+    try {
+        p.output.sendingCompleted();
+    } catch (const TpvError &e) {
+        p.status.report(QStringLiteral("No se pudo anotar la comanda como impresa en el registro de entregas (") +
+                        e.numberAndDescription() + QLatin1Char(')'));
     }
 }
 

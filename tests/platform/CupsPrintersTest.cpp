@@ -89,6 +89,55 @@ TEST(CupsPrinters, AQueueRemovedAfterStartUpIsAnErrorNotAPrintOnTheDefault) {
     EXPECT_THROW(printers.endDoc(), TpvError);
 }
 
+namespace {
+// A queue of its own for one test, removed at the end.
+struct OwnQueue {
+    QString name;
+    explicit OwnQueue(const QString &tag) : name(QStringLiteral("TPV%1%2").arg(tag).arg(QCoreApplication::applicationPid())) {
+        ok = QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
+                                                           QStringLiteral("tpvfile:/dev/null"), QStringLiteral("-m"),
+                                                           QStringLiteral("raw")}) == 0;
+    }
+    ~OwnQueue() { QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-x"), name}); }
+    bool ok = false;
+};
+
+QString failureOf(CupsPrinters &printers, int i) {
+    printers.makeCurrent(i);
+    printers.print(QStringLiteral("no debe salir"));
+    try {
+        printers.endDoc();
+    } catch (const TpvError &e) {
+        return e.description();
+    }
+    return {};
+}
+}  // namespace
+
+TEST(CupsPrinters, AQueueThatRejectsJobsIsAFailureWithItsReasonNotATicketLostInTheQueue) {
+    if (env("TPV_CUPS_TEST_PRINTER").isEmpty()) GTEST_SKIP() << "no hay planificador CUPS de pruebas (TPV_CUPS_TEST_PRINTER sin definir)";
+    OwnQueue q(QStringLiteral("Rechaza"));
+    ASSERT_TRUE(q.ok);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("cupsreject"), {QStringLiteral("-r"), QStringLiteral("sin papel"), q.name}), 0);
+    CupsPrinters printers;
+    const int i = indexOf(printers, q.name);
+    ASSERT_GE(i, 0);
+    const QString why = failureOf(printers, i);
+    EXPECT_TRUE(why.contains(QStringLiteral("no acepta trabajos")) && why.contains(QStringLiteral("sin papel"))) << why.toStdString();
+}
+
+TEST(CupsPrinters, AStoppedQueueIsAFailureWithItsReasonNotATicketLostInTheQueue) {
+    if (env("TPV_CUPS_TEST_PRINTER").isEmpty()) GTEST_SKIP() << "no hay planificador CUPS de pruebas (TPV_CUPS_TEST_PRINTER sin definir)";
+    OwnQueue q(QStringLiteral("Parada"));
+    ASSERT_TRUE(q.ok);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("cupsdisable"), {QStringLiteral("-r"), QStringLiteral("tapa abierta"), q.name}), 0);
+    CupsPrinters printers;
+    const int i = indexOf(printers, q.name);
+    ASSERT_GE(i, 0);
+    const QString why = failureOf(printers, i);
+    EXPECT_TRUE(why.contains(QStringLiteral("detenida")) && why.contains(QStringLiteral("tapa abierta"))) << why.toStdString();
+}
+
 TEST(CupsPrinters, PanelPaperCodesMapToPageSizesBothWays) {
     EXPECT_EQ(paperSizeCode(QPageSize::A4), 9);
     EXPECT_EQ(qtPageSizeId(28), QPageSize::EnvelopeC5);

@@ -20,6 +20,8 @@ namespace {
 class HookedOutput : public TicketOutput {
 public:
     HookedOutput(TicketOutput &inner, std::function<void()> after) : inner_(inner), after_(std::move(after)) {}
+    void beginSending(const SendingKey &key) override { inner_.beginSending(key); }
+    void sendingCompleted() override { inner_.sendingCompleted(); }
     void send(const QString &printer, const QString &text, const std::function<void()> &onSelected) override {
         inner_.send(printer, text, onSelected);
         if (after_) after_();

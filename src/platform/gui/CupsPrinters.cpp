@@ -8,6 +8,8 @@
 #include <QPrinter>
 #include <QPdfWriter>
 #include <QPrinterInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
 
 namespace tpv {
 
@@ -79,6 +81,46 @@ void CupsDevice::validate(const PrinterState &, PrinterProperty p, const Variant
     }
 }
 
+// Why the scheduler would not print on the queue now (not there, not
+// accepting jobs, stopped), as lpstat tells it; empty when it would, or
+// when lpstat cannot be run (the job is then sent and judged by its result).
+QString queueRefusal(const QString &name) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral("lpstat"), {QStringLiteral("-a"), name, QStringLiteral("-p"), name});
+    if (!p.waitForStarted(5000)) return {};
+    if (!p.waitForFinished(10000)) {
+        p.kill();
+        p.waitForFinished(1000);
+        return {};
+    }
+    const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || out.trimmed().isEmpty())
+        return QStringLiteral("la cola de impresión %1 no existe").arg(name);
+    // The reason, when the scheduler gives one, follows the line's " - ".
+    const auto reasonIn = [&](const QString &marker) {
+        // On the same line after " - ", or on the indented line below.
+        const QStringList lines = out.split(QLatin1Char('\n'));
+        for (int i = 0; i < lines.size(); ++i) {
+            if (!lines[i].contains(marker)) continue;
+            const int dash = lines[i].indexOf(QStringLiteral(" -"));
+            QString reason = dash >= 0 ? lines[i].mid(dash + 2).trimmed() : QString();
+            if (reason.isEmpty() && i + 1 < lines.size() && lines[i + 1].startsWith(QLatin1Char('\t')))
+                reason = lines[i + 1].trimmed();
+            return reason.isEmpty() ? QStringLiteral("sin motivo indicado") : reason;
+        }
+        return QStringLiteral("sin motivo indicado");
+    };
+    if (out.contains(QStringLiteral(" not accepting requests")))
+        return QStringLiteral("la cola de impresión %1 no acepta trabajos (%2)").arg(name, reasonIn(QStringLiteral(" not accepting")));
+    if (out.contains(QStringLiteral(" disabled since")))
+        return QStringLiteral("la cola de impresión %1 está detenida (%2)").arg(name, reasonIn(QStringLiteral(" disabled since")));
+    return {};
+}
+
 void CupsDevice::deliver(const PrinterState &state, const QString &text) {
     const QString name = state.name();
     // Never let Qt fall back to the default printer for a name that is gone.
@@ -86,6 +128,9 @@ void CupsDevice::deliver(const PrinterState &state, const QString &text) {
     if (info.isNull()) {
         throw TpvError(err::PrinterError, QStringLiteral("La impresora %1 no está instalada").arg(name));
     }
+    // A job left in a queue that rejects or holds it would count as printed.
+    if (const QString why = queueRefusal(name); !why.isEmpty())
+        throw TpvError(err::PrinterError, QStringLiteral("No se puede imprimir en %1: %2").arg(name, why));
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Comanda"));
     applyPage(printer, state);
