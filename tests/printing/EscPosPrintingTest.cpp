@@ -205,3 +205,20 @@ TEST_F(EscPosPrinting, TicketFontEighteenPointBoldIsSentAsDoubleSizeAndBoldNotIg
     EXPECT_TRUE(raw.contains(QByteArray::fromHex("1b4501"))) << raw.toHex().toStdString();
     EXPECT_FALSE(raw.contains(QByteArray::fromHex("1d2100")));
 }
+
+TEST_F(EscPosPrinting, ADeadPrinterFirstInTheOrderDoesNotHoldBackTheNextPrinterWhichGetsItsTicketOnce) {
+    // Cocina (number 1) is dead; Terraza (number 4) is the virtual printer.
+    declare(QStringLiteral("[Cocina]\nconexion=tcp://127.0.0.1:%1\n[Terraza]\nconexion=tcp://127.0.0.1:%2\n")
+                .arg(freePort())
+                .arg(port));
+    exec(QStringLiteral("INSERT INTO prn VALUES ('Terraza')"));
+    routeAllTo(1, 4);
+    orderOfOneCana(34);
+    start();
+    quietTick();
+    quietTick();
+    EXPECT_EQ(stored(QStringLiteral("000001.txt")).isEmpty(), false);
+    EXPECT_EQ(storedNames().size(), 1) << storedNames().join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 0);
+    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("Cocina"))) << f->lbEstado.caption().toStdString();
+}
