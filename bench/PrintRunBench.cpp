@@ -88,12 +88,17 @@ public:
             while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
                 for (int i = 0; i < n; ++i) {
                     switch (sqlite3_column_type(st, i)) {
-                    case SQLITE_INTEGER: sum += sqlite3_column_int64(st, i); break;
-                    case SQLITE_FLOAT: sum += static_cast<int64_t>(sqlite3_column_double(st, i)); break;
-                    case SQLITE_NULL: break;
-                    default:
-                        sum += reinterpret_cast<intptr_t>(sqlite3_column_text(st, i)) != 0;
-                        sum += sqlite3_column_bytes(st, i);
+                        case SQLITE_INTEGER:
+                            sum += sqlite3_column_int64(st, i);
+                            break;
+                        case SQLITE_FLOAT:
+                            sum += static_cast<int64_t>(sqlite3_column_double(st, i));
+                            break;
+                        case SQLITE_NULL:
+                            break;
+                        default:
+                            sum += reinterpret_cast<intptr_t>(sqlite3_column_text(st, i)) != 0;
+                            sum += sqlite3_column_bytes(st, i);
                     }
                 }
             }
@@ -179,12 +184,20 @@ void addBigOrder(Connection &cn, int comanda, int lines, int printers) {
     for (int i = 0; i < lines; ++i) {
         const char *art = printers == 1 ? "CAN" : arts[i % 3];
         if (lines > 1 && i % 10 == 9 && printers > 1) {
-            menu << demo::MenuDish{QStringLiteral("ENTR"), QStringLiteral("Plato %1").arg(i), 1, std::nullopt, std::nullopt,
-                                   std::nullopt, {}, {}, {}};
+            menu << demo::MenuDish{QStringLiteral("ENTR"),
+                                   QStringLiteral("Plato %1").arg(i),
+                                   1,
+                                   std::nullopt,
+                                   std::nullopt,
+                                   std::nullopt,
+                                   {},
+                                   {},
+                                   {}};
             continue;
         }
         demo::CartaLine l{QString::fromLatin1(art), QStringLiteral("Artículo %1").arg(i), 1.0 + i % 3, std::nullopt};
-        if (i % 5 == 0) l.extra = demo::Extra{2, QStringLiteral("Poco hecho"), 1, std::nullopt, QStringLiteral("Patatas"), {}};
+        if (i % 5 == 0)
+            l.extra = demo::Extra{2, QStringLiteral("Poco hecho"), 1, std::nullopt, QStringLiteral("Patatas"), {}};
         carta << l;
     }
     demo::addOrder(cn, 1, kFecha, comanda, 7, carta, menu);
@@ -217,7 +230,14 @@ void BM_PrintRun(benchmark::State &state) {
     s.startServer();
     measureTick(state, s, [&] { resetPrinted(*s.db()); });
 }
-BENCHMARK(BM_PrintRun)->ArgNames({"lines", "printers"})->Args({1, 1})->Args({1, 3})->Args({30, 1})->Args({30, 3})->Args({300, 3})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrintRun)
+    ->ArgNames({"lines", "printers"})
+    ->Args({1, 1})
+    ->Args({1, 3})
+    ->Args({30, 1})
+    ->Args({30, 3})
+    ->Args({300, 3})
+    ->Unit(benchmark::kMillisecond);
 
 // The 30-line run when each printer folder already holds 5,000 tickets.
 void BM_PrintRunFullFolders(benchmark::State &state) {
@@ -257,7 +277,7 @@ public:
 private:
     struct Client {
         int fd;
-        QByteArray tail;   // the last bytes seen, for commands split across reads
+        QByteArray tail;  // the last bytes seen, for commands split across reads
     };
     void serve() {
         std::vector<Client> clients;
@@ -285,7 +305,8 @@ private:
                         const char ready = 0x12;
                         (void)!::send(c.fd, &ready, 1, MSG_NOSIGNAL);
                     }
-                    if (k >= 3 && seen[k - 3] == 0x1d && seen[k - 2] == 0x56 && seen[k - 1] == 0x42 && seen[k] == 0) ++tickets_;
+                    if (k >= 3 && seen[k - 3] == 0x1d && seen[k - 2] == 0x56 && seen[k - 1] == 0x42 && seen[k] == 0)
+                        ++tickets_;
                 }
                 c.tail = seen.right(3);
             }
@@ -310,19 +331,24 @@ void BM_PrintRunEscPos(benchmark::State &state) {
     QFile ini(QDir(s.dataDir).filePath(QStringLiteral("impresoras.ini")));
     if (!ini.open(QIODevice::WriteOnly)) throw std::runtime_error("cannot write impresoras.ini");
     for (const char *p : {"Cocina", "Barra", "Postres"})
-        ini.write(QStringLiteral("[%1]\nconexion=tcp://127.0.0.1:%2\n").arg(QString::fromLatin1(p)).arg(printers.port()).toUtf8());
+        ini.write(QStringLiteral("[%1]\nconexion=tcp://127.0.0.1:%2\n")
+                      .arg(QString::fromLatin1(p))
+                      .arg(printers.port())
+                      .toUtf8());
     ini.close();
     s.startServer();
     // The listener counts a ticket when it has read its cut, which may come
     // just after the tick: the count is read once it stops moving.
-    measureTick(state, s, [&] { resetPrinted(*s.db()); }, [&] {
-        int n = -1;
-        for (int i = 0; i < 100 && n != printers.tickets(); ++i) {
-            n = printers.tickets();
-            ::usleep(2000);
-        }
-        return n;
-    });
+    measureTick(
+        state, s, [&] { resetPrinted(*s.db()); },
+        [&] {
+            int n = -1;
+            for (int i = 0; i < 100 && n != printers.tickets(); ++i) {
+                n = printers.tickets();
+                ::usleep(2000);
+            }
+            return n;
+        });
 }
 BENCHMARK(BM_PrintRunEscPos)->Unit(benchmark::kMillisecond);
 
@@ -376,9 +402,8 @@ void BM_JournalPerTicket(benchmark::State &state) {
         for (int k = 1; k <= printers; ++k) journal.send(QStringLiteral("Impresora%1").arg(k), text, nullptr);
         journal.sendingCompleted();
     }
-    state.counters["ms_per_ticket"] =
-        benchmark::Counter(static_cast<double>(state.iterations() * printers) / 1000.0,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ms_per_ticket"] = benchmark::Counter(static_cast<double>(state.iterations() * printers) / 1000.0,
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_JournalPerTicket)->ArgName("printers")->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -68,8 +68,9 @@ void createServerSchema(Connection &cn) {
 
 void createConfigFile(const QString &path, const ConfigRow &row) {
     auto cn = createSqliteFile(path);
-    cn->execute(QStringLiteral("CREATE TABLE Confi(Cod varchar(10), Ip varchar(255), CatalogoIni varchar(50), Id varchar(50),"
-                               " PasW varchar(50), Tiempo integer, Raport integer, tpv integer, lineaspie integer)"));
+    cn->execute(
+        QStringLiteral("CREATE TABLE Confi(Cod varchar(10), Ip varchar(255), CatalogoIni varchar(50), Id varchar(50),"
+                       " PasW varchar(50), Tiempo integer, Raport integer, tpv integer, lineaspie integer)"));
     cn->execute(QStringLiteral("INSERT INTO Confi VALUES ('Prul4', %1, %2, 'tesmarin', 'KOVU7', %3, 0, %4, %5)")
                     .arg(q(row.ip), q(row.catalogo))
                     .arg(row.tiempo)
@@ -86,10 +87,18 @@ void addDemoCatalogue(Connection &cn, int tpv) {
     for (const char *p : {"Cocina", "Barra", "Postres"})
         cn.execute(QStringLiteral("INSERT INTO prn VALUES ('%1')").arg(QString::fromLatin1(p)));
     const char *const articles[][3] = {
-        {"CAN", "Caña", "BEB"},          {"AGUA", "Agua mineral", "BEB"},   {"VINO", "Vino tinto", "BEB"},
-        {"CAFE", "Café solo", "BEB"},    {"ENTR", "Entrecot", "CAR"},       {"PAEL", "Paella", "ARR"},
-        {"ENSA", "Ensalada mixta", "ENT"}, {"CROQ", "Croquetas", "ENT"},     {"PAN", "Pa'amb tomàquet", "ENT"},
-        {"MERL", "Merluza a la romana", "PES"}, {"FLAN", "Flan casero", "POS"}, {"TART", "Tarta de queso", "POS"},
+        {"CAN", "Caña", "BEB"},
+        {"AGUA", "Agua mineral", "BEB"},
+        {"VINO", "Vino tinto", "BEB"},
+        {"CAFE", "Café solo", "BEB"},
+        {"ENTR", "Entrecot", "CAR"},
+        {"PAEL", "Paella", "ARR"},
+        {"ENSA", "Ensalada mixta", "ENT"},
+        {"CROQ", "Croquetas", "ENT"},
+        {"PAN", "Pa'amb tomàquet", "ENT"},
+        {"MERL", "Merluza a la romana", "PES"},
+        {"FLAN", "Flan casero", "POS"},
+        {"TART", "Tarta de queso", "POS"},
     };
     for (const auto &a : articles)
         cn.execute(QStringLiteral("INSERT INTO Artv VALUES (%1, %2, %3)")
@@ -130,22 +139,25 @@ int addJob(Connection &cn, int tpv, const QString &fecha, int comanda, const QSt
 int addOrder(Connection &cn, int tpv, const QString &fecha, int comanda, int mesa, const QList<CartaLine> &carta,
              const QList<MenuDish> &menu, int perfil) {
     const QString fecha1 = QDate::fromString(fecha, QStringLiteral("yyyyMMdd")).toString(QStringLiteral("dd/MM/yyyy"));
-    const QString where = QStringLiteral(" WHERE TicTpv = %1 AND TicComa = %2 AND TicFec = %3").arg(tpv).arg(comanda).arg(q(fecha));
+    const QString where =
+        QStringLiteral(" WHERE TicTpv = %1 AND TicComa = %2 AND TicFec = %3").arg(tpv).arg(comanda).arg(q(fecha));
     if (scalar(cn, QStringLiteral("SELECT count(*) FROM Tic") + where) == 0) {
-        cn.execute(QStringLiteral("INSERT INTO Tic VALUES (%1, %2, 'C0001', '1', %3, 1, %4, 'M', 'A', 0, 10, 0, 0, 'A', "
-                                  "'H1', %5, 'EF', 'A', 'H', 0, %6, %7)")
-                       .arg(comanda)
-                       .arg(q(fecha))
-                       .arg(mesa)
-                       .arg(comanda)
-                       .arg(q(fecha1))
-                       .arg(tpv)
-                       .arg(q(fecha1 + QStringLiteral(" 13:00:00"))));
+        cn.execute(
+            QStringLiteral("INSERT INTO Tic VALUES (%1, %2, 'C0001', '1', %3, 1, %4, 'M', 'A', 0, 10, 0, 0, 'A', "
+                           "'H1', %5, 'EF', 'A', 'H', 0, %6, %7)")
+                .arg(comanda)
+                .arg(q(fecha))
+                .arg(mesa)
+                .arg(comanda)
+                .arg(q(fecha1))
+                .arg(tpv)
+                .arg(q(fecha1 + QStringLiteral(" 13:00:00"))));
     }
-    int ord = scalar(cn, QStringLiteral("SELECT max(TilOrd) FROM Til WHERE TilTPV = %1 AND TilComa = %2 AND TilFec = %3")
-                             .arg(tpv)
-                             .arg(comanda)
-                             .arg(q(fecha)));
+    int ord =
+        scalar(cn, QStringLiteral("SELECT max(TilOrd) FROM Til WHERE TilTPV = %1 AND TilComa = %2 AND TilFec = %3")
+                       .arg(tpv)
+                       .arg(comanda)
+                       .arg(q(fecha)));
     for (const CartaLine &l : carta) {
         ++ord;
         cn.execute(QStringLiteral("INSERT INTO Til VALUES (%1, %2, %3, %4, %5, 2.5, %6, 'A', %7, %8, 'N', 'N', %9, 0)")
@@ -157,13 +169,15 @@ int addOrder(Connection &cn, int tpv, const QString &fecha, int comanda, int mes
                        .arg(tpv));
         if (l.extra) {
             const Extra &e = *l.extra;
-            cn.execute(QStringLiteral("INSERT INTO cargosr VALUES (%1, %2, %3, %4, 1, 0, 0, 'A', %5, %6, %7, %8, %9, %10, %11, %12, 0)")
-                           .arg(comanda)
-                           .arg(ord)
-                           .arg(q(l.articulo), q(l.nombre), q(fecha))
-                           .arg(tpv)
-                           .arg(e.modifc)
-                           .arg(q(e.modifn), opt(e.guarnic), q(e.guarnin), opt(e.salsac), q(e.salsan)));
+            cn.execute(
+                QStringLiteral(
+                    "INSERT INTO cargosr VALUES (%1, %2, %3, %4, 1, 0, 0, 'A', %5, %6, %7, %8, %9, %10, %11, %12, 0)")
+                    .arg(comanda)
+                    .arg(ord)
+                    .arg(q(l.articulo), q(l.nombre), q(fecha))
+                    .arg(tpv)
+                    .arg(e.modifc)
+                    .arg(q(e.modifn), opt(e.guarnic), q(e.guarnin), opt(e.salsac), q(e.salsan)));
         }
     }
     int orden = scalar(cn, QStringLiteral("SELECT max(orden) FROM Tilm WHERE tpv = %1 AND comanda = %2 AND fecha = %3")
@@ -172,14 +186,16 @@ int addOrder(Connection &cn, int tpv, const QString &fecha, int comanda, int mes
                                .arg(q(fecha)));
     for (const MenuDish &d : menu) {
         ++orden;
-        cn.execute(QStringLiteral("INSERT INTO Tilm VALUES (%1, %2, %3, 'MENU', 1, %4, %5, %6, %7, %8, %9, %10, %11, %12, '1', %13, 0)")
-                       .arg(q(fecha))
-                       .arg(comanda)
-                       .arg(orden)
-                       .arg(q(d.articulo), q(d.nombre))
-                       .arg(d.cantidad)
-                       .arg(opt(d.modifc), q(d.modifn), opt(d.guarnic), q(d.guarnin), opt(d.salsac), q(d.salsan))
-                       .arg(tpv));
+        cn.execute(
+            QStringLiteral(
+                "INSERT INTO Tilm VALUES (%1, %2, %3, 'MENU', 1, %4, %5, %6, %7, %8, %9, %10, %11, %12, '1', %13, 0)")
+                .arg(q(fecha))
+                .arg(comanda)
+                .arg(orden)
+                .arg(q(d.articulo), q(d.nombre))
+                .arg(d.cantidad)
+                .arg(opt(d.modifc), q(d.modifn), opt(d.guarnic), q(d.guarnin), opt(d.salsac), q(d.salsan))
+                .arg(tpv));
     }
     return addJob(cn, tpv, fecha, comanda, QStringLiteral("Com"), perfil);
 }
@@ -203,12 +219,14 @@ DemoPaths prepareDemo(const QString &dataDir, const QString &printersDir, const 
         addDemoCatalogue(*cn);
         setBusinessDate(*cn, 1, fecha);
     }
-    for (const char *name : {"Cocina", "Barra", "Postres"}) QDir().mkpath(QDir(p.printersDir).filePath(QString::fromLatin1(name)));
+    for (const char *name : {"Cocina", "Barra", "Postres"})
+        QDir().mkpath(QDir(p.printersDir).filePath(QString::fromLatin1(name)));
     // The demo draws a PDF of every ticket, to see it as on paper; a
     // printer.json already there (an earlier demo, a test) is left as it is.
     if (withPreview) {
         for (const char *name : {"Cocina", "Barra", "Postres"}) {
-            QFile json(QDir(QDir(p.printersDir).filePath(QString::fromLatin1(name))).filePath(QStringLiteral("printer.json")));
+            QFile json(
+                QDir(QDir(p.printersDir).filePath(QString::fromLatin1(name))).filePath(QStringLiteral("printer.json")));
             if (!json.exists() && json.open(QIODevice::WriteOnly)) json.write("{\"Pdf\": true}\n");
         }
     }

@@ -40,14 +40,14 @@ struct Extra {
     QString guarnin, salsan;
 };
 struct CartaLine {
-    QString articulo;   // ArtvCod
-    QString nombre;     // TilArtN
+    QString articulo;  // ArtvCod
+    QString nombre;    // TilArtN
     double cantidad = 1;
     std::optional<Extra> extra;
 };
 struct MenuDish {
-    QString articulo;   // mlpla
-    QString nombre;     // mlplan
+    QString articulo;  // mlpla
+    QString nombre;    // mlplan
     int cantidad = 1;
     std::optional<int> modifc, guarnic, salsac;
     QString modifn, guarnin, salsan;
@@ -55,8 +55,8 @@ struct MenuDish {
 
 // Writes the order header if it is missing, appends the lines (numbered after
 // the order's last line) and adds a "Com" job; returns the job number.
-int addOrder(Connection &cn, int tpv, const QString &fecha, int comanda, int mesa,
-             const QList<CartaLine> &carta, const QList<MenuDish> &menu, int perfil = 1);
+int addOrder(Connection &cn, int tpv, const QString &fecha, int comanda, int mesa, const QList<CartaLine> &carta,
+             const QList<MenuDish> &menu, int perfil = 1);
 int addJob(Connection &cn, int tpv, const QString &fecha, int comanda, const QString &code = QStringLiteral("Com"),
            int perfil = 1);
 
@@ -65,7 +65,8 @@ struct DemoPaths {
     QString dataDir, printersDir, serverDb;
 };
 // With a preview, every demo printer also draws a PDF of each ticket.
-DemoPaths prepareDemo(const QString &dataDir, const QString &printersDir, const QString &fecha, bool withPreview = false);
+DemoPaths prepareDemo(const QString &dataDir, const QString &printersDir, const QString &fecha,
+                      bool withPreview = false);
 
-QString todayBusinessDate();   // YYYYMMDD
+QString todayBusinessDate();  // YYYYMMDD
 }  // namespace tpv::demo

@@ -13,9 +13,12 @@ int main(int argc, char **argv) {
     QString dataDir, printersDir, fecha = tpv::demo::todayBusinessDate();
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--data-dir")) dataDir = args[i + 1];
-        else if (args[i] == QLatin1String("--printers")) printersDir = args[i + 1];
-        else if (args[i] == QLatin1String("--date")) fecha = args[i + 1];
+        if (args[i] == QLatin1String("--data-dir"))
+            dataDir = args[i + 1];
+        else if (args[i] == QLatin1String("--printers"))
+            printersDir = args[i + 1];
+        else if (args[i] == QLatin1String("--date"))
+            fecha = args[i + 1];
     }
     if (dataDir.isEmpty() || printersDir.isEmpty()) {
         std::fputs("Uso: tpv-demo --data-dir CARPETA --printers CARPETA [--date AAAAMMDD]\n", stderr);

@@ -30,11 +30,11 @@ public:
     std::unique_ptr<Connection> server;
     HeadlessDialogs dialogs{false};
     FixedClock clock{QTime(13, 5, 7)};
-    std::unique_ptr<FolderPrinters> printers;   // with the printers declared in dataDir/impresoras.ini
-    QStringList declaredPrinterErrors;          // the mistakes of impresoras.ini
+    std::unique_ptr<FolderPrinters> printers;  // with the printers declared in dataDir/impresoras.ini
+    QStringList declaredPrinterErrors;         // the mistakes of impresoras.ini
     std::unique_ptr<FrmPpal> f;
     std::unique_ptr<InstanceLock> lock;
-    ManualTimerEngine *timer = nullptr;   // owned by f's poll timer
+    ManualTimerEngine *timer = nullptr;  // owned by f's poll timer
 };
 
 }  // namespace tpv::demo

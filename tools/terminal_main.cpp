@@ -24,11 +24,13 @@ QList<CartaLine> randomCarta(QRandomGenerator &rng) {
         {QStringLiteral("CAN"), QStringLiteral("Caña"), 2, std::nullopt},
         {QStringLiteral("AGUA"), QStringLiteral("Agua mineral"), 1, std::nullopt},
         {QStringLiteral("VINO"), QStringLiteral("Vino tinto"), 1, std::nullopt},
-        {QStringLiteral("ENTR"), QStringLiteral("Entrecot"), 1, Extra{3, QStringLiteral("Poco hecho"), 2, std::nullopt, QStringLiteral("Patatas"), {}}},
+        {QStringLiteral("ENTR"), QStringLiteral("Entrecot"), 1,
+         Extra{3, QStringLiteral("Poco hecho"), 2, std::nullopt, QStringLiteral("Patatas"), {}}},
         {QStringLiteral("PAEL"), QStringLiteral("Paella"), 2, std::nullopt},
         {QStringLiteral("CROQ"), QStringLiteral("Croquetas"), 1, std::nullopt},
         {QStringLiteral("PAN"), QStringLiteral("Pa'amb tomàquet"), 1, std::nullopt},
-        {QStringLiteral("MERL"), QStringLiteral("Merluza a la romana"), 1, Extra{5, QStringLiteral("Sin sal"), std::nullopt, std::nullopt, {}, {}}},
+        {QStringLiteral("MERL"), QStringLiteral("Merluza a la romana"), 1,
+         Extra{5, QStringLiteral("Sin sal"), std::nullopt, std::nullopt, {}, {}}},
         {QStringLiteral("TART"), QStringLiteral("Tarta de queso"), 1, std::nullopt},
     };
     QList<CartaLine> out;
@@ -39,9 +41,19 @@ QList<CartaLine> randomCarta(QRandomGenerator &rng) {
 
 QList<MenuDish> randomMenu(QRandomGenerator &rng) {
     if (rng.bounded(2) == 0) return {};
-    MenuDish ensalada{QStringLiteral("ENSA"), QStringLiteral("Ensalada mixta"), 1, std::nullopt, std::nullopt, std::nullopt, {}, {}, {}};
-    MenuDish merluza{QStringLiteral("MERL"), QStringLiteral("Merluza a la romana"), 1, 1, std::nullopt, std::nullopt, QStringLiteral("Sin limón"), {}, {}};
-    MenuDish flan{QStringLiteral("FLAN"), QStringLiteral("Flan casero"), 1, std::nullopt, std::nullopt, std::nullopt, {}, {}, {}};
+    MenuDish ensalada{QStringLiteral("ENSA"),
+                      QStringLiteral("Ensalada mixta"),
+                      1,
+                      std::nullopt,
+                      std::nullopt,
+                      std::nullopt,
+                      {},
+                      {},
+                      {}};
+    MenuDish merluza{QStringLiteral("MERL"), QStringLiteral("Merluza a la romana"), 1,  1, std::nullopt,
+                     std::nullopt,           QStringLiteral("Sin limón"),           {}, {}};
+    MenuDish flan{
+        QStringLiteral("FLAN"), QStringLiteral("Flan casero"), 1, std::nullopt, std::nullopt, std::nullopt, {}, {}, {}};
     return {ensalada, merluza, flan};
 }
 
@@ -53,10 +65,14 @@ int main(int argc, char **argv) {
     int orders = 5, interval = 3000, tpvNumber = 1;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--db")) db = args[i + 1];
-        else if (args[i] == QLatin1String("--orders")) orders = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--interval")) interval = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--tpv")) tpvNumber = args[i + 1].toInt();
+        if (args[i] == QLatin1String("--db"))
+            db = args[i + 1];
+        else if (args[i] == QLatin1String("--orders"))
+            orders = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--interval"))
+            interval = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--tpv"))
+            tpvNumber = args[i + 1].toInt();
     }
     if (db.isEmpty()) {
         std::fputs("Uso: tpv-terminal --db FICHERO [--orders N] [--interval MS] [--tpv T]\n", stderr);
@@ -64,7 +80,8 @@ int main(int argc, char **argv) {
     }
     try {
         auto cn = openSqliteFile(db);
-        const auto rs = cn->query(QStringLiteral("SELECT CierreFecha FROM icierre WHERE cierrecod = %1").arg(tpvNumber));
+        const auto rs =
+            cn->query(QStringLiteral("SELECT CierreFecha FROM icierre WHERE cierrecod = %1").arg(tpvNumber));
         const QString fecha = rs.rows.empty() ? todayBusinessDate() : rs.rows[0][0].toText();
         QRandomGenerator rng(42);
         QList<int> sent;

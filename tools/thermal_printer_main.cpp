@@ -42,10 +42,14 @@ bool parseOptions(int argc, char **argv, Options *o) {
         const QString key = QString::fromLocal8Bit(argv[i]);
         const QString value = QString::fromLocal8Bit(argv[i + 1]);
         bool ok = true;
-        if (key == QLatin1String("--puerto")) o->port = value.toInt(&ok);
-        else if (key == QLatin1String("--carpeta")) o->dir = value;
-        else if (key == QLatin1String("--ip")) o->ip = value;
-        else ok = false;
+        if (key == QLatin1String("--puerto"))
+            o->port = value.toInt(&ok);
+        else if (key == QLatin1String("--carpeta"))
+            o->dir = value;
+        else if (key == QLatin1String("--ip"))
+            o->ip = value;
+        else
+            ok = false;
         if (!ok) return false;
     }
     return argc % 2 == 1 && o->port >= 0 && o->port <= 65535 && !o->dir.isEmpty();
@@ -186,7 +190,7 @@ int listenOn(const Options &o, int *port) {
 
 // Stop signals are blocked except while waiting, so none is missed.
 sigset_t installStopSignals() {
-    struct sigaction sa{};
+    struct sigaction sa {};
     sa.sa_handler = onStopSignal;
     ::sigaction(SIGTERM, &sa, nullptr);
     ::sigaction(SIGINT, &sa, nullptr);
@@ -225,7 +229,8 @@ void serve(int listener, const QString &dir, const sigset_t &waitMask) {
 int main(int argc, char **argv) {
     Options o;
     if (!parseOptions(argc, argv, &o)) {
-        say(QStringLiteral("Uso: tpv-impresora-termica --puerto N --carpeta CARPETA [--ip 127.0.0.1]\n"
+        say(
+            QStringLiteral("Uso: tpv-impresora-termica --puerto N --carpeta CARPETA [--ip 127.0.0.1]\n"
                            "(--puerto 0 elige un puerto libre y lo dice al empezar)"));
         return 2;
     }
@@ -237,7 +242,9 @@ int main(int argc, char **argv) {
     int port = 0;
     const int listener = listenOn(o, &port);
     if (listener < 0) {
-        say(QStringLiteral("No se puede escuchar en %1:%2 (¿dirección mal escrita o puerto ocupado?)").arg(o.ip).arg(o.port));
+        say(QStringLiteral("No se puede escuchar en %1:%2 (¿dirección mal escrita o puerto ocupado?)")
+                .arg(o.ip)
+                .arg(o.port));
         return 1;
     }
     say(QStringLiteral("Impresora térmica virtual escuchando en %1:%2").arg(o.ip).arg(port));

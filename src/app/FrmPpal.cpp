@@ -7,7 +7,13 @@
 namespace tpv {
 
 FrmPpal::FrmPpal(Dialogs &d, PrinterLayer &p, Clock &c, ConnectionOptions o, std::unique_ptr<TimerEngine> timer)
-    : dialogs(d), printers(p), clock(c), T(std::move(timer)), C(o), output(&journal_), panelOutput_(printerPanel()),
+    : dialogs(d),
+      printers(p),
+      clock(c),
+      T(std::move(timer)),
+      C(o),
+      output(&journal_),
+      panelOutput_(printerPanel()),
       journal_(panelOutput_, o.dataDir) {
     g.db = std::move(o);
     // Outside the visible part of the window until a done job is clicked.
@@ -18,18 +24,28 @@ FrmPpal::FrmPpal(Dialogs &d, PrinterLayer &p, Clock &c, ConnectionOptions o, std
 JobLists FrmPpal::lists() { return {lstPend, lstReal, lstFech, lstComa, lstNumeTPV}; }
 
 QueueContext FrmPpal::queue() {
-    return {g, day, lists(), T, status, [this] {
+    return {g,
+            day,
+            lists(),
+            T,
+            status,
+            [this] {
                 PrintContext p = printing();
                 ImpComanda(p);
             },
-            reconnectServer, unpollableReported};
+            reconnectServer,
+            unpollableReported};
 }
 
 PrintContext FrmPpal::printing() { return {g, C, lineasp, ReimprimirTodo, *output, clock, status, dialogs}; }
 
-PanelContext FrmPpal::printerPanel() { return {panel, printers, dialogs, [this] { clearAllDataChanged(); }}; }
+PanelContext FrmPpal::printerPanel() {
+    return {panel, printers, dialogs, [this] { clearAllDataChanged(); }};
+}
 
-ReprintContext FrmPpal::reprint() { return {g, day, lists(), FraListas, FraPre, T, dialogs, C, ReimprimirTodo, status}; }
+ReprintContext FrmPpal::reprint() {
+    return {g, day, lists(), FraListas, FraPre, T, dialogs, C, ReimprimirTodo, status};
+}
 
 FontContext FrmPpal::font() { return {g, printers, C, dialogs, status}; }
 

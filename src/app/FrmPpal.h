@@ -47,7 +47,7 @@ public:
     Label lbCatalogo{QStringLiteral("...")};
     Label lbLineasCaption{QStringLiteral("Numero de líneas en blanco despúes de cada envio :")};
     TextField lineasp;
-    Label lbEstado;   // what went wrong last, for the operator
+    Label lbEstado;  // what went wrong last, for the operator
     ListBox lstPend, lstReal, lstFech, lstComa, lstNumeTPV;
     // Under the job lists: each printer, its state and its last ticket
     // ("Cocina: Lista, último ticket 13:05:07"), refreshed after every tick.
@@ -92,7 +92,7 @@ public:
 
 private:
     PanelOutput panelOutput_;
-    QHash<QString, QString> loggedStates_;   // printer -> state last logged
+    QHash<QString, QString> loggedStates_;  // printer -> state last logged
     // In front of the panel: no printer gets the same ticket of a sending twice.
     DeliveryJournal journal_;
 };

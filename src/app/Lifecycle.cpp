@@ -81,9 +81,9 @@ bool Form_Unload(FrmPpal &f) {
         // The work tables are scratch copies; nothing is lost, but say so.
         f.status.report(QStringLiteral("No se pudieron vaciar las tablas de trabajo: ") + e.numberAndDescription());
     }
-    const MsgAnswer a = f.dialogs.message(
-        QStringLiteral("Atención si apaga este programa el TPV_Garnet no funcionara correctamente"), kTitle,
-        MsgIcon::None, MsgButtons::OkCancel);
+    const MsgAnswer a =
+        f.dialogs.message(QStringLiteral("Atención si apaga este programa el TPV_Garnet no funcionara correctamente"),
+                          kTitle, MsgIcon::None, MsgButtons::OkCancel);
     if (a != MsgAnswer::Ok) return false;
     // The program ends: a tick that fell due while the question was open
     // must not print after the operator said so.

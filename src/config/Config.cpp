@@ -148,7 +148,8 @@ void actualizar_configuracion(const Global &g) {
 }
 
 int16_t lineas_pie(const QString &fieldText) {
-    const QString where = QStringLiteral("el campo de líneas en blanco después de cada envío contiene «%1»").arg(fieldText);
+    const QString where =
+        QStringLiteral("el campo de líneas en blanco después de cada envío contiene «%1»").arg(fieldText);
     const QString fix = QStringLiteral("; escriba un número en ese campo de la ventana o ajústelo con las flechas");
     double v = 0;
     try {

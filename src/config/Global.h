@@ -23,7 +23,7 @@ struct Global {
     std::unique_ptr<Connection> Cn, Cn2, Cn3, Cn4;
     Recordset Rs, Rs2, Rs3, Rs4;
 
-    QStringList Impresoras;   // entry 0 is "Ninguna"
+    QStringList Impresoras;  // entry 0 is "Ninguna"
     int16_t NumImpresoras = 0;
 
     // Where C:\tesmarin\tpv\ is on this machine, and the time limits.

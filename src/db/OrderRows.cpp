@@ -22,11 +22,13 @@ JobValues JobValues::read(const Recordset &rs) {
 
 Variant lineNumber(const Recordset &row, const char *column, const char *nameColumn) {
     const Variant n = row.field(QString::fromLatin1(column));
-    const QString where = QStringLiteral(" de la línea «%1»").arg(row.field(QString::fromLatin1(nameColumn)).toText().trimmed());
+    const QString where =
+        QStringLiteral(" de la línea «%1»").arg(row.field(QString::fromLatin1(nameColumn)).toText().trimmed());
     if (n.isNull()) {
-        throw TpvError(err::InvalidUseOfNull,
-                       QStringLiteral("Uso no válido de Null: falta el número de línea (%1)").arg(QString::fromLatin1(column)) +
-                           where);
+        throw TpvError(
+            err::InvalidUseOfNull,
+            QStringLiteral("Uso no válido de Null: falta el número de línea (%1)").arg(QString::fromLatin1(column)) +
+                where);
     }
     try {
         sql::requireInteger(n, sql::Width::Int16, QString::fromLatin1(column));

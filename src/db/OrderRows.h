@@ -17,9 +17,9 @@ class Recordset;
 // always escaped.
 struct JobValues {
     Variant PParg1, PParg3, PParg7, PPFecha, PPOrd;
-    QString arg1() const { return PParg1.toText(); }     // as stored
-    QString fecha() const { return PPFecha.toText(); }   // as stored
-    QString ord() const { return PPOrd.toText(); }       // as stored
+    QString arg1() const { return PParg1.toText(); }    // as stored
+    QString fecha() const { return PPFecha.toText(); }  // as stored
+    QString ord() const { return PPOrd.toText(); }      // as stored
 
     static JobValues read(const Recordset &queueRow);
 };

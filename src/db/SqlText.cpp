@@ -14,23 +14,28 @@ namespace {
 std::optional<int64_t> plainInteger(const Variant &v, Width width) {
     std::optional<int64_t> n;
     switch (v.kind()) {
-    case Variant::Kind::Integer: n = static_cast<int64_t>(v.toDouble()); break;
-    case Variant::Kind::Double: {
-        const double d = v.toDouble();
-        if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 1e15) n = static_cast<int64_t>(d);
-        break;
-    }
-    case Variant::Kind::Text: {
-        static const QRegularExpression digits(QStringLiteral(R"(^\s*[+-]?[0-9]{1,18}\s*$)"));
-        const QString t = v.toText();
-        if (digits.match(t).hasMatch()) n = t.trimmed().toLongLong();
-        break;
-    }
-    default: break;
+        case Variant::Kind::Integer:
+            n = static_cast<int64_t>(v.toDouble());
+            break;
+        case Variant::Kind::Double: {
+            const double d = v.toDouble();
+            if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 1e15) n = static_cast<int64_t>(d);
+            break;
+        }
+        case Variant::Kind::Text: {
+            static const QRegularExpression digits(QStringLiteral(R"(^\s*[+-]?[0-9]{1,18}\s*$)"));
+            const QString t = v.toText();
+            if (digits.match(t).hasMatch()) n = t.trimmed().toLongLong();
+            break;
+        }
+        default:
+            break;
     }
     if (!n) return n;
-    const int64_t lo = width == Width::Int16 ? std::numeric_limits<int16_t>::min() : std::numeric_limits<int32_t>::min();
-    const int64_t hi = width == Width::Int16 ? std::numeric_limits<int16_t>::max() : std::numeric_limits<int32_t>::max();
+    const int64_t lo =
+        width == Width::Int16 ? std::numeric_limits<int16_t>::min() : std::numeric_limits<int32_t>::min();
+    const int64_t hi =
+        width == Width::Int16 ? std::numeric_limits<int16_t>::max() : std::numeric_limits<int32_t>::max();
     if (*n < lo || *n > hi) return std::nullopt;
     return n;
 }
@@ -56,23 +61,27 @@ bool isPlainInteger(const Variant &v, Width width) { return plainInteger(v, widt
 void requireInteger(const Variant &v, Width width, const QString &column, bool nullAllowed) {
     if (v.isNull() && nullAllowed) return;
     if (isPlainInteger(v, width)) return;
-    const QString range = width == Width::Int16 ? QStringLiteral("-32768 a 32767") : QStringLiteral("-2147483648 a 2147483647");
+    const QString range =
+        width == Width::Int16 ? QStringLiteral("-32768 a 32767") : QStringLiteral("-2147483648 a 2147483647");
     mismatch(QStringLiteral("%1 = %2 no es un número entero de %3").arg(column, shown(v), range));
 }
 
 void requireNumber(const Variant &v, const QString &column) {
     switch (v.kind()) {
-    case Variant::Kind::Null:
-    case Variant::Kind::Integer: return;
-    case Variant::Kind::Double:
-        if (std::isfinite(v.toDouble())) return;
-        break;
-    case Variant::Kind::Text: {
-        static const QRegularExpression number(QStringLiteral(R"(^\s*[+-]?[0-9]+([.,][0-9]+)?([eE][+-]?[0-9]+)?\s*$)"));
-        if (number.match(v.toText()).hasMatch()) return;
-        break;
-    }
-    default: break;
+        case Variant::Kind::Null:
+        case Variant::Kind::Integer:
+            return;
+        case Variant::Kind::Double:
+            if (std::isfinite(v.toDouble())) return;
+            break;
+        case Variant::Kind::Text: {
+            static const QRegularExpression number(
+                QStringLiteral(R"(^\s*[+-]?[0-9]+([.,][0-9]+)?([eE][+-]?[0-9]+)?\s*$)"));
+            if (number.match(v.toText()).hasMatch()) return;
+            break;
+        }
+        default:
+            break;
     }
     mismatch(QStringLiteral("%1 = %2 no es un número").arg(column, shown(v)));
 }

@@ -71,7 +71,8 @@ void tl_Click(const FontContext &f) {
     const auto chosen = f.dialogs.chooseFont(preset, kFontDialogFlags);
     if (!chosen) return;  // cancelled (error 32755): nothing changes
     if (error != 0) {
-        f.dialogs.message(QStringLiteral("%1: %2").arg(error).arg(description), QStringLiteral("Error "), MsgIcon::Critical);
+        f.dialogs.message(QStringLiteral("%1: %2").arg(error).arg(description), QStringLiteral("Error "),
+                          MsgIcon::Critical);
         return;
     }
     const float size = static_cast<float>(chosen->size);
@@ -88,9 +89,10 @@ void tl_Click(const FontContext &f) {
     // size with a decimal point, bold as the word the reading looks for.
     const QString sizeText = QLocale::c().toString(static_cast<double>(size), 'g', 7);
     try {
-        f.C.execute(QStringLiteral("UPDATE FonTPV SET Fuente ='") + sql::escaped(chosen->name) + QStringLiteral("', Tamano=") +
-                    sizeText + QStringLiteral(", Negrita='") +
-                    (chosen->bold ? QStringLiteral("Verdadero") : QStringLiteral("Falso")) + QStringLiteral("' WHERE Id='1'"));
+        f.C.execute(QStringLiteral("UPDATE FonTPV SET Fuente ='") + sql::escaped(chosen->name) +
+                    QStringLiteral("', Tamano=") + sizeText + QStringLiteral(", Negrita='") +
+                    (chosen->bold ? QStringLiteral("Verdadero") : QStringLiteral("Falso")) +
+                    QStringLiteral("' WHERE Id='1'"));
     } catch (const TpvError &e) {
         f.status.report(QStringLiteral("No se pudo guardar el tipo de letra: ") + e.numberAndDescription());
     }

@@ -41,7 +41,8 @@ void ListBox::addItem(const QString &text) {
 }
 
 void ListBox::insertItem(int index, const QString &text) {
-    if (index < 0 || index > listCount()) throw TpvError(err::InvalidCall, QStringLiteral("Llamada a procedimiento o argumento no válido"));
+    if (index < 0 || index > listCount())
+        throw TpvError(err::InvalidCall, QStringLiteral("Llamada a procedimiento o argumento no válido"));
     items_.insert(items_.begin() + index, Item{text, 0});
     if (listIndex_ >= index) ++listIndex_;
     changed();
@@ -53,17 +54,20 @@ QString ListBox::list(int i) const {
 }
 
 int32_t ListBox::itemData(int i) const {
-    if (i < 0 || i >= listCount()) throw TpvError(err::InvalidPropertyIndex, QStringLiteral("Índice de matriz de propiedades no válido"));
+    if (i < 0 || i >= listCount())
+        throw TpvError(err::InvalidPropertyIndex, QStringLiteral("Índice de matriz de propiedades no válido"));
     return items_[static_cast<size_t>(i)].data;
 }
 
 void ListBox::setItemData(int i, int32_t v) {
-    if (i < 0 || i >= listCount()) throw TpvError(err::InvalidPropertyIndex, QStringLiteral("Índice de matriz de propiedades no válido"));
+    if (i < 0 || i >= listCount())
+        throw TpvError(err::InvalidPropertyIndex, QStringLiteral("Índice de matriz de propiedades no válido"));
     items_[static_cast<size_t>(i)].data = v;
 }
 
 void ListBox::setListIndex(int i) {
-    if (i < -1 || i >= listCount()) throw TpvError(err::InvalidPropertyValue, QStringLiteral("Valor de propiedad no válido"));
+    if (i < -1 || i >= listCount())
+        throw TpvError(err::InvalidPropertyValue, QStringLiteral("Valor de propiedad no válido"));
     if (i == listIndex_) return;
     listIndex_ = i;
     changed();
@@ -91,12 +95,14 @@ QString ValueList::list(int i) const {
 }
 
 int32_t ValueList::itemData(int i) const {
-    if (i < 0 || i >= listCount()) throw TpvError(err::InvalidPropertyIndex, QStringLiteral("Índice de matriz de propiedades no válido"));
+    if (i < 0 || i >= listCount())
+        throw TpvError(err::InvalidPropertyIndex, QStringLiteral("Índice de matriz de propiedades no válido"));
     return items_[static_cast<size_t>(i)].value;
 }
 
 void ValueList::setListIndex(int i) {
-    if (i < -1 || i >= listCount()) throw TpvError(err::InvalidPropertyValue, QStringLiteral("Valor de propiedad no válido"));
+    if (i < -1 || i >= listCount())
+        throw TpvError(err::InvalidPropertyValue, QStringLiteral("Valor de propiedad no válido"));
     if (i == listIndex_) return;
     listIndex_ = i;
     if (i >= 0) editText_ = items_[static_cast<size_t>(i)].text;

@@ -73,8 +73,8 @@ public:
     void addItem(const QString &text);
     void insertItem(int index, const QString &text);
     int listCount() const { return static_cast<int>(items_.size()); }
-    QString list(int i) const;          // empty past the end, like the control
-    int32_t itemData(int i) const;      // error 381 past the end
+    QString list(int i) const;      // empty past the end, like the control
+    int32_t itemData(int i) const;  // error 381 past the end
     void setItemData(int i, int32_t v);
     int listIndex() const { return listIndex_; }
     void setListIndex(int i);

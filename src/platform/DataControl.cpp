@@ -15,11 +15,13 @@ void DataControl::refresh() {
 }
 
 void DataControl::execute(const QString &sql) {
-    if (!connection_) throw TpvError(err::ObjectNotSet, QStringLiteral("Variable de objeto o bloque With no establecido"));
+    if (!connection_)
+        throw TpvError(err::ObjectNotSet, QStringLiteral("Variable de objeto o bloque With no establecido"));
     try {
         connection_->execute(sql);
     } catch (const TpvError &e) {
-        static const QRegularExpression drop(QStringLiteral(R"(^\s*drop\s+table\s)"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression drop(QStringLiteral(R"(^\s*drop\s+table\s)"),
+                                             QRegularExpression::CaseInsensitiveOption);
         if (e.number() == err::NoSuchTable && drop.match(sql).hasMatch()) {
             throw TpvError(err::DropMissingTable, QStringLiteral("La tabla no existe: ") + e.description());
         }

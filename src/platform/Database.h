@@ -53,8 +53,8 @@ private:
     void requireOpen() const;
 
     ResultSet result_;
-    QHash<QString, int> byName_;        // lower-case name -> first position
-    QHash<QString, int> byExactName_;   // name as returned -> first position of its lower-case name
+    QHash<QString, int> byName_;       // lower-case name -> first position
+    QHash<QString, int> byExactName_;  // name as returned -> first position of its lower-case name
     size_t row_ = 0;
     bool open_ = false;
 };

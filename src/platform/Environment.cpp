@@ -38,17 +38,26 @@ std::optional<CommandLine> parseCommandLine(const QStringList &args, QString *er
             cl.help = true;
         } else if (a.startsWith(QLatin1String("--data-dir"))) {
             auto v = value(QStringLiteral("--data-dir"));
-            if (!v || v->isEmpty()) { *error = QStringLiteral("Falta la carpeta tras --data-dir"); return std::nullopt; }
+            if (!v || v->isEmpty()) {
+                *error = QStringLiteral("Falta la carpeta tras --data-dir");
+                return std::nullopt;
+            }
             cl.dataDir = *v;
         } else if (a.startsWith(QLatin1String("--printers"))) {
             auto v = value(QStringLiteral("--printers"));
-            if (!v || v->isEmpty()) { *error = QStringLiteral("Falta la carpeta tras --printers"); return std::nullopt; }
+            if (!v || v->isEmpty()) {
+                *error = QStringLiteral("Falta la carpeta tras --printers");
+                return std::nullopt;
+            }
             cl.printersDir = *v;
         } else if (a.startsWith(QLatin1String("--ticks"))) {
             auto v = value(QStringLiteral("--ticks"));
             bool ok = false;
             const int n = v ? v->toInt(&ok) : 0;
-            if (!ok || n < 1) { *error = QStringLiteral("--ticks necesita un número entero mayor que 0"); return std::nullopt; }
+            if (!ok || n < 1) {
+                *error = QStringLiteral("--ticks necesita un número entero mayor que 0");
+                return std::nullopt;
+            }
             cl.ticks = n;
         } else {
             *error = QStringLiteral("Opción desconocida: ") + a;

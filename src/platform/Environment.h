@@ -11,10 +11,10 @@
 namespace tpv {
 
 struct CommandLine {
-    QString dataDir;       // --data-dir, else TPV_DATA_DIR, else the default
-    QString printersDir;   // --printers, else TPV_PRINTERS_DIR; empty: CUPS
-    bool headless = false; // --headless
-    int ticks = 0;         // --ticks N: end after the Nth poll tick (0: never)
+    QString dataDir;        // --data-dir, else TPV_DATA_DIR, else the default
+    QString printersDir;    // --printers, else TPV_PRINTERS_DIR; empty: CUPS
+    bool headless = false;  // --headless
+    int ticks = 0;          // --ticks N: end after the Nth poll tick (0: never)
     bool help = false;
 };
 

@@ -22,7 +22,8 @@ namespace {
 // What a folder printer reports for a property its printer.json leaves out:
 // an A4 page in twips, portrait, one copy, Arial 9.
 PrinterState defaultFolderPrinter(const QString &name, const QString &path) {
-    PrinterState s = pagePrinterState(name, QStringLiteral("Impresora de carpeta"), QDir::toNativeSeparators(path), 11906, 16838);
+    PrinterState s =
+        pagePrinterState(name, QStringLiteral("Impresora de carpeta"), QDir::toNativeSeparators(path), 11906, 16838);
     s.set(PrinterProperty::PaperSize, 9);
     return s;
 }
@@ -40,11 +41,16 @@ Variant fromJson(const QJsonValue &j) {
 
 QJsonValue toJson(const Variant &v) {
     switch (v.kind()) {
-    case Variant::Kind::Null: return QJsonValue();
-    case Variant::Kind::Boolean: return v.toBool();
-    case Variant::Kind::Integer: return static_cast<qint64>(v.toDouble());
-    case Variant::Kind::Double: return v.toDouble();
-    default: return v.toText();
+        case Variant::Kind::Null:
+            return QJsonValue();
+        case Variant::Kind::Boolean:
+            return v.toBool();
+        case Variant::Kind::Integer:
+            return static_cast<qint64>(v.toDouble());
+        case Variant::Kind::Double:
+            return v.toDouble();
+        default:
+            return v.toText();
     }
 }
 
@@ -129,8 +135,10 @@ public:
     explicit FolderDevice(QString dir) : dir_(std::move(dir)) {}
     void deliver(const PrinterState &printer, const QString &text) override;
     void setPreview(const QString &name, bool on) {
-        if (on) preview_.insert(name);
-        else preview_.remove(name);
+        if (on)
+            preview_.insert(name);
+        else
+            preview_.remove(name);
     }
 
 private:

@@ -8,17 +8,17 @@ namespace tpv {
 
 namespace {
 constexpr std::array<PrinterProperty, PrinterPropertyCount> kAll = {
-    PrinterProperty::DeviceName, PrinterProperty::DriverName, PrinterProperty::Port,
-    PrinterProperty::Width, PrinterProperty::Height, PrinterProperty::PaperSize,
-    PrinterProperty::Orientation, PrinterProperty::ColorMode, PrinterProperty::Copies,
-    PrinterProperty::Duplex, PrinterProperty::PaperBin, PrinterProperty::PrintQuality,
-    PrinterProperty::ScaleLeft, PrinterProperty::ScaleTop, PrinterProperty::ScaleWidth,
-    PrinterProperty::ScaleHeight, PrinterProperty::Zoom, PrinterProperty::TrackDefault,
-    PrinterProperty::FontName, PrinterProperty::FontSize, PrinterProperty::FontBold};
-const char *const kNames[] = {"DeviceName", "DriverName", "Port", "Width", "Height", "PaperSize",
-                              "Orientation", "ColorMode", "Copies", "Duplex", "PaperBin",
-                              "PrintQuality", "ScaleLeft", "ScaleTop", "ScaleWidth", "ScaleHeight",
-                              "Zoom", "TrackDefault", "FontName", "FontSize", "FontBold"};
+    PrinterProperty::DeviceName,  PrinterProperty::DriverName, PrinterProperty::Port,
+    PrinterProperty::Width,       PrinterProperty::Height,     PrinterProperty::PaperSize,
+    PrinterProperty::Orientation, PrinterProperty::ColorMode,  PrinterProperty::Copies,
+    PrinterProperty::Duplex,      PrinterProperty::PaperBin,   PrinterProperty::PrintQuality,
+    PrinterProperty::ScaleLeft,   PrinterProperty::ScaleTop,   PrinterProperty::ScaleWidth,
+    PrinterProperty::ScaleHeight, PrinterProperty::Zoom,       PrinterProperty::TrackDefault,
+    PrinterProperty::FontName,    PrinterProperty::FontSize,   PrinterProperty::FontBold};
+const char *const kNames[] = {"DeviceName",  "DriverName", "Port",       "Width",       "Height",   "PaperSize",
+                              "Orientation", "ColorMode",  "Copies",     "Duplex",      "PaperBin", "PrintQuality",
+                              "ScaleLeft",   "ScaleTop",   "ScaleWidth", "ScaleHeight", "Zoom",     "TrackDefault",
+                              "FontName",    "FontSize",   "FontBold"};
 
 [[noreturn]] void refuse(PrinterProperty p, const Variant &v) {
     throw TpvError(err::InvalidPropertyValue,
@@ -28,40 +28,40 @@ const char *const kNames[] = {"DeviceName", "DriverName", "Port", "Width", "Heig
 void validateCommon(const PrinterState &printer, PrinterProperty p, const Variant &v) {
     if (printer.refused.contains(propertyName(p), Qt::CaseInsensitive)) refuse(p, v);
     switch (p) {
-    case PrinterProperty::DeviceName:
-    case PrinterProperty::DriverName:
-    case PrinterProperty::Port:
-        throw TpvError(err::NotInList, QStringLiteral("La propiedad %1 es de sólo lectura").arg(propertyName(p)));
-    case PrinterProperty::Orientation:
-    case PrinterProperty::ColorMode:
-        if (v.toInt32() != 1 && v.toInt32() != 2) refuse(p, v);
-        break;
-    case PrinterProperty::Duplex:
-        if (v.toInt32() < 1 || v.toInt32() > 3) refuse(p, v);
-        break;
-    case PrinterProperty::Copies:
-    case PrinterProperty::PaperSize:
-    case PrinterProperty::PaperBin:
-    case PrinterProperty::Width:
-    case PrinterProperty::Height:
-        if (v.toInt32() < 1) refuse(p, v);
-        break;
-    case PrinterProperty::PrintQuality:
-        if (v.toInt32() == 0 || v.toInt32() < -4) refuse(p, v);
-        break;
-    case PrinterProperty::FontSize:
-    case PrinterProperty::ScaleWidth:
-    case PrinterProperty::ScaleHeight:
-        if (v.toDouble() <= 0) refuse(p, v);
-        break;
-    case PrinterProperty::Zoom:
-        if (v.toInt32() < 0) refuse(p, v);
-        break;
-    case PrinterProperty::FontName:
-        if (v.toText().trimmed().isEmpty()) refuse(p, v);
-        break;
-    default:
-        break;
+        case PrinterProperty::DeviceName:
+        case PrinterProperty::DriverName:
+        case PrinterProperty::Port:
+            throw TpvError(err::NotInList, QStringLiteral("La propiedad %1 es de sólo lectura").arg(propertyName(p)));
+        case PrinterProperty::Orientation:
+        case PrinterProperty::ColorMode:
+            if (v.toInt32() != 1 && v.toInt32() != 2) refuse(p, v);
+            break;
+        case PrinterProperty::Duplex:
+            if (v.toInt32() < 1 || v.toInt32() > 3) refuse(p, v);
+            break;
+        case PrinterProperty::Copies:
+        case PrinterProperty::PaperSize:
+        case PrinterProperty::PaperBin:
+        case PrinterProperty::Width:
+        case PrinterProperty::Height:
+            if (v.toInt32() < 1) refuse(p, v);
+            break;
+        case PrinterProperty::PrintQuality:
+            if (v.toInt32() == 0 || v.toInt32() < -4) refuse(p, v);
+            break;
+        case PrinterProperty::FontSize:
+        case PrinterProperty::ScaleWidth:
+        case PrinterProperty::ScaleHeight:
+            if (v.toDouble() <= 0) refuse(p, v);
+            break;
+        case PrinterProperty::Zoom:
+            if (v.toInt32() < 0) refuse(p, v);
+            break;
+        case PrinterProperty::FontName:
+            if (v.toText().trimmed().isEmpty()) refuse(p, v);
+            break;
+        default:
+            break;
     }
 }
 
@@ -83,7 +83,8 @@ bool propertyFromName(const QString &name, PrinterProperty *out) {
 
 Variant PrinterState::get(PrinterProperty p) const {
     if (unreadable.contains(propertyName(p), Qt::CaseInsensitive) || !values.contains(p)) {
-        throw TpvError(err::PrinterError, QStringLiteral("Error de impresora: no se puede leer %1").arg(propertyName(p)));
+        throw TpvError(err::PrinterError,
+                       QStringLiteral("Error de impresora: no se puede leer %1").arg(propertyName(p)));
     }
     return values.value(p);
 }
@@ -119,7 +120,8 @@ PrinterState pagePrinterState(const QString &name, const QString &driver, const 
 void PrinterState::set(PrinterProperty p, const Variant &v) { values.insert(p, v); }
 
 const PrinterState &PrinterLayer::installed(int i) const {
-    if (i < 0 || i >= count()) throw TpvError(err::InvalidIndex, QStringLiteral("El subíndice está fuera del intervalo"));
+    if (i < 0 || i >= count())
+        throw TpvError(err::InvalidIndex, QStringLiteral("El subíndice está fuera del intervalo"));
     if (i == currentIndex_) return current_;
     return installed_[static_cast<size_t>(i)];
 }
@@ -131,9 +133,12 @@ std::vector<InstalledPrinter> PrinterLayer::scanAll(QString *defaultName) const 
         QString def;
         for (InstalledPrinter &p : source->scan(&def)) {
             const QString name = p.state.name();
-            auto same = std::find_if(all.begin(), all.end(), [&](const InstalledPrinter &o) { return o.state.name() == name; });
-            if (same != all.end()) *same = std::move(p);
-            else all.push_back(std::move(p));
+            auto same =
+                std::find_if(all.begin(), all.end(), [&](const InstalledPrinter &o) { return o.state.name() == name; });
+            if (same != all.end())
+                *same = std::move(p);
+            else
+                all.push_back(std::move(p));
         }
         if (defaultName->isEmpty()) *defaultName = def;
     }
@@ -167,7 +172,8 @@ QStringList PrinterLayer::rescan() {
     QStringList added;
     for (InstalledPrinter &p : scanAll(&ignored)) {
         const QString name = p.state.name();
-        const bool known = std::any_of(installed_.begin(), installed_.end(), [&](const PrinterState &s) { return s.name() == name; });
+        const bool known =
+            std::any_of(installed_.begin(), installed_.end(), [&](const PrinterState &s) { return s.name() == name; });
         if (known) continue;
         added << name;
         installed_.push_back(std::move(p.state));

@@ -21,9 +21,27 @@
 namespace tpv {
 
 enum class PrinterProperty {
-    DeviceName, DriverName, Port, Width, Height, PaperSize, Orientation, ColorMode, Copies, Duplex,
-    PaperBin, PrintQuality, ScaleLeft, ScaleTop, ScaleWidth, ScaleHeight, Zoom, TrackDefault,
-    FontName, FontSize, FontBold
+    DeviceName,
+    DriverName,
+    Port,
+    Width,
+    Height,
+    PaperSize,
+    Orientation,
+    ColorMode,
+    Copies,
+    Duplex,
+    PaperBin,
+    PrintQuality,
+    ScaleLeft,
+    ScaleTop,
+    ScaleWidth,
+    ScaleHeight,
+    Zoom,
+    TrackDefault,
+    FontName,
+    FontSize,
+    FontBold
 };
 constexpr int PrinterPropertyCount = 21;
 
@@ -34,8 +52,8 @@ bool propertyFromName(const QString &name, PrinterProperty *out);
 // One printer's properties, with those it refuses to take or to report.
 struct PrinterState {
     QHash<PrinterProperty, Variant> values;
-    QStringList refused;      // property names whose writes fail
-    QStringList unreadable;   // property names whose reads fail
+    QStringList refused;     // property names whose writes fail
+    QStringList unreadable;  // property names whose reads fail
     Variant get(PrinterProperty p) const;
     void set(PrinterProperty p, const Variant &v);
     QString name() const { return values.value(PrinterProperty::DeviceName).toText(); }
@@ -148,7 +166,7 @@ private:
         bool lastOk = false;
         QTime lastTicket;
     };
-    QHash<QString, Deliveries> deliveries_;   // by device name
+    QHash<QString, Deliveries> deliveries_;  // by device name
     SystemClock systemClock_;
     const Clock *clock_ = &systemClock_;
 };

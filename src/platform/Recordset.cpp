@@ -11,7 +11,8 @@ namespace {
 }  // namespace
 
 void Recordset::open(const QString &sql, Connection &connection) {
-    if (open_) throw TpvError(err::ObjectOpen, QStringLiteral("La operación no está permitida si el objeto está abierto."));
+    if (open_)
+        throw TpvError(err::ObjectOpen, QStringLiteral("La operación no está permitida si el objeto está abierto."));
     result_ = connection.query(sql);
     byName_.clear();
     byExactName_.clear();
@@ -35,7 +36,8 @@ void Recordset::close() {
 }
 
 void Recordset::requireOpen() const {
-    if (!open_) throw TpvError(err::ObjectClosed, QStringLiteral("La operación no está permitida si el objeto está cerrado."));
+    if (!open_)
+        throw TpvError(err::ObjectClosed, QStringLiteral("La operación no está permitida si el objeto está cerrado."));
 }
 
 bool Recordset::eof() const {
@@ -66,7 +68,8 @@ Variant Recordset::field(const QString &name) const {
     if (exact != byExactName_.constEnd()) return row[static_cast<size_t>(*exact)];
     const auto it = byName_.constFind(name.toLower());
     if (it != byName_.constEnd()) return row[static_cast<size_t>(*it)];
-    throw TpvError(err::ItemNotFound, QStringLiteral("No se encontró el elemento en la colección que corresponde al nombre: ") + name);
+    throw TpvError(err::ItemNotFound,
+                   QStringLiteral("No se encontró el elemento en la colección que corresponde al nombre: ") + name);
 }
 
 Variant Recordset::field(int position) const {

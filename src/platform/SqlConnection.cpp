@@ -42,17 +42,20 @@ QString sqliteColumnName(sqlite3_stmt *st, int i) {
 // SQLite's own UTF-8 text rather than through a UTF-16 copy and a QVariant.
 Variant sqliteValue(sqlite3_stmt *st, int i) {
     switch (sqlite3_column_type(st, i)) {
-    case SQLITE_NULL: return {};
-    case SQLITE_INTEGER: return Variant(static_cast<int64_t>(sqlite3_column_int64(st, i)));
-    case SQLITE_FLOAT: return Variant(sqlite3_column_double(st, i));
-    case SQLITE_BLOB: {
-        const auto *data = static_cast<const char *>(sqlite3_column_blob(st, i));
-        return Variant(QString::fromUtf8(data, sqlite3_column_bytes(st, i)));
-    }
-    default: {
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
-        return Variant(QString::fromUtf8(text, sqlite3_column_bytes(st, i)));
-    }
+        case SQLITE_NULL:
+            return {};
+        case SQLITE_INTEGER:
+            return Variant(static_cast<int64_t>(sqlite3_column_int64(st, i)));
+        case SQLITE_FLOAT:
+            return Variant(sqlite3_column_double(st, i));
+        case SQLITE_BLOB: {
+            const auto *data = static_cast<const char *>(sqlite3_column_blob(st, i));
+            return Variant(QString::fromUtf8(data, sqlite3_column_bytes(st, i)));
+        }
+        default: {
+            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+            return Variant(QString::fromUtf8(text, sqlite3_column_bytes(st, i)));
+        }
     }
 }
 
@@ -127,13 +130,15 @@ public:
         const QString shownPath = QDir::toNativeSeparators(path_);
         struct stat st {};
         if (::stat(QFile::encodeName(path_).constData(), &st) != 0) {
-            throw TpvError(err::CannotOpen,
-                           QStringLiteral("La base de datos '%1' ya no está en su sitio; se volverá a abrir").arg(shownPath));
+            throw TpvError(
+                err::CannotOpen,
+                QStringLiteral("La base de datos '%1' ya no está en su sitio; se volverá a abrir").arg(shownPath));
         }
         if (st.st_dev != device_ || st.st_ino != inode_) {
-            throw TpvError(err::CannotOpen,
-                           QStringLiteral("La base de datos '%1' ha sido sustituida por otro archivo; se vuelve a abrir")
-                               .arg(shownPath));
+            throw TpvError(
+                err::CannotOpen,
+                QStringLiteral("La base de datos '%1' ha sido sustituida por otro archivo; se vuelve a abrir")
+                    .arg(shownPath));
         }
     }
 
@@ -144,7 +149,8 @@ private:
         if (!handle_) {
             const QSqlDatabase d = db();
             const QVariant h = d.isOpen() && d.driver() ? d.driver()->handle() : QVariant();
-            if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) handle_ = *static_cast<sqlite3 *const *>(h.constData());
+            if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
+                handle_ = *static_cast<sqlite3 *const *>(h.constData());
         }
         return handle_;
     }
@@ -272,9 +278,9 @@ long errorNumberForText(const QString &text) {
     if (t.contains(QLatin1String("file is not a database")) || t.contains(QLatin1String("unable to open")) ||
         t.contains(QLatin1String("database is locked")) || t.contains(QLatin1String("disk i/o error")) ||
         t.contains(QLatin1String("unable to connect")) || t.contains(QLatin1String("login timeout")) ||
-        t.contains(QLatin1String("communication link")) || t.contains(QLatin1String("database disk image is malformed")) ||
-        t.contains(QLatin1String("[08")) || t.contains(QLatin1String("data source name not found")) ||
-        t.contains(QLatin1String("readonly database")))
+        t.contains(QLatin1String("communication link")) ||
+        t.contains(QLatin1String("database disk image is malformed")) || t.contains(QLatin1String("[08")) ||
+        t.contains(QLatin1String("data source name not found")) || t.contains(QLatin1String("readonly database")))
         return err::CannotOpen;
     return err::SqlSyntax;
 }
@@ -321,8 +327,10 @@ QString freeTdsConnectionString(const QString &host, const QString &catalog, con
     }
     QString s = QStringLiteral("DRIVER={FreeTDS};Server=%1;").arg(server);
     // A named instance is found through the SQL Browser; an explicit port is faster.
-    if (!instance.isEmpty() && comma < 0) s += QStringLiteral("Instance=%1;").arg(instance);
-    else s += QStringLiteral("Port=%1;").arg(port);
+    if (!instance.isEmpty() && comma < 0)
+        s += QStringLiteral("Instance=%1;").arg(instance);
+    else
+        s += QStringLiteral("Port=%1;").arg(port);
     s += QStringLiteral("Database=%1;UID=%2;PWD=%3;TDS_Version=7.4").arg(catalog, user, password);
     return s;
 }
@@ -336,16 +344,18 @@ std::unique_ptr<Connection> openConnection(const QString &connectionString, cons
     }
     if (provider.startsWith(QLatin1String("sqloledb"))) {
         if (source.isEmpty()) {
-            throw TpvError(err::CannotOpen,
-                           QStringLiteral("[DBNETLIB][ConnectionOpen (Connect()).]SQL Server no existe o se ha denegado el acceso."));
+            throw TpvError(
+                err::CannotOpen,
+                QStringLiteral(
+                    "[DBNETLIB][ConnectionOpen (Connect()).]SQL Server no existe o se ha denegado el acceso."));
         }
         if (namesSqliteFile(source)) {
             return openSqliteFile(localFilePath(source, options.dataDir), options.busyTimeoutMs);
         }
-        return openOdbc(freeTdsConnectionString(source, parts.value(QStringLiteral("initial catalog")),
-                                                parts.value(QStringLiteral("user id")),
-                                                parts.value(QStringLiteral("password"))),
-                        options.loginTimeoutSeconds);
+        return openOdbc(
+            freeTdsConnectionString(source, parts.value(QStringLiteral("initial catalog")),
+                                    parts.value(QStringLiteral("user id")), parts.value(QStringLiteral("password"))),
+            options.loginTimeoutSeconds);
     }
     throw TpvError(err::CannotOpen, QStringLiteral("No se encontró el proveedor especificado: ") + provider);
 }

@@ -13,7 +13,7 @@
 namespace tpv {
 
 struct ConnectionOptions {
-    QString dataDir;            // stands for C:\tesmarin\tpv\ .
+    QString dataDir;  // stands for C:\tesmarin\tpv\ .
     int loginTimeoutSeconds = 5;
     int busyTimeoutMs = 5000;
 };

@@ -101,46 +101,51 @@ QString withDecimalPoint(const QString &text) {
 Variant Variant::fromQVariant(const QVariant &v) {
     if (!v.isValid() || v.isNull()) return {};
     switch (v.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-        return Variant(static_cast<int64_t>(v.toLongLong()));
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return Variant(v.toDouble());
-    case QMetaType::Bool:
-        return Variant(v.toBool());
-    case QMetaType::QDateTime:
-        return Variant(v.toDateTime());
-    case QMetaType::QDate:
-        return Variant(v.toDate().startOfDay());
-    case QMetaType::QTime:
-        return Variant(QDateTime(QDate(1899, 12, 30), v.toTime()));
-    default:
-        return Variant(v.toString());
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Long:
+        case QMetaType::ULong:
+        case QMetaType::Char:
+        case QMetaType::SChar:
+        case QMetaType::UChar:
+            return Variant(static_cast<int64_t>(v.toLongLong()));
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return Variant(v.toDouble());
+        case QMetaType::Bool:
+            return Variant(v.toBool());
+        case QMetaType::QDateTime:
+            return Variant(v.toDateTime());
+        case QMetaType::QDate:
+            return Variant(v.toDate().startOfDay());
+        case QMetaType::QTime:
+            return Variant(QDateTime(QDate(1899, 12, 30), v.toTime()));
+        default:
+            return Variant(v.toString());
     }
 }
 
 double Variant::toDouble() const {
     switch (kind()) {
-    case Kind::Null: typeMismatch();
-    case Kind::Integer: return static_cast<double>(std::get<int64_t>(value_));
-    case Kind::Double: return std::get<double>(value_);
-    case Kind::Boolean: return std::get<bool>(value_) ? -1.0 : 0.0;
-    case Kind::Text: return textToDouble(std::get<QString>(value_));
-    case Kind::DateTime: {
-        // Days since 30/12/1899, as the runtime counts dates.
-        const QDateTime epoch(QDate(1899, 12, 30), QTime(0, 0));
-        return epoch.msecsTo(std::get<QDateTime>(value_)) / 86400000.0;
-    }
+        case Kind::Null:
+            typeMismatch();
+        case Kind::Integer:
+            return static_cast<double>(std::get<int64_t>(value_));
+        case Kind::Double:
+            return std::get<double>(value_);
+        case Kind::Boolean:
+            return std::get<bool>(value_) ? -1.0 : 0.0;
+        case Kind::Text:
+            return textToDouble(std::get<QString>(value_));
+        case Kind::DateTime: {
+            // Days since 30/12/1899, as the runtime counts dates.
+            const QDateTime epoch(QDate(1899, 12, 30), QTime(0, 0));
+            return epoch.msecsTo(std::get<QDateTime>(value_)) / 86400000.0;
+        }
     }
     typeMismatch();
 }
@@ -171,35 +176,43 @@ float Variant::toSingle() const {
 
 bool Variant::toBool() const {
     switch (kind()) {
-    case Kind::Null: return false;
-    case Kind::Boolean: return std::get<bool>(value_);
-    case Kind::Text: {
-        const QString t = std::get<QString>(value_).trimmed();
-        if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 ||
-            t.compare(QLatin1String("verdadero"), Qt::CaseInsensitive) == 0)
-            return true;
-        if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 ||
-            t.compare(QLatin1String("falso"), Qt::CaseInsensitive) == 0)
+        case Kind::Null:
             return false;
-        return toDouble() != 0.0;
-    }
-    default: return toDouble() != 0.0;
+        case Kind::Boolean:
+            return std::get<bool>(value_);
+        case Kind::Text: {
+            const QString t = std::get<QString>(value_).trimmed();
+            if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 ||
+                t.compare(QLatin1String("verdadero"), Qt::CaseInsensitive) == 0)
+                return true;
+            if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 ||
+                t.compare(QLatin1String("falso"), Qt::CaseInsensitive) == 0)
+                return false;
+            return toDouble() != 0.0;
+        }
+        default:
+            return toDouble() != 0.0;
     }
 }
 
 QString Variant::toText() const {
     switch (kind()) {
-    case Kind::Null: return {};
-    case Kind::Integer: return numberToText(std::get<int64_t>(value_));
-    case Kind::Double: return numberToText(std::get<double>(value_));
-    case Kind::Text: return std::get<QString>(value_);
-    case Kind::Boolean: return std::get<bool>(value_) ? QStringLiteral("Verdadero") : QStringLiteral("Falso");
-    case Kind::DateTime: {
-        const QDateTime dt = std::get<QDateTime>(value_);
-        const QString date = dt.date().toString(QStringLiteral("dd/MM/yyyy"));
-        if (dt.time() == QTime(0, 0)) return date;
-        return date + QLatin1Char(' ') + dt.time().toString(QStringLiteral("HH:mm:ss"));
-    }
+        case Kind::Null:
+            return {};
+        case Kind::Integer:
+            return numberToText(std::get<int64_t>(value_));
+        case Kind::Double:
+            return numberToText(std::get<double>(value_));
+        case Kind::Text:
+            return std::get<QString>(value_);
+        case Kind::Boolean:
+            return std::get<bool>(value_) ? QStringLiteral("Verdadero") : QStringLiteral("Falso");
+        case Kind::DateTime: {
+            const QDateTime dt = std::get<QDateTime>(value_);
+            const QString date = dt.date().toString(QStringLiteral("dd/MM/yyyy"));
+            if (dt.time() == QTime(0, 0)) return date;
+            return date + QLatin1Char(' ') + dt.time().toString(QStringLiteral("HH:mm:ss"));
+        }
     }
     return {};
 }

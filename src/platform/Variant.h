@@ -31,12 +31,12 @@ public:
     Kind kind() const { return static_cast<Kind>(value_.index()); }
     bool isNull() const { return kind() == Kind::Null; }
 
-    int16_t toInt16() const;   // errors 6 and 13
-    int32_t toInt32() const;   // errors 6 and 13
-    float toSingle() const;    // errors 6 and 13
-    double toDouble() const;   // error 13 (error 94 for null is reported as 13)
-    bool toBool() const;       // null is false, non-zero is true
-    QString toText() const;    // null is empty text
+    int16_t toInt16() const;  // errors 6 and 13
+    int32_t toInt32() const;  // errors 6 and 13
+    float toSingle() const;   // errors 6 and 13
+    double toDouble() const;  // error 13 (error 94 for null is reported as 13)
+    bool toBool() const;      // null is false, non-zero is true
+    QString toText() const;   // null is empty text
 
     bool operator==(const Variant &o) const { return value_ == o.value_; }
 
@@ -46,10 +46,10 @@ private:
 
 // Number conversions of text, shared by the field values and the panel's
 // text fields.
-double textToDouble(const QString &text);           // error 13
-int16_t roundToInt16(double value);                 // half to even, error 6
-int32_t roundToInt32(double value);                 // half to even, error 6
-QString numberToText(double value);                 // process locale, no grouping
+double textToDouble(const QString &text);  // error 13
+int16_t roundToInt16(double value);        // half to even, error 6
+int32_t roundToInt32(double value);        // half to even, error 6
+QString numberToText(double value);        // process locale, no grouping
 QString numberToText(int64_t value);
 // A number as SQL wants it whatever the locale: the text form with every ","
 // replaced by ".".

@@ -31,12 +31,13 @@ Connection &DeliveryJournal::journal() {
         // survives the process being killed.
         db->query(QStringLiteral("PRAGMA journal_mode = WAL"));
         db->execute(QStringLiteral("PRAGMA synchronous = FULL"));
-        db->execute(QStringLiteral("CREATE TABLE IF NOT EXISTS entregas (tpv TEXT NOT NULL, fecha TEXT NOT NULL, ord TEXT NOT NULL, "
-                                   "impresora TEXT NOT NULL, resumen TEXT NOT NULL, PRIMARY KEY (tpv, fecha, ord, impresora))"));
+        db->execute(QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS entregas (tpv TEXT NOT NULL, fecha TEXT NOT NULL, ord TEXT NOT NULL, "
+            "impresora TEXT NOT NULL, resumen TEXT NOT NULL, PRIMARY KEY (tpv, fecha, ord, impresora))"));
         db_ = std::move(db);
     } catch (const TpvError &e) {
-        throw TpvError(e.number(), QStringLiteral("No se puede abrir el registro de entregas ") + path + QStringLiteral(": ") +
-                                       e.description());
+        throw TpvError(e.number(), QStringLiteral("No se puede abrir el registro de entregas ") + path +
+                                       QStringLiteral(": ") + e.description());
     }
     return *db_;
 }
@@ -74,9 +75,9 @@ void DeliveryJournal::send(const QString &printer, const QString &ticketText, co
     }
     inner_.send(printer, ticketText, onSelected);
     Connection &db = journal();
-    db.execute(QStringLiteral("INSERT OR REPLACE INTO entregas (tpv, fecha, ord, impresora, resumen) VALUES (") + q(key_.tpv) +
-               QStringLiteral(", ") + q(key_.fecha) + QStringLiteral(", ") + q(key_.ord) + QStringLiteral(", ") + q(printer) +
-               QStringLiteral(", ") + q(d) + QStringLiteral(")"));
+    db.execute(QStringLiteral("INSERT OR REPLACE INTO entregas (tpv, fecha, ord, impresora, resumen) VALUES (") +
+               q(key_.tpv) + QStringLiteral(", ") + q(key_.fecha) + QStringLiteral(", ") + q(key_.ord) +
+               QStringLiteral(", ") + q(printer) + QStringLiteral(", ") + q(d) + QStringLiteral(")"));
     delivered_.insert(printer, d);
 }
 

@@ -40,7 +40,7 @@ private:
     SendingKey key_;
     bool inSending_ = false;
     QString prunedBefore_;
-    QHash<QString, QString> delivered_;   // printer -> digest, for the current sending
+    QHash<QString, QString> delivered_;  // printer -> digest, for the current sending
 };
 
 }  // namespace tpv

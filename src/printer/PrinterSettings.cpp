@@ -24,9 +24,11 @@ void skipFailure(const std::function<void()> &step) {
 QString appTitle() { return QStringLiteral("Lector TPV_Garnet"); }
 
 void PrinterPanel::clearDataChanged() {
-    for (TextField *t : {&txtWidth, &txtHeight, &txtCopies, &txtScaleLeft, &txtScaleTop, &txtScaleWidth, &txtScaleHeight, &txtZoom})
+    for (TextField *t :
+         {&txtWidth, &txtHeight, &txtCopies, &txtScaleLeft, &txtScaleTop, &txtScaleWidth, &txtScaleHeight, &txtZoom})
         t->DataChanged = false;
-    for (ValueList *v : {&cboPrinters, &cboPaperSize, &cboOrientation, &cboColorMode, &cboDuplex, &cboPaperBin, &cboPrintQuality})
+    for (ValueList *v :
+         {&cboPrinters, &cboPaperSize, &cboOrientation, &cboColorMode, &cboDuplex, &cboPaperBin, &cboPrintQuality})
         v->DataChanged = false;
     chkTrackDefault.DataChanged = false;
 }
@@ -58,8 +60,10 @@ void ShowPrinterInfo(const PanelContext &c, const PrinterState &prn) {
     skipFailure([&] { SelectItem(p.cboDuplex, prn.get(P::Duplex).toInt16()); });
     skipFailure([&] { SelectItem(p.cboPaperBin, prn.get(P::PaperBin).toInt16()); });
     skipFailure([&] { SelectItem(p.cboPrintQuality, prn.get(P::PrintQuality).toInt16()); });
-    if (c.clearAllDataChanged) c.clearAllDataChanged();
-    else p.clearDataChanged();
+    if (c.clearAllDataChanged)
+        c.clearAllDataChanged();
+    else
+        p.clearDataChanged();
 }
 
 void cboPrinters_Click(const PanelContext &c) {
@@ -87,11 +91,21 @@ void cmdSet_Click(const PanelContext &c) {
     auto text32 = [](const TextField &t) { return roundToInt32(textToDouble(t.text())); };
     auto list16 = [](const ValueList &c) { return Variant(static_cast<int64_t>(roundToInt16(GetItem(c)))); };
 
-    skipFailure([&] { if (p.txtWidth.DataChanged) prn.set(P::Width, text32(p.txtWidth)); });
-    skipFailure([&] { if (p.txtHeight.DataChanged) prn.set(P::Height, text32(p.txtHeight)); });
-    skipFailure([&] { if (p.cboPaperSize.DataChanged) prn.set(P::PaperSize, list16(p.cboPaperSize)); });
-    skipFailure([&] { if (p.cboOrientation.DataChanged) prn.set(P::Orientation, list16(p.cboOrientation)); });
-    skipFailure([&] { if (p.cboColorMode.DataChanged) prn.set(P::ColorMode, list16(p.cboColorMode)); });
+    skipFailure([&] {
+        if (p.txtWidth.DataChanged) prn.set(P::Width, text32(p.txtWidth));
+    });
+    skipFailure([&] {
+        if (p.txtHeight.DataChanged) prn.set(P::Height, text32(p.txtHeight));
+    });
+    skipFailure([&] {
+        if (p.cboPaperSize.DataChanged) prn.set(P::PaperSize, list16(p.cboPaperSize));
+    });
+    skipFailure([&] {
+        if (p.cboOrientation.DataChanged) prn.set(P::Orientation, list16(p.cboOrientation));
+    });
+    skipFailure([&] {
+        if (p.cboColorMode.DataChanged) prn.set(P::ColorMode, list16(p.cboColorMode));
+    });
     skipFailure([&] {
         if (p.txtCopies.DataChanged && textToDouble(p.txtCopies.text()) > 0)
             prn.set(P::Copies, roundToInt16(textToDouble(p.txtCopies.text())));

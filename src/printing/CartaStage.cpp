@@ -35,10 +35,11 @@ void printCartaLines(const PrintContext &p, PrintRun &run) {
     const JobValues &j = run.job;
     const QString fecha = sql::escaped(j.fecha());
     g.Rs2.open(QStringLiteral("SELECT * FROM Til, Artv, PerfilEnvioImp WHERE TilTpv = ") + j.arg1() +
-                   QStringLiteral(" AND TilArtC = ArtvCod AND ArtvGru = Familia ") + QStringLiteral(" AND IdPerfil = ") +
-                   sql::int16(j.PParg7) + QStringLiteral(" AND IdTpv = ") + sql::int16(j.PParg1) +
-                   QStringLiteral(" AND TilComa = ") + sql::int16(j.PParg3) +
-                   QStringLiteral(" And TilImp <> TilCant And TilFec = '") + fecha + QStringLiteral("' Order By TilOrd"),
+                   QStringLiteral(" AND TilArtC = ArtvCod AND ArtvGru = Familia ") +
+                   QStringLiteral(" AND IdPerfil = ") + sql::int16(j.PParg7) + QStringLiteral(" AND IdTpv = ") +
+                   sql::int16(j.PParg1) + QStringLiteral(" AND TilComa = ") + sql::int16(j.PParg3) +
+                   QStringLiteral(" And TilImp <> TilCant And TilFec = '") + fecha +
+                   QStringLiteral("' Order By TilOrd"),
                conn(g.Cn2));
     if (g.Rs2.eof()) {
         g.Rs2.close();
@@ -66,16 +67,17 @@ void printCartaLines(const PrintContext &p, PrintRun &run) {
         // own, and run into the next line on the ticket: it fails the job.
         const Variant tilOrd = lineNumber(line, "TilOrd", "TilArtN");
         if (g.Rs3.isOpen()) g.Rs3.close();
-        g.Rs3.open(QStringLiteral("SELECT * FROM cargosr Where CaTPV = ") + j.arg1() + QStringLiteral(" And CaCont = ") +
-                       sql::int16(j.PParg3) + QStringLiteral(" And CaFec = '") + fecha + QStringLiteral("' And CaOrd = ") +
-                       sql::bare(tilOrd),
+        g.Rs3.open(QStringLiteral("SELECT * FROM cargosr Where CaTPV = ") + j.arg1() +
+                       QStringLiteral(" And CaCont = ") + sql::int16(j.PParg3) + QStringLiteral(" And CaFec = '") +
+                       fecha + QStringLiteral("' And CaOrd = ") + sql::bare(tilOrd),
                    conn(g.Cn3));
         const bool withExtraRow = !g.Rs3.eof();
         if (!withExtraRow) {
             g.Rs3.close();
             g.Rs3.open(QStringLiteral("SELECT * FROM Til WHERE TilTpv = ") + QString::number(g.tpv) +
-                           QStringLiteral(" AND TilComa = ") + sql::int16(j.PParg3) + QStringLiteral(" AND TilFec = '") +
-                           fecha + QStringLiteral("' AND TilOrd = ") + sql::bare(tilOrd),
+                           QStringLiteral(" AND TilComa = ") + sql::int16(j.PParg3) +
+                           QStringLiteral(" AND TilFec = '") + fecha + QStringLiteral("' AND TilOrd = ") +
+                           sql::bare(tilOrd),
                        conn(g.Cn3));
             // The line is gone from Til since the selection: no line end, no
             // snapshot row.

@@ -12,12 +12,14 @@
 namespace tpv {
 
 int PrintRun::index(const Variant &destino) const {
-    if (destino.isNull()) throw TpvError(err::InvalidUseOfNull, QStringLiteral("Uso no válido de Null (número de impresora)"));
+    if (destino.isNull())
+        throw TpvError(err::InvalidUseOfNull, QStringLiteral("Uso no válido de Null (número de impresora)"));
     const int d = destino.toInt16();
     if (d < 0 || d >= static_cast<int>(TextoImpresora.size())) {
-        throw TpvError(err::InvalidIndex, QStringLiteral("El subíndice está fuera del intervalo: impresora número %1 (hay %2)")
-                                              .arg(d)
-                                              .arg(TextoImpresora.size() - 1));
+        throw TpvError(err::InvalidIndex,
+                       QStringLiteral("El subíndice está fuera del intervalo: impresora número %1 (hay %2)")
+                           .arg(d)
+                           .arg(TextoImpresora.size() - 1));
     }
     return d;
 }
@@ -28,13 +30,15 @@ void printHeader(const PrintContext &p, PrintRun &run) {
     Global &g = p.g;
     if (g.Rs2.isOpen()) g.Rs2.close();
     const JobValues &j = run.job;
-    g.Rs2.open(QStringLiteral("Select * from Tic Where TicTPV = ") + sql::int16(j.PParg1) + QStringLiteral(" And TicComa = ") +
-                   sql::int16(j.PParg3) + QStringLiteral(" And TicFec = '") + sql::escaped(j.fecha()) + QStringLiteral("'"),
+    g.Rs2.open(QStringLiteral("Select * from Tic Where TicTPV = ") + sql::int16(j.PParg1) +
+                   QStringLiteral(" And TicComa = ") + sql::int16(j.PParg3) + QStringLiteral(" And TicFec = '") +
+                   sql::escaped(j.fecha()) + QStringLiteral("'"),
                conn(g.Cn2));
     if (!g.Rs2.eof()) {
         const Recordset &t = g.Rs2;
-        run.Cabecera = ticket::header(t.field(QStringLiteral("TicFec1")).toText(), t.field(QStringLiteral("TicSal")).toText(),
-                                      t.field(QStringLiteral("TicMes")).toText(), t.field(QStringLiteral("TicComa")).toText());
+        run.Cabecera =
+            ticket::header(t.field(QStringLiteral("TicFec1")).toText(), t.field(QStringLiteral("TicSal")).toText(),
+                           t.field(QStringLiteral("TicMes")).toText(), t.field(QStringLiteral("TicComa")).toText());
         if (!p.ReimprimirTodo) regrabar_TicImp(g, run.job);
     }
     g.Rs2.close();

@@ -10,13 +10,14 @@ namespace tpv {
 void printMenuLines(const PrintContext &p, PrintRun &run) {
     Global &g = p.g;
     const JobValues &j = run.job;
-    g.Rs2.open(QStringLiteral("SELECT * FROM Tilm, Artv, PerfilEnvioImp WHERE Tilm.TPV = ") + j.arg1() +
-                   QStringLiteral(" AND Tilm.mlpla = Artv.ArtvCod ") + QStringLiteral(" AND PerfilEnvioImp.IdPerfil = ") +
-                   sql::bare(j.PParg7) + QStringLiteral(" AND PerfilEnvioImp.Idtpv = ") + j.arg1() +
-                   QStringLiteral(" And PerfilEnvioImp.Familia = Artv.ArtvGru ") + QStringLiteral(" AND TILM.Comanda = ") +
-                   sql::int16(j.PParg3) + QStringLiteral(" AND TILM.Imp <> TILM.Cantidad AND TILM.Fecha = '") +
-                   sql::escaped(j.fecha()) + QStringLiteral("' Order By TILM.Orden"),
-               conn(g.Cn2));
+    g.Rs2.open(
+        QStringLiteral("SELECT * FROM Tilm, Artv, PerfilEnvioImp WHERE Tilm.TPV = ") + j.arg1() +
+            QStringLiteral(" AND Tilm.mlpla = Artv.ArtvCod ") + QStringLiteral(" AND PerfilEnvioImp.IdPerfil = ") +
+            sql::bare(j.PParg7) + QStringLiteral(" AND PerfilEnvioImp.Idtpv = ") + j.arg1() +
+            QStringLiteral(" And PerfilEnvioImp.Familia = Artv.ArtvGru ") + QStringLiteral(" AND TILM.Comanda = ") +
+            sql::int16(j.PParg3) + QStringLiteral(" AND TILM.Imp <> TILM.Cantidad AND TILM.Fecha = '") +
+            sql::escaped(j.fecha()) + QStringLiteral("' Order By TILM.Orden"),
+        conn(g.Cn2));
     if (g.Rs2.eof()) {
         g.Rs2.close();
         return;
@@ -41,8 +42,8 @@ void printMenuLines(const PrintContext &p, PrintRun &run) {
                 run.MenuIniciado[k] = true;
             }
         }
-        const int16_t quantity =
-            roundToInt16(dish.field(QStringLiteral("cantidad")).toDouble() - dish.field(QStringLiteral("imp")).toDouble());
+        const int16_t quantity = roundToInt16(dish.field(QStringLiteral("cantidad")).toDouble() -
+                                              dish.field(QStringLiteral("imp")).toDouble());
         const QString dishText = ticket::menuDish(quantity, dish.field(QStringLiteral("mlplan")).toText());
         for (const Variant &d : destinos) run.texto(d) += dishText;
         // A code of 0 prints its extra too; only a null code leaves it out.

@@ -24,14 +24,17 @@ void completionStatements(Connection &cn, const PrintRun &run) {
     const JobValues &j = run.job;
     const QString fecha = sql::escaped(j.fecha());
     const QString arg3 = j.PParg3.toText();
-    cn.execute(QStringLiteral("UPDATE PendGar SET PPPend = 1 WHERE PPOrd = ") + j.ord() + QStringLiteral(" AND PPFecha = '") +
-               fecha + QStringLiteral("'"));
+    cn.execute(QStringLiteral("UPDATE PendGar SET PPPend = 1 WHERE PPOrd = ") + j.ord() +
+               QStringLiteral(" AND PPFecha = '") + fecha + QStringLiteral("'"));
     cn.execute(QStringLiteral("UPDATE til SET TilImp = TilCant WHERE Til.TilTPV = ") + j.arg1() +
-               QStringLiteral(" AND  TilFec = '") + fecha + QStringLiteral("' AND TilComa = ") + arg3 + run.tilRead.restriction());
-    cn.execute(QStringLiteral("UPDATE tilm SET Imp = Cantidad WHERE Tilm.TPV = ") + j.arg1() + QStringLiteral(" AND  Fecha = '") +
-               fecha + QStringLiteral("' AND Comanda = ") + arg3 + run.tilmRead.restriction());
-    cn.execute(QStringLiteral("UPDATE cargosr SET CaImp = CaCant WHERE CaTpv = ") + j.arg1() + QStringLiteral(" AND CaFec = '") +
-               fecha + QStringLiteral("' AND CaCont = ") + arg3 + run.cargosRead.restriction());
+               QStringLiteral(" AND  TilFec = '") + fecha + QStringLiteral("' AND TilComa = ") + arg3 +
+               run.tilRead.restriction());
+    cn.execute(QStringLiteral("UPDATE tilm SET Imp = Cantidad WHERE Tilm.TPV = ") + j.arg1() +
+               QStringLiteral(" AND  Fecha = '") + fecha + QStringLiteral("' AND Comanda = ") + arg3 +
+               run.tilmRead.restriction());
+    cn.execute(QStringLiteral("UPDATE cargosr SET CaImp = CaCant WHERE CaTpv = ") + j.arg1() +
+               QStringLiteral(" AND CaFec = '") + fecha + QStringLiteral("' AND CaCont = ") + arg3 +
+               run.cargosRead.restriction());
 }
 
 // The four statements take effect together or not at all: a job marked done
@@ -53,7 +56,8 @@ void complete(Connection &cn, const PrintRun &run) {
 
 QString failureMessage(const TpvError &e, const QString &printer) {
     if (e.number() == err::NotInList)
-        return QStringLiteral("Imposible Iniciar Impresión : La Impresora ") + printer + QStringLiteral(" no está instalada en el PC");
+        return QStringLiteral("Imposible Iniciar Impresión : La Impresora ") + printer +
+               QStringLiteral(" no está instalada en el PC");
     return QStringLiteral("Imposible Iniciar Impresión : Seleccione Otra Impresora");
 }
 

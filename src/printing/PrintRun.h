@@ -20,8 +20,8 @@ class TicketOutput;
 // What the print run touches beyond its own state.
 struct PrintContext {
     Global &g;
-    DataControl &C;            // the local work file
-    TextField &lineasp;        // blank lines, read afresh for every ticket
+    DataControl &C;      // the local work file
+    TextField &lineasp;  // blank lines, read afresh for every ticket
     bool &ReimprimirTodo;
     TicketOutput &output;
     Clock &clock;
@@ -36,7 +36,7 @@ struct PrintContext {
 struct ReadRows {
     QString numberColumn, quantityColumn;
     QStringList conditions;
-    QSet<QString> keys;   // number and quantity as SQL literals
+    QSet<QString> keys;  // number and quantity as SQL literals
 
     void add(const Variant &number, const Variant &quantity);
     bool contains(const Variant &number, const Variant &quantity) const;
@@ -53,8 +53,8 @@ struct ReadRows {
 struct PrintRun {
     JobValues job;
     QString Cabecera;
-    std::vector<QString> TextoImpresora;   // indices 0 to NumImpresoras
-    std::vector<bool> MenuIniciado;        // indices 0 to NumImpresoras
+    std::vector<QString> TextoImpresora;  // indices 0 to NumImpresoras
+    std::vector<bool> MenuIniciado;       // indices 0 to NumImpresoras
     ReadRows tilRead{QStringLiteral("TilOrd"), QStringLiteral("TilCant"), {}, {}};
     ReadRows tilmRead{QStringLiteral("Orden"), QStringLiteral("Cantidad"), {}, {}};
     ReadRows cargosRead{QStringLiteral("CaOrd"), QStringLiteral("CaCant"), {}, {}};

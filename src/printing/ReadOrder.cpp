@@ -12,10 +12,14 @@ namespace {
 // A value as an SQL literal, written as the database returned it.
 QString literal(const Variant &v) {
     switch (v.kind()) {
-    case Variant::Kind::Integer: return v.toText();
-    case Variant::Kind::Double: return QString::number(v.toDouble(), 'g', 17);
-    case Variant::Kind::Boolean: return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    default: return sql::quoted(v);
+        case Variant::Kind::Integer:
+            return v.toText();
+        case Variant::Kind::Double:
+            return QString::number(v.toDouble(), 'g', 17);
+        case Variant::Kind::Boolean:
+            return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+        default:
+            return sql::quoted(v);
     }
 }
 
@@ -24,7 +28,8 @@ QString literal(const Variant &v) {
 QString anyOf(const QStringList &terms, qsizetype from, qsizetype to) {
     if (to - from == 1) return terms[from];
     const qsizetype mid = from + (to - from) / 2;
-    return QLatin1Char('(') + anyOf(terms, from, mid) + QStringLiteral(" OR ") + anyOf(terms, mid, to) + QLatin1Char(')');
+    return QLatin1Char('(') + anyOf(terms, from, mid) + QStringLiteral(" OR ") + anyOf(terms, mid, to) +
+           QLatin1Char(')');
 }
 
 void readRows(Connection &cn, const QString &sqlText, ReadRows &rows) {
@@ -41,8 +46,8 @@ void ReadRows::add(const Variant &number, const Variant &quantity) {
     const QString n = literal(number), q = literal(quantity);
     if (keys.contains(n + QLatin1Char('|') + q)) return;
     keys.insert(n + QLatin1Char('|') + q);
-    conditions << QLatin1Char('(') + numberColumn + QStringLiteral(" = ") + n + QStringLiteral(" AND ") + quantityColumn +
-                      QStringLiteral(" = ") + q + QLatin1Char(')');
+    conditions << QLatin1Char('(') + numberColumn + QStringLiteral(" = ") + n + QStringLiteral(" AND ") +
+                      quantityColumn + QStringLiteral(" = ") + q + QLatin1Char(')');
 }
 
 bool ReadRows::contains(const Variant &number, const Variant &quantity) const {
@@ -68,13 +73,15 @@ void readOrder(const PrintContext &p, PrintRun &run) {
     // then see it marked printed: it counts as nothing printed yet.
     cn.execute(QStringLiteral("UPDATE Til SET TilImp = 0") + til + QStringLiteral(" AND TilImp IS NULL"));
     cn.execute(QStringLiteral("UPDATE Tilm SET Imp = 0") + tilm + QStringLiteral(" AND Imp IS NULL"));
-    readRows(cn, QStringLiteral("SELECT TilOrd, TilCant FROM Til") + til + QStringLiteral(" AND TilImp <> TilCant"), run.tilRead);
-    readRows(cn, QStringLiteral("SELECT Orden, Cantidad FROM Tilm") + tilm + QStringLiteral(" AND Imp <> Cantidad"), run.tilmRead);
+    readRows(cn, QStringLiteral("SELECT TilOrd, TilCant FROM Til") + til + QStringLiteral(" AND TilImp <> TilCant"),
+             run.tilRead);
+    readRows(cn, QStringLiteral("SELECT Orden, Cantidad FROM Tilm") + tilm + QStringLiteral(" AND Imp <> Cantidad"),
+             run.tilmRead);
     // Every extras row of the order as read: marking one already printed
     // changes nothing, and one written since stays out.
     readRows(cn,
-             QStringLiteral("SELECT CaOrd, CaCant FROM cargosr WHERE CaTpv = ") + j.arg1() + QStringLiteral(" AND CaFec = '") +
-                 fecha + QStringLiteral("' AND CaCont = ") + arg3,
+             QStringLiteral("SELECT CaOrd, CaCant FROM cargosr WHERE CaTpv = ") + j.arg1() +
+                 QStringLiteral(" AND CaFec = '") + fecha + QStringLiteral("' AND CaCont = ") + arg3,
              run.cargosRead);
 }
 

@@ -8,7 +8,7 @@
 namespace tpv::ticket {
 
 namespace {
-const QString kRule = QStringLiteral("__________________");   // eighteen underscores
+const QString kRule = QStringLiteral("__________________");  // eighteen underscores
 const QString kExtraIndent = QStringLiteral("     /");
 const QString kSentLabel = QStringLiteral("Hora de Envio: ");
 }  // namespace
@@ -20,7 +20,9 @@ QString header(const QString &TicFec1, const QString &TicSal, const QString &Tic
 
 QString cartaTitle(const QString &Cabecera) { return Cabecera + QStringLiteral(" ***** ARTICULOS CARTA *****") + CRLF; }
 
-QString cartaLine(double quantity, const QString &TilArtN) { return numberToText(quantity) + QLatin1Char(' ') + TilArtN; }
+QString cartaLine(double quantity, const QString &TilArtN) {
+    return numberToText(quantity) + QLatin1Char(' ') + TilArtN;
+}
 
 QString extra(const QString &name) { return CRLF + kExtraIndent + name; }
 
@@ -31,7 +33,9 @@ QString menuTitle(const QString &Cabecera, bool textEmpty) {
     return kRule + QStringLiteral("Platos de Menu") + kRule + CRLF;
 }
 
-QString menuDish(int16_t quantity, const QString &mlplan) { return QString::number(quantity) + QLatin1Char(' ') + mlplan; }
+QString menuDish(int16_t quantity, const QString &mlplan) {
+    return QString::number(quantity) + QLatin1Char(' ') + mlplan;
+}
 
 QString menuDishEnd() { return CRLF; }
 
@@ -49,7 +53,8 @@ QString withoutSendingTime(const QString &ticketText) {
     const int at = out.lastIndexOf(CRLF + kSentLabel);
     if (at < 0) return out;
     const auto m = time.match(out, at);
-    if (m.hasMatch() && m.capturedStart() == at) out.replace(m.capturedStart(), m.capturedLength(), m.captured(1) + m.captured(2));
+    if (m.hasMatch() && m.capturedStart() == at)
+        out.replace(m.capturedStart(), m.capturedLength(), m.captured(1) + m.captured(2));
     return out;
 }
 

@@ -10,7 +10,7 @@ namespace tpv {
 
 // A sending: one job of the queue, named as the queue names it.
 struct SendingKey {
-    QString tpv, fecha, ord;   // PParg1, PPFecha, PPOrd as stored
+    QString tpv, fecha, ord;  // PParg1, PPFecha, PPOrd as stored
 };
 
 class TicketOutput {

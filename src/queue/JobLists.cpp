@@ -39,8 +39,9 @@ void Actualizar(Global &g, BusinessDate &day, const JobLists &l) {
     l.lstPend.insertItem(0, QStringLiteral("-PENDIENTES-"));
     if (g.Rs.isOpen()) g.Rs.close();
     const QString tpv = QString::number(g.tpv);
-    g.Rs.open(QStringLiteral("Select * from PendGar Where PPArg1 = '") + tpv + QStringLiteral("' AND PPPend = 0 AND PPFecha = '") +
-                  sql::escaped(day.FechaTpv) + QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
+    g.Rs.open(QStringLiteral("Select * from PendGar Where PPArg1 = '") + tpv +
+                  QStringLiteral("' AND PPPend = 0 AND PPFecha = '") + sql::escaped(day.FechaTpv) +
+                  QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
               conn(g.Cn));
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();
@@ -53,9 +54,11 @@ void Actualizar(Global &g, BusinessDate &day, const JobLists &l) {
     }
     g.Rs.close();
 
-    for (ListBox *l : {&l.lstReal, &l.lstFech, &l.lstComa, &l.lstNumeTPV}) l->insertItem(0, QStringLiteral("-REALIZADOS-"));
-    g.Rs.open(QStringLiteral("Select * from PendGar Where PPArg1 = '") + tpv + QStringLiteral("' AND PPPend = 1 And PpFecha = '") +
-                  sql::escaped(day.FechaTpv) + QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
+    for (ListBox *l : {&l.lstReal, &l.lstFech, &l.lstComa, &l.lstNumeTPV})
+        l->insertItem(0, QStringLiteral("-REALIZADOS-"));
+    g.Rs.open(QStringLiteral("Select * from PendGar Where PPArg1 = '") + tpv +
+                  QStringLiteral("' AND PPPend = 1 And PpFecha = '") + sql::escaped(day.FechaTpv) +
+                  QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
               conn(g.Cn));
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();
@@ -87,26 +90,31 @@ void avisar_trabajos_inaccesibles(Global &g, const BusinessDate &day, StatusRepo
     if (g.Rs.isOpen()) g.Rs.close();
     const QString tpv = QString::number(g.tpv);
     const QString fecha = sql::escaped(day.FechaTpv);
-    g.Rs.open(QStringLiteral("Select * from PendGar Where (PPArg1 = '") + tpv + QStringLiteral("' Or (PPArg1 Is Null And PPFecha = '") +
-                  fecha + QStringLiteral("')) And (PPFecha = '") + fecha +
-                  QStringLiteral("' Or PPFecha Is Null) And (PPPend = 0 Or PPPend Is Null) And (PPFecha Is Null Or PPCod Is Null Or "
-                                 "PPArg1 Is Null Or PPPend Is Null) Order By PPOrd"),
-              conn(g.Cn));
+    g.Rs.open(
+        QStringLiteral("Select * from PendGar Where (PPArg1 = '") + tpv +
+            QStringLiteral("' Or (PPArg1 Is Null And PPFecha = '") + fecha + QStringLiteral("')) And (PPFecha = '") +
+            fecha +
+            QStringLiteral(
+                "' Or PPFecha Is Null) And (PPPend = 0 Or PPPend Is Null) And (PPFecha Is Null Or PPCod Is Null Or "
+                "PPArg1 Is Null Or PPPend Is Null) Order By PPOrd"),
+        conn(g.Cn));
     QStringList messages;
     while (!g.Rs.eof()) {
         QStringList nullColumns, key;
         for (const char *c : {"PPOrd", "PPFecha", "PPCod", "PParg1", "PPPend", "PParg3"}) {
             const Variant v = g.Rs.field(QString::fromLatin1(c));
             key << (v.isNull() ? QStringLiteral("\\N") : v.toText());
-            if (v.isNull() && qstrcmp(c, "PPOrd") != 0 && qstrcmp(c, "PParg3") != 0) nullColumns << QString::fromLatin1(c);
+            if (v.isNull() && qstrcmp(c, "PPOrd") != 0 && qstrcmp(c, "PParg3") != 0)
+                nullColumns << QString::fromLatin1(c);
         }
         const QString id = key.join(QChar(0x1f));
         if (!reported.contains(id)) {
             reported.insert(id);
             const Variant ord = g.Rs.field(QStringLiteral("PPOrd"));
             const Variant arg3 = g.Rs.field(QStringLiteral("PParg3"));
-            messages << QStringLiteral("El trabajo %1 de la cola (comanda %2) tiene vacío %3 y no se imprimirá nunca; "
-                                       "corríjalo en la tabla PendGar del servidor")
+            messages << QStringLiteral(
+                            "El trabajo %1 de la cola (comanda %2) tiene vacío %3 y no se imprimirá nunca; "
+                            "corríjalo en la tabla PendGar del servidor")
                             .arg(ord.isNull() ? QStringLiteral("sin número") : ord.toText(),
                                  arg3.isNull() ? QStringLiteral("sin número") : arg3.toText().trimmed(),
                                  nullColumns.join(QStringLiteral(", ")));

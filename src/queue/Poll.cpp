@@ -9,7 +9,8 @@ namespace tpv {
 
 void restartPolling(PollTimer &T, int16_t Tiempo, StatusReport &status) {
     if (Tiempo < 0) {
-        status.report(QStringLiteral("El intervalo de sondeo (Tiempo = %1) no es válido; se sondea cada segundo").arg(Tiempo));
+        status.report(
+            QStringLiteral("El intervalo de sondeo (Tiempo = %1) no es válido; se sondea cada segundo").arg(Tiempo));
         T.setInterval(1000);
         return;
     }
@@ -39,7 +40,8 @@ void T_TimerSafe(const QueueContext &q) {
     } catch (const TpvError &e) {
         if (e.number() == err::CannotOpen) q.reconnectServer = true;
         if (q.g.Rs.isOpen()) q.g.Rs.close();
-        q.status.report(QStringLiteral("Error al consultar la cola de impresión (%1): %2").arg(e.number()).arg(e.description()));
+        q.status.report(
+            QStringLiteral("Error al consultar la cola de impresión (%1): %2").arg(e.number()).arg(e.description()));
     }
 }
 
@@ -47,7 +49,8 @@ void Funciones(const QueueContext &q) {
     Global &g = q.g;
     if (g.Rs.isOpen()) g.Rs.close();
     g.Rs.open(QStringLiteral("SELECT * FROM PendGar WHERE PPPend = 0  AND PPFecha = '") + sql::escaped(q.day.FechaTpv) +
-                  QStringLiteral("' AND PPArg1 = '") + QString::number(g.tpv) + QStringLiteral("' Order By PPFecha Asc,PPOrd Asc"),
+                  QStringLiteral("' AND PPArg1 = '") + QString::number(g.tpv) +
+                  QStringLiteral("' Order By PPFecha Asc,PPOrd Asc"),
               conn(g.Cn));
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();

@@ -63,12 +63,13 @@ void cmdTodo_Click(const ReprintContext &r) {
     const QString order = sql::int16(Variant(r.lists.lstComa.list(i)));
     const QString fecha = sql::escaped(r.day.FechaTpv);
     const QString tpv = QString::number(g.tpv);
-    conn(g.Cn).execute(QStringLiteral("UPDATE til SET TilImp = 0 WHERE TilComa = ") + order + QStringLiteral(" AND TilFec = '") +
-                       fecha + QStringLiteral("' AND TilTpv = ") + tpv);
-    conn(g.Cn).execute(QStringLiteral("UPDATE tilm SET Imp = 0 WHERE Fecha = '") + fecha + QStringLiteral("' AND Comanda = ") +
-                       order + QStringLiteral(" AND tpv = ") + tpv);
-    conn(g.Cn).execute(QStringLiteral("UPDATE PendGar SET PPPend = 0 WHERE PPOrd = ") + ppord + QStringLiteral(" AND PPFecha = '") +
-                       sql::escaped(date) + QStringLiteral("' AND PPArg1 = '") + tpv + QStringLiteral("'"));
+    conn(g.Cn).execute(QStringLiteral("UPDATE til SET TilImp = 0 WHERE TilComa = ") + order +
+                       QStringLiteral(" AND TilFec = '") + fecha + QStringLiteral("' AND TilTpv = ") + tpv);
+    conn(g.Cn).execute(QStringLiteral("UPDATE tilm SET Imp = 0 WHERE Fecha = '") + fecha +
+                       QStringLiteral("' AND Comanda = ") + order + QStringLiteral(" AND tpv = ") + tpv);
+    conn(g.Cn).execute(QStringLiteral("UPDATE PendGar SET PPPend = 0 WHERE PPOrd = ") + ppord +
+                       QStringLiteral(" AND PPFecha = '") + sql::escaped(date) + QStringLiteral("' AND PPArg1 = '") +
+                       tpv + QStringLiteral("'"));
     r.T.runTick();
 }
 

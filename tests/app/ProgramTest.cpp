@@ -31,7 +31,8 @@ protected:
             p.waitForFinished();
             return {-999, QStringLiteral("no terminó")};
         }
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromUtf8(p.readAllStandardError())};
     }
 };
 
@@ -44,18 +45,22 @@ TEST_F(Program, OneTickOnAPreparedFolderEndsNormallyWithEmptyWorkTables) {
     EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1);
     auto work = openSqliteFile(QDir(dataDir).filePath(QStringLiteral("wdbServer.mdb")));
     for (const char *t : {"cargosr", "Tic", "TicImp", "Til", "TilImp", "Tilm", "TilmImp"})
-        EXPECT_EQ(work->query(QStringLiteral("SELECT count(*) FROM %1").arg(QString::fromLatin1(t))).rows[0][0].toInt32(), 0) << t;
+        EXPECT_EQ(
+            work->query(QStringLiteral("SELECT count(*) FROM %1").arg(QString::fromLatin1(t))).rows[0][0].toInt32(), 0)
+            << t;
 }
 
 TEST_F(Program, MissingConfigurationFileSaysSoAndExitsWithAnError) {
     QFile::remove(QDir(dataDir).filePath(QStringLiteral("ConfGarnet.mdb")));
     const auto [code, err] = run({QStringLiteral("--ticks"), QStringLiteral("1")});
     EXPECT_NE(code, 0);
-    EXPECT_TRUE(err.contains(QStringLiteral("[Tesmarin-Garnet] No existe la Base de Datos ConfGarnet, La aplicación no puede continuar ")))
+    EXPECT_TRUE(err.contains(
+        QStringLiteral("[Tesmarin-Garnet] No existe la Base de Datos ConfGarnet, La aplicación no puede continuar ")))
         << err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(QDir(dataDir).filePath(QStringLiteral("ConfGarnet.mdb"))));
     // It says which file is missing and how to make a data folder.
-    EXPECT_TRUE(err.contains(QStringLiteral("Falta el archivo ") + QDir(dataDir).filePath(QStringLiteral("ConfGarnet.mdb"))))
+    EXPECT_TRUE(
+        err.contains(QStringLiteral("Falta el archivo ") + QDir(dataDir).filePath(QStringLiteral("ConfGarnet.mdb"))))
         << err.toStdString();
     EXPECT_TRUE(err.contains(QStringLiteral("tpv-demo --data-dir"))) << err.toStdString();
 }
@@ -124,7 +129,8 @@ TEST_F(Program, UnderAServiceManagerItSaysReadyPingsTheWatchdogAndLogsWithPriori
     EXPECT_EQ(proc.exitCode(), 0) << err.toStdString();
     QStringList said;
     char buf[512];
-    for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, MSG_DONTWAIT)) > 0;) said << QString::fromUtf8(buf, static_cast<int>(n));
+    for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, MSG_DONTWAIT)) > 0;)
+        said << QString::fromUtf8(buf, static_cast<int>(n));
     ::close(fd);
     EXPECT_TRUE(said.contains(QStringLiteral("READY=1"))) << said.join(QLatin1Char('|')).toStdString();
     EXPECT_GE(said.count(QStringLiteral("WATCHDOG=1")), 2);

@@ -34,7 +34,8 @@ protected:
     QStringList columns(const QString &table) {
         auto cn = openSqliteFile(QDir(dataDir).filePath(QStringLiteral("wdbServer.mdb")));
         QStringList out;
-        for (const auto &row : cn->query(QStringLiteral("PRAGMA table_info(%1)").arg(table)).rows) out << row[1].toText();
+        for (const auto &row : cn->query(QStringLiteral("PRAGMA table_info(%1)").arg(table)).rows)
+            out << row[1].toText();
         return out;
     }
 };
@@ -47,7 +48,8 @@ TEST_F(Startup, MissingConfigurationFileEndsTheProgramWithItsMessageAndCreatesNo
     ASSERT_TRUE(ended);
     EXPECT_NE(*ended, 0);
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text, QStringLiteral("No existe la Base de Datos ConfGarnet, La aplicación no puede continuar "));
+    EXPECT_EQ(dialogs.shown()[0].text,
+              QStringLiteral("No existe la Base de Datos ConfGarnet, La aplicación no puede continuar "));
     EXPECT_EQ(dialogs.shown()[0].title, QStringLiteral("Tesmarin-Garnet"));
     EXPECT_FALSE(QFileInfo::exists(QDir(dataDir).filePath(QStringLiteral("ConfGarnet.mdb"))));
 }
@@ -55,10 +57,12 @@ TEST_F(Startup, MissingConfigurationFileEndsTheProgramWithItsMessageAndCreatesNo
 TEST_F(Startup, OldConfigurationRowGainsTpvAndLineaspieInEveryRow) {
     {
         auto cn = conf();
-        cn->execute(QStringLiteral("CREATE TABLE C2 AS SELECT Cod, Ip, CatalogoIni, Id, PasW, Tiempo, Raport FROM Confi"));
+        cn->execute(
+            QStringLiteral("CREATE TABLE C2 AS SELECT Cod, Ip, CatalogoIni, Id, PasW, Tiempo, Raport FROM Confi"));
         cn->execute(QStringLiteral("DROP TABLE Confi"));
         cn->execute(QStringLiteral("ALTER TABLE C2 RENAME TO Confi"));
-        cn->execute(QStringLiteral("INSERT INTO Confi SELECT 'Otro', Ip, CatalogoIni, Id, PasW, Tiempo, Raport FROM Confi"));
+        cn->execute(
+            QStringLiteral("INSERT INTO Confi SELECT 'Otro', Ip, CatalogoIni, Id, PasW, Tiempo, Raport FROM Confi"));
     }
     ASSERT_FALSE(load());
     EXPECT_EQ(f->g.tpv, 1);
@@ -120,7 +124,8 @@ TEST_F(Startup, WorkTablesAreRebuiltWithTheirColumnsWhateverStateTheyWereIn) {
     }
     ASSERT_FALSE(load());
     EXPECT_EQ(columns(QStringLiteral("Til")).join(QLatin1Char(',')),
-              QStringLiteral("TilNum,TilOrd,TilArtc,TilArtN,TilCant,TilPre,TilTotal,TilEst,TilFec,TilComa,TilTipo,TilNatur,TilTPV,TilImp"));
+              QStringLiteral("TilNum,TilOrd,TilArtc,TilArtN,TilCant,TilPre,TilTotal,TilEst,TilFec,TilComa,TilTipo,"
+                             "TilNatur,TilTPV,TilImp"));
     EXPECT_EQ(columns(QStringLiteral("TicImp")).last(), QStringLiteral("TicPendOrd"));
     for (const char *t : {"cargosr", "Tic", "TicImp", "Til", "TilImp", "Tilm", "TilmImp"})
         EXPECT_FALSE(columns(QString::fromLatin1(t)).isEmpty()) << t;
@@ -166,7 +171,8 @@ TEST_F(Startup, CancelledShutdownKeepsRunningWithEmptyWorkTables) {
     }
     dialogs.setNextAnswer(MsgAnswer::Cancel);
     EXPECT_FALSE(Form_Unload(*f));
-    EXPECT_EQ(dialogs.shown().back().text, QStringLiteral("Atención si apaga este programa el TPV_Garnet no funcionara correctamente"));
+    EXPECT_EQ(dialogs.shown().back().text,
+              QStringLiteral("Atención si apaga este programa el TPV_Garnet no funcionara correctamente"));
     EXPECT_EQ(dialogs.shown().back().buttons, MsgButtons::OkCancel);
     auto cn = openSqliteFile(QDir(dataDir).filePath(QStringLiteral("wdbServer.mdb")));
     EXPECT_EQ(cn->query(QStringLiteral("SELECT count(*) FROM Tilm")).rows[0][0].toInt32(), 0);
@@ -175,10 +181,13 @@ TEST_F(Startup, CancelledShutdownKeepsRunningWithEmptyWorkTables) {
 }
 
 TEST_F(Startup, ActivationCleansNullProfilesAndLoadsThePrinterConnections) {
-    exec(QStringLiteral("INSERT INTO PendGar (PPFecha, PPOrd, PPCod, PPPend, PParg1, PParg7, PParg3) VALUES ('20261207', 9, 'Com', 1, '2', NULL, '1')"));
+    exec(
+        QStringLiteral("INSERT INTO PendGar (PPFecha, PPOrd, PPCod, PPPend, PParg1, PParg7, PParg3) VALUES "
+                       "('20261207', 9, 'Com', 1, '2', NULL, '1')"));
     start();
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PParg7 IS NULL")), 0);
-    EXPECT_EQ(f->g.Impresoras, QStringList({QStringLiteral("Ninguna"), QStringLiteral("Cocina"), QStringLiteral("Barra"), QStringLiteral("Postres")}));
+    EXPECT_EQ(f->g.Impresoras, QStringList({QStringLiteral("Ninguna"), QStringLiteral("Cocina"),
+                                            QStringLiteral("Barra"), QStringLiteral("Postres")}));
     EXPECT_EQ(f->g.NumImpresoras, 4);
     EXPECT_EQ(f->lineasp.text(), QStringLiteral("3"));
 }
@@ -194,6 +203,7 @@ TEST_F(Startup, ServerThatAcceptsButNeverAnswersFailsWithinTheLoginTimeout) {
     ASSERT_FALSE(load());  // login timeout of 2 s
     EXPECT_LT(t.elapsed(), 15000);
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_TRUE(dialogs.shown()[0].text.startsWith(QString::number(err::CannotOpen))) << dialogs.shown()[0].text.toStdString();
+    EXPECT_TRUE(dialogs.shown()[0].text.startsWith(QString::number(err::CannotOpen)))
+        << dialogs.shown()[0].text.toStdString();
     EXPECT_FALSE(f->T.isActive());
 }

@@ -15,7 +15,9 @@ using namespace tpv::test;
 namespace {
 class Font : public ServerTest {
 protected:
-    std::unique_ptr<Connection> work() { return openSqliteFile(QDir(dataDir).filePath(QStringLiteral("wdbServer.mdb"))); }
+    std::unique_ptr<Connection> work() {
+        return openSqliteFile(QDir(dataDir).filePath(QStringLiteral("wdbServer.mdb")));
+    }
     QJsonObject lastJson(const QString &printer) {
         const QStringList docs = FolderPrinters::documents(QDir(printersDir).filePath(printer));
         QString path = docs.last();
@@ -32,7 +34,10 @@ TEST_F(Font, FirstStartCreatesTheDefaultRowAndEveryPrinterPrintsInIt) {
     ASSERT_TRUE(json.open(QIODevice::WriteOnly));
     json.write(R"({"FontName": "Courier", "FontSize": 14, "FontBold": true})");
     json.close();
-    demo::addOrder(*server, 1, fecha, 1, 1, {{QStringLiteral("CAN"), QStringLiteral("Caña"), 1, {}}, {QStringLiteral("ENTR"), QStringLiteral("Entrecot"), 1, {}}}, {});
+    demo::addOrder(*server, 1, fecha, 1, 1,
+                   {{QStringLiteral("CAN"), QStringLiteral("Caña"), 1, {}},
+                    {QStringLiteral("ENTR"), QStringLiteral("Entrecot"), 1, {}}},
+                   {});
     start();
     const ResultSet rs = work()->query(QStringLiteral("SELECT Id, Fuente, Tamano, Negrita FROM FonTPV"));
     ASSERT_EQ(rs.rows.size(), 1u);
@@ -52,8 +57,10 @@ TEST_F(Font, FirstStartCreatesTheDefaultRowAndEveryPrinterPrintsInIt) {
 TEST_F(Font, StoredNameAndBoldWordPaddedWithBlanksReadBackTrimmed) {
     {
         auto cn = work();
-        cn->execute(QStringLiteral("CREATE TABLE FonTPV(Id CHAR (1), Fuente CHAR (50), Tamano DOUBLE, Negrita CHAR(9))"));
-        cn->execute(QStringLiteral("INSERT INTO FonTPV VALUES ('1', 'Liberation Mono                ', 10.5, 'Verdadero   ')"));
+        cn->execute(
+            QStringLiteral("CREATE TABLE FonTPV(Id CHAR (1), Fuente CHAR (50), Tamano DOUBLE, Negrita CHAR(9))"));
+        cn->execute(
+            QStringLiteral("INSERT INTO FonTPV VALUES ('1', 'Liberation Mono                ', 10.5, 'Verdadero   ')"));
     }
     start();
     EXPECT_EQ(f->printers.get(PrinterProperty::FontName).toText(), QStringLiteral("Liberation Mono"));
@@ -67,7 +74,8 @@ TEST_F(Font, StoredNameAndBoldWordPaddedWithBlanksReadBackTrimmed) {
 TEST_F(Font, TableWithoutRowOneGivesArialNineAndAddsNoRow) {
     {
         auto cn = work();
-        cn->execute(QStringLiteral("CREATE TABLE FonTPV(Id CHAR (1), Fuente CHAR (50), Tamano DOUBLE, Negrita CHAR(9))"));
+        cn->execute(
+            QStringLiteral("CREATE TABLE FonTPV(Id CHAR (1), Fuente CHAR (50), Tamano DOUBLE, Negrita CHAR(9))"));
         cn->execute(QStringLiteral("INSERT INTO FonTPV VALUES ('2', 'Courier', 20, 'Verdadero')"));
     }
     start();
@@ -99,5 +107,6 @@ TEST_F(Font, CancelledDialogChangesNothingAndShowsNothing) {
     start();
     tl_Click(f->font());  // the headless dialog is cancelled
     EXPECT_TRUE(dialogs.shown().empty());
-    EXPECT_EQ(work()->query(QStringLiteral("SELECT trim(Fuente) FROM FonTPV")).rows[0][0].toText(), QStringLiteral("Arial"));
+    EXPECT_EQ(work()->query(QStringLiteral("SELECT trim(Fuente) FROM FonTPV")).rows[0][0].toText(),
+              QStringLiteral("Arial"));
 }

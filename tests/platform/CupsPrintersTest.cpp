@@ -39,7 +39,8 @@ QString receivedText(const QString &dir, const QString &token) {
             if (seen.contains(f)) continue;
             seen.insert(f);
             QProcess p;
-            p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QDir(dir).filePath(f), QStringLiteral("-")});
+            p.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-layout"), QDir(dir).filePath(f), QStringLiteral("-")});
             p.waitForFinished(20000);
             const QString text = QString::fromUtf8(p.readAllStandardOutput());
             if (text.contains(token)) return text;
@@ -62,7 +63,10 @@ TEST(CupsPrinters, ATicketPrintedThroughCupsArrivesWithItsText) {
     printers.set(PrinterProperty::FontName, QStringLiteral("Liberation Mono"));
     printers.set(PrinterProperty::FontSize, 10.0);
     const QString token = QStringLiteral("Prueba%1").arg(QCoreApplication::applicationPid());
-    printers.print(QStringLiteral("Fecha 07/12/2026     Tpv 1\r\nMesa 4 Comanda N.  12\r\n\r\n2 Caña\r\n1 Entrecot\r\n     /Poco hecho\r\n") + token);
+    printers.print(
+        QStringLiteral(
+            "Fecha 07/12/2026     Tpv 1\r\nMesa 4 Comanda N.  12\r\n\r\n2 Caña\r\n1 Entrecot\r\n     /Poco hecho\r\n") +
+        token);
     printers.endDoc();
     // The PDF's text comes back with its own spacing: compare words.
     const QString text = receivedText(env("TPV_CUPS_TEST_OUTPUT"), token).simplified();
@@ -76,9 +80,9 @@ TEST(CupsPrinters, AQueueRemovedAfterStartUpIsAnErrorNotAPrintOnTheDefault) {
     if (queue.isEmpty()) GTEST_SKIP() << "no hay planificador CUPS de pruebas (TPV_CUPS_TEST_PRINTER sin definir)";
     // Named after this process: the same test may run in parallel under another locale.
     const QString name = QStringLiteral("TPVEfimera%1").arg(QCoreApplication::applicationPid());
-    ASSERT_EQ(QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"),
-                                                            QStringLiteral("-v"), QStringLiteral("tpvfile:/dev/null"),
-                                                            QStringLiteral("-m"), QStringLiteral("raw")}),
+    ASSERT_EQ(QProcess::execute(QStringLiteral("lpadmin"),
+                                {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
+                                 QStringLiteral("tpvfile:/dev/null"), QStringLiteral("-m"), QStringLiteral("raw")}),
               0);
     CupsPrinters printers;
     const int i = indexOf(printers, name);
@@ -93,10 +97,11 @@ namespace {
 // A queue of its own for one test, removed at the end.
 struct OwnQueue {
     QString name;
-    explicit OwnQueue(const QString &tag) : name(QStringLiteral("TPV%1%2").arg(tag).arg(QCoreApplication::applicationPid())) {
-        ok = QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
-                                                           QStringLiteral("tpvfile:/dev/null"), QStringLiteral("-m"),
-                                                           QStringLiteral("raw")}) == 0;
+    explicit OwnQueue(const QString &tag)
+        : name(QStringLiteral("TPV%1%2").arg(tag).arg(QCoreApplication::applicationPid())) {
+        ok = QProcess::execute(QStringLiteral("lpadmin"),
+                               {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
+                                QStringLiteral("tpvfile:/dev/null"), QStringLiteral("-m"), QStringLiteral("raw")}) == 0;
     }
     ~OwnQueue() { QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-x"), name}); }
     bool ok = false;
@@ -115,27 +120,35 @@ QString failureOf(CupsPrinters &printers, int i) {
 }  // namespace
 
 TEST(CupsPrinters, AQueueThatRejectsJobsIsAFailureWithItsReasonNotATicketLostInTheQueue) {
-    if (env("TPV_CUPS_TEST_PRINTER").isEmpty()) GTEST_SKIP() << "no hay planificador CUPS de pruebas (TPV_CUPS_TEST_PRINTER sin definir)";
+    if (env("TPV_CUPS_TEST_PRINTER").isEmpty())
+        GTEST_SKIP() << "no hay planificador CUPS de pruebas (TPV_CUPS_TEST_PRINTER sin definir)";
     OwnQueue q(QStringLiteral("Rechaza"));
     ASSERT_TRUE(q.ok);
-    ASSERT_EQ(QProcess::execute(QStringLiteral("cupsreject"), {QStringLiteral("-r"), QStringLiteral("sin papel"), q.name}), 0);
+    ASSERT_EQ(
+        QProcess::execute(QStringLiteral("cupsreject"), {QStringLiteral("-r"), QStringLiteral("sin papel"), q.name}),
+        0);
     CupsPrinters printers;
     const int i = indexOf(printers, q.name);
     ASSERT_GE(i, 0);
     const QString why = failureOf(printers, i);
-    EXPECT_TRUE(why.contains(QStringLiteral("no acepta trabajos")) && why.contains(QStringLiteral("sin papel"))) << why.toStdString();
+    EXPECT_TRUE(why.contains(QStringLiteral("no acepta trabajos")) && why.contains(QStringLiteral("sin papel")))
+        << why.toStdString();
 }
 
 TEST(CupsPrinters, AStoppedQueueIsAFailureWithItsReasonNotATicketLostInTheQueue) {
-    if (env("TPV_CUPS_TEST_PRINTER").isEmpty()) GTEST_SKIP() << "no hay planificador CUPS de pruebas (TPV_CUPS_TEST_PRINTER sin definir)";
+    if (env("TPV_CUPS_TEST_PRINTER").isEmpty())
+        GTEST_SKIP() << "no hay planificador CUPS de pruebas (TPV_CUPS_TEST_PRINTER sin definir)";
     OwnQueue q(QStringLiteral("Parada"));
     ASSERT_TRUE(q.ok);
-    ASSERT_EQ(QProcess::execute(QStringLiteral("cupsdisable"), {QStringLiteral("-r"), QStringLiteral("tapa abierta"), q.name}), 0);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("cupsdisable"),
+                                {QStringLiteral("-r"), QStringLiteral("tapa abierta"), q.name}),
+              0);
     CupsPrinters printers;
     const int i = indexOf(printers, q.name);
     ASSERT_GE(i, 0);
     const QString why = failureOf(printers, i);
-    EXPECT_TRUE(why.contains(QStringLiteral("detenida")) && why.contains(QStringLiteral("tapa abierta"))) << why.toStdString();
+    EXPECT_TRUE(why.contains(QStringLiteral("detenida")) && why.contains(QStringLiteral("tapa abierta")))
+        << why.toStdString();
 }
 
 TEST(CupsPrinters, PanelPaperCodesMapToPageSizesBothWays) {

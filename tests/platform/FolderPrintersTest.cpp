@@ -33,7 +33,8 @@ TEST(FolderPrinters, PrintersAreListedInByteOrderAndTheDefaultFileChoosesTheCurr
 TEST(FolderPrinters, DocumentsAreNumberedAndCarryTheTextAndThePropertiesInForce) {
     QTemporaryDir tmp;
     QDir(tmp.path()).mkdir(QStringLiteral("Cocina"));
-    write(tmp.filePath(QStringLiteral("Cocina/printer.json")), R"({"Orientation": 2, "PaperSize": 28, "PrintQuality": 600})");
+    write(tmp.filePath(QStringLiteral("Cocina/printer.json")),
+          R"({"Orientation": 2, "PaperSize": 28, "PrintQuality": 600})");
     FolderPrinters p(tmp.path());
     EXPECT_EQ(p.get(PrinterProperty::Orientation).toInt32(), 2);
     p.set(PrinterProperty::Orientation, 1);

@@ -51,8 +51,10 @@ protected:
         stream_ = qgetenv("JOURNAL_STREAM");
     }
     void TearDown() override {
-        if (hadStream_) qputenv("JOURNAL_STREAM", stream_);
-        else qunsetenv("JOURNAL_STREAM");
+        if (hadStream_)
+            qputenv("JOURNAL_STREAM", stream_);
+        else
+            qunsetenv("JOURNAL_STREAM");
         forceJournalPrefix(std::nullopt);
     }
     bool hadStream_ = false;
@@ -114,7 +116,9 @@ protected:
     static constexpr qint64 kMinute = 60 * 1000;
 
     RepeatingFailureLog log{[this] { return now; }, 5 * kMinute,
-                            [this](LogPriority p, const QString &t) { lines.push_back({p, t}); }};
+                            [this](LogPriority p, const QString &t) {
+                                lines.push_back({p, t});
+                            }};
     qint64 now = 1000;
     std::vector<Line> lines;
 
@@ -156,7 +160,8 @@ TEST_F(RepeatingFailure, TheEndOfAFailureIsWrittenOnceAsInformation) {
     EXPECT_FALSE(log.recovered(QStringLiteral("servidor")));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].priority, LogPriority::Error);
-    EXPECT_EQ(lines[1], (Line{LogPriority::Info, QStringLiteral("Se ha recuperado: El servidor 10.0.0.5 no responde")}));
+    EXPECT_EQ(lines[1],
+              (Line{LogPriority::Info, QStringLiteral("Se ha recuperado: El servidor 10.0.0.5 no responde")}));
 }
 
 TEST_F(RepeatingFailure, RecoveryWithoutAFailureWritesNothing) {
@@ -174,7 +179,8 @@ TEST_F(RepeatingFailure, RecoveryTellsTheRepeatsNoLineHasCountedYet) {
 TEST_F(RepeatingFailure, ANewCauseOfTheSameFailureIsWrittenAtOnce) {
     log.failed(QStringLiteral("impresora:Cocina"), kNoPaper);
     now += 1000;
-    EXPECT_TRUE(log.failed(QStringLiteral("impresora:Cocina"), QStringLiteral("La impresora Cocina tiene la tapa abierta")));
+    EXPECT_TRUE(
+        log.failed(QStringLiteral("impresora:Cocina"), QStringLiteral("La impresora Cocina tiene la tapa abierta")));
     EXPECT_EQ(texts(), (QStringList{kNoPaper, QStringLiteral("La impresora Cocina tiene la tapa abierta")}));
 }
 

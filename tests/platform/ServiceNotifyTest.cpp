@@ -18,7 +18,8 @@ namespace {
 class Notify : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char *v : {"NOTIFY_SOCKET", "WATCHDOG_USEC", "WATCHDOG_PID"}) saved_.push_back({v, qgetenv(v), qEnvironmentVariableIsSet(v)});
+        for (const char *v : {"NOTIFY_SOCKET", "WATCHDOG_USEC", "WATCHDOG_PID"})
+            saved_.push_back({v, qgetenv(v), qEnvironmentVariableIsSet(v)});
         ASSERT_TRUE(dir_.isValid());
         const QByteArray path = QFile::encodeName(dir_.filePath(QStringLiteral("notify")));
         fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -33,8 +34,10 @@ protected:
     void TearDown() override {
         if (fd_ >= 0) ::close(fd_);
         for (const auto &s : saved_) {
-            if (s.set) qputenv(s.name, s.value);
-            else qunsetenv(s.name);
+            if (s.set)
+                qputenv(s.name, s.value);
+            else
+                qunsetenv(s.name);
         }
     }
     // The next datagram; empty when none comes (the wait only bounds a
@@ -71,7 +74,8 @@ TEST_F(Notify, ReadyWatchdogStatusAndStoppingReachTheServiceManagerInOrder) {
     EXPECT_TRUE(notify.stopping());
     EXPECT_EQ(next(), QByteArray("READY=1"));
     EXPECT_EQ(next(), QByteArray("WATCHDOG=1"));
-    EXPECT_EQ(QString::fromUtf8(next()), QStringLiteral("STATUS=Ticket enviado: trabajo 41, comanda 1207, impresora Cocina, 5 líneas"));
+    EXPECT_EQ(QString::fromUtf8(next()),
+              QStringLiteral("STATUS=Ticket enviado: trabajo 41, comanda 1207, impresora Cocina, 5 líneas"));
     EXPECT_EQ(next(), QByteArray("STOPPING=1"));
 }
 
@@ -92,7 +96,8 @@ TEST_F(Notify, ALineBreakInAStatusCannotAddASecondAssignment) {
 
 TEST_F(Notify, ALongStatusIsCutWithoutSplittingACharacter) {
     // 198 letters, then a character outside the basic plane exactly at the cut.
-    const QString text = QString(198, QLatin1Char('a')) + QString::fromUtf8("\xf0\x9f\x8d\xb3") + QString(100, QLatin1Char('b'));
+    const QString text =
+        QString(198, QLatin1Char('a')) + QString::fromUtf8("\xf0\x9f\x8d\xb3") + QString(100, QLatin1Char('b'));
     notify.status(text);
     const QByteArray got = next();
     ASSERT_TRUE(got.startsWith("STATUS="));

@@ -26,12 +26,14 @@ protected:
     }
     QTemporaryDir tmp;
     ConnectionOptions options;
-    const QString work = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source = C:\\tesmarin\\tpv\\wdbServer.mdb");
+    const QString work =
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source = C:\\tesmarin\\tpv\\wdbServer.mdb");
 };
 }  // namespace
 
 TEST_F(Sql, OpeningAMissingLocalFileFailsAndCreatesNothing) {
-    const QString conf = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source = C:\\tesmarin\\tpv\\ConfGarnet.mdb");
+    const QString conf =
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source = C:\\tesmarin\\tpv\\ConfGarnet.mdb");
     EXPECT_EQ(errorOf([&] { openConnection(conf, options); }), err::CannotOpen);
     EXPECT_FALSE(QFileInfo::exists(tmp.filePath(QStringLiteral("ConfGarnet.mdb"))));
 }
@@ -41,7 +43,8 @@ TEST_F(Sql, AFileThatIsNoDatabaseCannotBeOpened) {
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write(QByteArray(4096, 'x'));
     junk.close();
-    const QString conf = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source = C:\\tesmarin\\tpv\\ConfGarnet.mdb");
+    const QString conf =
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source = C:\\tesmarin\\tpv\\ConfGarnet.mdb");
     EXPECT_EQ(errorOf([&] { openConnection(conf, options); }), err::CannotOpen);
 }
 
@@ -54,8 +57,10 @@ TEST_F(Sql, ProviderErrorsCarryTheNumbersTheHandlersTest) {
 
 TEST_F(Sql, DeleteFormsOfTheOtherProvidersAreRewrittenForSqlite) {
     EXPECT_EQ(rewriteForSqlite(QStringLiteral("Delete * from cargosr")), QStringLiteral("DELETE FROM cargosr"));
-    EXPECT_EQ(rewriteForSqlite(QStringLiteral("Delete tilImp Where TilTPV = 1")), QStringLiteral("DELETE FROM tilImp WHERE TilTPV = 1"));
-    EXPECT_EQ(rewriteForSqlite(QStringLiteral("DELETE FROM ticimp WHERE a = 1")), QStringLiteral("DELETE FROM ticimp WHERE a = 1"));
+    EXPECT_EQ(rewriteForSqlite(QStringLiteral("Delete tilImp Where TilTPV = 1")),
+              QStringLiteral("DELETE FROM tilImp WHERE TilTPV = 1"));
+    EXPECT_EQ(rewriteForSqlite(QStringLiteral("DELETE FROM ticimp WHERE a = 1")),
+              QStringLiteral("DELETE FROM ticimp WHERE a = 1"));
     auto cn = openConnection(work, options);
     cn->execute(QStringLiteral("Delete T Where a = 1"));
     EXPECT_EQ(cn->query(QStringLiteral("SELECT count(*) FROM T")).rows[0][0].toInt32(), 1);
@@ -85,19 +90,24 @@ TEST_F(Sql, DataControlReportsDropOfAMissingTableAs3376) {
 }
 
 TEST_F(Sql, ServerStringNamingAFileOpensThatSqliteFile) {
-    const QString s = QStringLiteral("Provider=SQLOLEDB.1;Data Source =") + tmp.filePath(QStringLiteral("wdbServer.mdb")) +
+    const QString s = QStringLiteral("Provider=SQLOLEDB.1;Data Source =") +
+                      tmp.filePath(QStringLiteral("wdbServer.mdb")) +
                       QStringLiteral(";Initial Catalog=X;User ID=tesmarin;Password=KOVU7");
     auto cn = openConnection(s, options);
     EXPECT_EQ(cn->query(QStringLiteral("SELECT count(*) FROM T")).rows[0][0].toInt32(), 2);
-    EXPECT_EQ(errorOf([&] { openConnection(QStringLiteral("Provider=SQLOLEDB.1;Data Source =;Initial Catalog="), options); }),
-              err::CannotOpen);
+    EXPECT_EQ(
+        errorOf([&] { openConnection(QStringLiteral("Provider=SQLOLEDB.1;Data Source =;Initial Catalog="), options); }),
+        err::CannotOpen);
 }
 
 TEST(FreeTds, HostFormsBecomeServerAndPort) {
-    EXPECT_EQ(freeTdsConnectionString(QStringLiteral("10.0.0.5"), QStringLiteral("Garnet"), QStringLiteral("u"), QStringLiteral("p")),
+    EXPECT_EQ(freeTdsConnectionString(QStringLiteral("10.0.0.5"), QStringLiteral("Garnet"), QStringLiteral("u"),
+                                      QStringLiteral("p")),
               QStringLiteral("DRIVER={FreeTDS};Server=10.0.0.5;Port=1433;Database=Garnet;UID=u;PWD=p;TDS_Version=7.4"));
-    EXPECT_TRUE(freeTdsConnectionString(QStringLiteral("srv,1500"), QStringLiteral("G"), {}, {}).contains(QLatin1String("Server=srv;Port=1500;")));
-    EXPECT_TRUE(freeTdsConnectionString(QStringLiteral("srv\\SQLEXPRESS"), QStringLiteral("G"), {}, {}).contains(QLatin1String("Instance=SQLEXPRESS;")));
+    EXPECT_TRUE(freeTdsConnectionString(QStringLiteral("srv,1500"), QStringLiteral("G"), {}, {})
+                    .contains(QLatin1String("Server=srv;Port=1500;")));
+    EXPECT_TRUE(freeTdsConnectionString(QStringLiteral("srv\\SQLEXPRESS"), QStringLiteral("G"), {}, {})
+                    .contains(QLatin1String("Instance=SQLEXPRESS;")));
 }
 
 // The ODBC path, exercised on an SQLite file through the SQLite3 ODBC driver.
@@ -119,7 +129,8 @@ TEST(Odbc, ARefusedSqlServerPortIsCannotOpen) {
     ConnectionOptions o;
     o.loginTimeoutSeconds = 2;
     long n = errorOf([&] {
-        openConnection(QStringLiteral("Provider=SQLOLEDB.1;Data Source =127.0.0.1,1;Initial Catalog=G;User ID=a;Password=b"), o);
+        openConnection(
+            QStringLiteral("Provider=SQLOLEDB.1;Data Source =127.0.0.1,1;Initial Catalog=G;User ID=a;Password=b"), o);
     });
     EXPECT_EQ(n, err::CannotOpen);
 }

@@ -25,8 +25,8 @@ protected:
         for (const TextField *t : {&p.txtWidth, &p.txtHeight, &p.txtCopies, &p.txtScaleLeft, &p.txtScaleTop,
                                    &p.txtScaleWidth, &p.txtScaleHeight, &p.txtZoom})
             if (t->DataChanged) return true;
-        for (const ValueList *v : {&p.cboPaperSize, &p.cboOrientation, &p.cboColorMode, &p.cboDuplex, &p.cboPaperBin,
-                                   &p.cboPrintQuality})
+        for (const ValueList *v :
+             {&p.cboPaperSize, &p.cboOrientation, &p.cboColorMode, &p.cboDuplex, &p.cboPaperBin, &p.cboPrintQuality})
             if (v->DataChanged) return true;
         return false;
     }
@@ -170,7 +170,8 @@ TEST_F(Panel, ApplyingToAPrinterThatIsNotCurrentAsksToMakeItCurrentFirst) {
     f->panel.txtCopies.setText(QStringLiteral("4"));
     cmdSet_Click(f->printerPanel());
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text, QStringLiteral("En primer lugar, deberá convertir a esta impresora en la actual"));
+    EXPECT_EQ(dialogs.shown()[0].text,
+              QStringLiteral("En primer lugar, deberá convertir a esta impresora en la actual"));
     EXPECT_EQ(dialogs.shown()[0].icon, MsgIcon::Exclamation);
     EXPECT_EQ(f->printers.get(PrinterProperty::Copies).toInt32(), 1);
     EXPECT_EQ(f->printers.get(PrinterProperty::DeviceName).toText(), QStringLiteral("Cocina"));

@@ -18,13 +18,15 @@ protected:
     // equal when no row changed.
     QString dump() const {
         QString out;
-        const ResultSet tables = server->query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
+        const ResultSet tables =
+            server->query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
         for (const auto &t : tables.rows) {
             const ResultSet rows = server->query(QStringLiteral("SELECT * FROM %1").arg(t[0].toText()));
             QStringList lines;
             for (const auto &r : rows.rows) {
                 QString line;
-                for (const Variant &v : r) line += (v.isNull() ? QStringLiteral("<null>") : v.toText()) + QLatin1Char('|');
+                for (const Variant &v : r)
+                    line += (v.isNull() ? QStringLiteral("<null>") : v.toText()) + QLatin1Char('|');
                 lines << line;
             }
             lines.sort();
@@ -51,13 +53,14 @@ TEST_F(BadInput, JobValuesThatAreNotPlainIntegersFailTheJobWithError13AndChangeN
     const struct {
         const char *column;
         const char *value;
-    } cases[] = {{"PPOrd", "2 OR 1=1"},  {"PParg3", "20.4"},          {"PParg3", "20 OR 1=1"}, {"PParg3", "40000"},
-                 {"PParg3", ""},         {"PParg7", "1 OR 1=1"},      {"PParg7", "1e0"},       {"PPOrd", "2147483648"},
-                 {"PParg3", "20; DELETE FROM Til"}};
+    } cases[] = {{"PPOrd", "2 OR 1=1"}, {"PParg3", "20.4"},      {"PParg3", "20 OR 1=1"},
+                 {"PParg3", "40000"},   {"PParg3", ""},          {"PParg7", "1 OR 1=1"},
+                 {"PParg7", "1e0"},     {"PPOrd", "2147483648"}, {"PParg3", "20; DELETE FROM Til"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.column) + " = " + c.value);
         exec(QStringLiteral("UPDATE PendGar SET PPOrd = 100, PParg3 = '20', PParg7 = '1' WHERE PParg1 = '1'"));
-        exec(QStringLiteral("UPDATE PendGar SET %1 = '%2' WHERE PParg1 = '1'").arg(QString::fromLatin1(c.column), QString::fromUtf8(c.value)));
+        exec(QStringLiteral("UPDATE PendGar SET %1 = '%2' WHERE PParg1 = '1'")
+                 .arg(QString::fromLatin1(c.column), QString::fromUtf8(c.value)));
         const QString before = dump();
         quietTick();
         EXPECT_EQ(dump(), before);
@@ -85,7 +88,9 @@ TEST_F(BadInput, LineNumberWithSqlInItFailsTheJobInsteadOfPrintingAnotherLinesGa
     garnish.guarnic = 4;
     garnish.guarnin = QStringLiteral("Patatas");
     demo::addOrder(*server, 1, fecha, 30, 1,
-                   {{QStringLiteral("ENTR"), QStringLiteral("Entrecot"), 1, garnish}, line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
+                   {{QStringLiteral("ENTR"), QStringLiteral("Entrecot"), 1, garnish},
+                    line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)},
+                   {});
     exec(QStringLiteral("UPDATE Til SET TilOrd = '2 OR 1=1' WHERE TilArtN = 'Caña'"));
     start();
     const QString before = dump();
@@ -102,7 +107,9 @@ TEST_F(BadInput, LineNumberWithSqlInItFailsTheJobInsteadOfPrintingAnotherLinesGa
 TEST_F(BadInput, NullLineOrDishNumberFailsTheJobInsteadOfJoiningTwoLines) {
     routeAllTo(2);
     demo::addOrder(*server, 1, fecha, 31, 1,
-                   {line(QStringLiteral("ENTR"), QStringLiteral("Entrecot"), 1), line(QStringLiteral("FLAN"), QStringLiteral("Flan"), 1)}, {});
+                   {line(QStringLiteral("ENTR"), QStringLiteral("Entrecot"), 1),
+                    line(QStringLiteral("FLAN"), QStringLiteral("Flan"), 1)},
+                   {});
     exec(QStringLiteral("UPDATE Til SET TilOrd = NULL WHERE TilArtN = 'Entrecot'"));
     start();
     QString before = dump();
@@ -137,14 +144,17 @@ TEST_F(BadInput, NumbersOfTheSnapshotCopiesThatAreNotNumbersFailTheJobBeforeAnyT
     start();
     const struct {
         const char *table, *column, *value;
-    } cases[] = {{"Til", "TilNum", "32) --"},         {"Til", "TilPre", "2.5, 0); DELETE FROM Til; --"},
-                 {"Tic", "TicMes", "1 + (SELECT 1)"}, {"cargosr", "modifc", "3,'x'); --"},
+    } cases[] = {{"Til", "TilNum", "32) --"},
+                 {"Til", "TilPre", "2.5, 0); DELETE FROM Til; --"},
+                 {"Tic", "TicMes", "1 + (SELECT 1)"},
+                 {"cargosr", "modifc", "3,'x'); --"},
                  {"Tic", "TicNi", "99999999999"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.table) + "." + c.column);
         const QString table = QString::fromLatin1(c.table), column = QString::fromLatin1(c.column);
         const QString saved = text(QStringLiteral("SELECT %1 FROM %2").arg(column, table));
-        exec(QStringLiteral("UPDATE %1 SET %2 = '%3'").arg(table, column, QString::fromLatin1(c.value).replace(QLatin1Char('\''), QStringLiteral("''"))));
+        exec(QStringLiteral("UPDATE %1 SET %2 = '%3'")
+                 .arg(table, column, QString::fromLatin1(c.value).replace(QLatin1Char('\''), QStringLiteral("''"))));
         const QString before = dump();
         quietTick();
         EXPECT_EQ(dump(), before);
@@ -171,8 +181,11 @@ TEST_F(BadInput, HostileTextsPrintAndAreStoredVerbatim) {
     extra.guarnic = 1;
     extra.guarnin = slashes;
     demo::addOrder(*server, 1, fecha, 33, 1,
-                   {{QStringLiteral("ENTR"), drop, 1, extra}, line(QStringLiteral("CAN"), quotes, 1), line(QStringLiteral("FLAN"), slashes, 1),
-                    line(QStringLiteral("CAN"), emoji, 1), line(QStringLiteral("CAN"), longName, 1)},
+                   {{QStringLiteral("ENTR"), drop, 1, extra},
+                    line(QStringLiteral("CAN"), quotes, 1),
+                    line(QStringLiteral("FLAN"), slashes, 1),
+                    line(QStringLiteral("CAN"), emoji, 1),
+                    line(QStringLiteral("CAN"), longName, 1)},
                    {dish(QStringLiteral("ENSA"), drop, 1), dish(QStringLiteral("ENSA"), emoji, 1)});
     start();
     quietTick();
@@ -189,7 +202,8 @@ TEST_F(BadInput, HostileTextsPrintAndAreStoredVerbatim) {
     EXPECT_EQ(text(QStringLiteral("SELECT modifn FROM TilImp WHERE TilOrd = 1")), drop);
     EXPECT_EQ(text(QStringLiteral("SELECT guarnin FROM TilImp WHERE TilOrd = 1")), slashes);
     // Dish names keep their long-standing cleaning: a quote becomes a blank.
-    EXPECT_EQ(text(QStringLiteral("SELECT mlplan FROM TilmImp ORDER BY orden")), QString(drop).replace(QLatin1Char('\''), QLatin1Char(' ')));
+    EXPECT_EQ(text(QStringLiteral("SELECT mlplan FROM TilmImp ORDER BY orden")),
+              QString(drop).replace(QLatin1Char('\''), QLatin1Char(' ')));
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM Til")), 5);
     expectIntegrity();
 }
@@ -213,13 +227,14 @@ TEST_F(BadInput, AQuoteInTheBusinessDatePollsAndPrintsInsteadOfStoppingAllPrinti
 
 TEST_F(BadInput, JobsWithANullKeyColumnAreReportedOnceEachAndDoNotHoldBackTheOthers) {
     routeAllTo(2);
-    const QString cols = QStringLiteral("INSERT INTO PendGar (PPFecha, PPOrd, PPCod, PPPend, PParg1, PParg7, PParg3) VALUES ");
+    const QString cols =
+        QStringLiteral("INSERT INTO PendGar (PPFecha, PPOrd, PPCod, PPPend, PParg1, PParg7, PParg3) VALUES ");
     exec(cols + QStringLiteral("(NULL, 51, 'Com', 0, '1', '1', '40')"));
     exec(cols + QStringLiteral("('%1', 52, NULL, 0, '1', '1', '41')").arg(fecha));
     exec(cols + QStringLiteral("('%1', 53, 'Com', NULL, '1', '1', '42')").arg(fecha));
     exec(cols + QStringLiteral("('%1', 54, 'Com', 0, NULL, '1', '43')").arg(fecha));
-    exec(cols + QStringLiteral("('%1', 55, NULL, 0, '2', '1', '44')").arg(fecha));        // another terminal's
-    exec(cols + QStringLiteral("('20261206', 56, NULL, 0, '1', '1', '45')"));             // another day
+    exec(cols + QStringLiteral("('%1', 55, NULL, 0, '2', '1', '44')").arg(fecha));  // another terminal's
+    exec(cols + QStringLiteral("('20261206', 56, NULL, 0, '1', '1', '45')"));       // another day
     demo::addOrder(*server, 1, fecha, 35, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
     start();
     testing::internal::CaptureStderr();

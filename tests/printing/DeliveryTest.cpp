@@ -17,7 +17,8 @@ namespace {
 // Sends through the port it wraps and runs a hook after each ticket.
 class AfterEachTicket : public TicketOutput {
 public:
-    AfterEachTicket(TicketOutput &inner, std::function<void(const QString &)> after) : inner_(inner), after_(std::move(after)) {}
+    AfterEachTicket(TicketOutput &inner, std::function<void(const QString &)> after)
+        : inner_(inner), after_(std::move(after)) {}
     void beginSending(const SendingKey &key) override { inner_.beginSending(key); }
     void sendingCompleted() override { inner_.sendingCompleted(); }
     void send(const QString &printer, const QString &text, const std::function<void()> &onSelected) override {
@@ -208,7 +209,8 @@ TEST_F(Delivery, AFolderPrinterThatCannotStoreTheTicketLeavesTheJobPendingAndPri
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 0);
     ASSERT_FALSE(dialogs.shown().empty());
     EXPECT_EQ(dialogs.shown().back().text, QStringLiteral("Imposible Iniciar Impresión : Seleccione Otra Impresora"));
-    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("No se puede escribir"))) << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("No se puede escribir")))
+        << f->lbEstado.caption().toStdString();
     EXPECT_EQ(tickets(QStringLiteral("Cocina")).size(), 0);
     QDir(QDir(cocina).filePath(QStringLiteral("000001.txt"))).removeRecursively();
     tick();

@@ -93,7 +93,8 @@ TEST_F(EscPosPrinting, TicketWithSpanishCharactersArrivesDecodedInThePrinterNotM
     declareKitchen();
     routeAllTo(1);
     demo::addOrder(*server, 1, fecha, 30, 1,
-                   {line(QStringLiteral("PAN"), QStringLiteral("Pa'amb tomàquet"), 2), line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)},
+                   {line(QStringLiteral("PAN"), QStringLiteral("Pa'amb tomàquet"), 2),
+                    line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)},
                    {});
     start();
     EXPECT_TRUE(declaredPrinterErrors.isEmpty()) << declaredPrinterErrors.join(QLatin1Char('\n')).toStdString();
@@ -139,7 +140,9 @@ TEST_F(EscPosPrinting, PaperEndBeforeTheTicketSendsNothingKeepsTheJobAndPrintsOn
 // the same tick fails at once with the same cause, without a connection.
 TEST_F(EscPosPrinting, DeadPrinterIsTriedOncePerTickAndItsJobsStayPending) {
     const int dead = freePort();
-    declare(QStringLiteral("[Cocina]\nconexion=tcp://127.0.0.1:%1\n[Terraza]\nconexion=tcp://127.0.0.1:%2\n").arg(port).arg(dead));
+    declare(QStringLiteral("[Cocina]\nconexion=tcp://127.0.0.1:%1\n[Terraza]\nconexion=tcp://127.0.0.1:%2\n")
+                .arg(port)
+                .arg(dead));
     exec(QStringLiteral("INSERT INTO prn VALUES ('Terraza')"));
     routeAllTo(1, 4);
     orderOfOneCana(32);
@@ -194,7 +197,8 @@ TEST_F(EscPosPrinting, TicketFontEighteenPointBoldIsSentAsDoubleSizeAndBoldNotIg
     orderOfOneCana(34);
     {
         auto work = openSqliteFile(QDir(dataDir).filePath(QStringLiteral("wdbServer.mdb")));
-        work->execute(QStringLiteral("CREATE TABLE FonTPV(Id CHAR (1), Fuente CHAR (50), Tamano DOUBLE, Negrita CHAR(9))"));
+        work->execute(
+            QStringLiteral("CREATE TABLE FonTPV(Id CHAR (1), Fuente CHAR (50), Tamano DOUBLE, Negrita CHAR(9))"));
         work->execute(QStringLiteral("INSERT INTO FonTPV VALUES ('1', 'Arial', 18, 'Verdadero')"));
     }
     start();

@@ -47,7 +47,9 @@ TEST_F(Printing, CompletionFailingAfterTheTicketsLeavesTheJobPendingWithTheOther
     routeAllTo(2);
     demo::addOrder(*server, 1, fecha, 22, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
     exec(QStringLiteral("ALTER TABLE cargosr RENAME TO cargosr_old"));
-    exec(QStringLiteral("CREATE TABLE cargosr AS SELECT CaCont, CaOrd, CaFec, CaTPV, modifc, modifn, guarnic, guarnin, salsac, salsan, CaCant FROM cargosr_old"));
+    exec(
+        QStringLiteral("CREATE TABLE cargosr AS SELECT CaCont, CaOrd, CaFec, CaTPV, modifc, modifn, guarnic, guarnin, "
+                       "salsac, salsan, CaCant FROM cargosr_old"));
     start();
     tick();
     EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1);
@@ -61,7 +63,9 @@ TEST_F(Printing, CompletionFailingAfterTheTicketsLeavesTheJobPendingWithTheOther
 
 TEST_F(Printing, AJobThatCannotBeReadFailsAloneAndTheNextJobOfTheTickPrints) {
     routeAllTo(2);
-    exec(QStringLiteral("INSERT INTO PendGar (PPFecha, PPOrd, PPCod, PPPend, PParg1, PParg7, PParg3) VALUES ('%1', 1, 'Com', 0, '1', '1', 'doce')").arg(fecha));
+    exec(QStringLiteral("INSERT INTO PendGar (PPFecha, PPOrd, PPCod, PPPend, PParg1, PParg7, PParg3) VALUES ('%1', 1, "
+                        "'Com', 0, '1', '1', 'doce')")
+             .arg(fecha));
     demo::addOrder(*server, 1, fecha, 23, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
     start();
     testing::internal::CaptureStderr();

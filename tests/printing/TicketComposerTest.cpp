@@ -12,19 +12,22 @@ QString crlf(QString s) { return s.replace(QStringLiteral("⏎"), QStringLiteral
 }  // namespace
 
 TEST(TicketComposer, HeaderKeepsTheFixedWidthBlanksAndEndsWithAnEmptyLine) {
-    EXPECT_EQ(ticket::header(QStringLiteral("07/12/2026"), QStringLiteral("1"), QStringLiteral("7"), QStringLiteral("12")),
-              crlf(QStringLiteral("Fecha 07/12/2026     Tpv 1⏎Mesa 7 Comanda N.  12⏎⏎")));
+    EXPECT_EQ(
+        ticket::header(QStringLiteral("07/12/2026"), QStringLiteral("1"), QStringLiteral("7"), QStringLiteral("12")),
+        crlf(QStringLiteral("Fecha 07/12/2026     Tpv 1⏎Mesa 7 Comanda N.  12⏎⏎")));
 }
 
 TEST(TicketComposer, MenuTitleIsThreeLinesOnAnEmptyTicketAndOneLineAfterCartaLines) {
     const QString rule = QStringLiteral("__________________");
     EXPECT_EQ(ticket::menuTitle(crlf(QStringLiteral("H⏎")), true),
               crlf(QStringLiteral("H⏎") + rule + QStringLiteral("⏎Platos de Menu⏎") + rule + QStringLiteral("⏎")));
-    EXPECT_EQ(ticket::menuTitle(QStringLiteral("H⏎"), false), rule + QStringLiteral("Platos de Menu") + rule + QStringLiteral("\r\n"));
+    EXPECT_EQ(ticket::menuTitle(QStringLiteral("H⏎"), false),
+              rule + QStringLiteral("Platos de Menu") + rule + QStringLiteral("\r\n"));
 }
 
 TEST(TicketComposer, ALineWithAnExtraRowEndsWithAnEmptyLineAndNegativeQuantitiesKeepTheirSign) {
-    EXPECT_EQ(ticket::cartaLine(-1, QStringLiteral("Caña")) + ticket::extra(QStringLiteral("Sin hielo")) + ticket::cartaLineEnd(true),
+    EXPECT_EQ(ticket::cartaLine(-1, QStringLiteral("Caña")) + ticket::extra(QStringLiteral("Sin hielo")) +
+                  ticket::cartaLineEnd(true),
               crlf(QStringLiteral("-1 Caña⏎     /Sin hielo⏎⏎")));
     EXPECT_EQ(ticket::menuDish(2, QStringLiteral("Flan")) + ticket::menuDishEnd(), crlf(QStringLiteral("2 Flan⏎")));
 }

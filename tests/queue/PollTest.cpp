@@ -14,7 +14,8 @@ class Poll : public ServerTest {
 protected:
     void job(int ord, const QString &code, int pend = 0, const QString &arg1 = QStringLiteral("1"),
              const QString &date = QStringLiteral("20261207"), const QString &arg3 = QStringLiteral("12")) {
-        exec(QStringLiteral("INSERT INTO PendGar (PPFecha, PPOrd, PPCod, PPPend, PParg1, PParg7, PParg3) VALUES ('%1', %2, '%3', %4, '%5', '1', '%6')")
+        exec(QStringLiteral("INSERT INTO PendGar (PPFecha, PPOrd, PPCod, PPPend, PParg1, PParg7, PParg3) VALUES ('%1', "
+                            "%2, '%3', %4, '%5', '1', '%6')")
                  .arg(date)
                  .arg(ord)
                  .arg(code)
@@ -41,7 +42,7 @@ TEST_F(Poll, PendingJobsOfThisTerminalAndDatePrintInJobNumberOrderAndNothingElse
     demo::addOrder(*server, 1, fecha, 50, 1, {{QStringLiteral("CAN"), QStringLiteral("Caña"), 1, {}}}, {});
     exec(QStringLiteral("UPDATE PendGar SET PPOrd = 7 WHERE PParg3 = '70'"));
     exec(QStringLiteral("UPDATE PendGar SET PPOrd = 5 WHERE PParg3 = '50'"));
-    job(8, QStringLiteral("Com"), 0, QStringLiteral("2"));                          // another terminal
+    job(8, QStringLiteral("Com"), 0, QStringLiteral("2"));                              // another terminal
     job(9, QStringLiteral("Com"), 0, QStringLiteral("1"), QStringLiteral("20261206"));  // another day
     job(10, QStringLiteral("Fac"));
     job(11, QStringLiteral("com"));
@@ -52,7 +53,8 @@ TEST_F(Poll, PendingJobsOfThisTerminalAndDatePrintInJobNumberOrderAndNothingElse
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")), 4);
     tick();
     // The invoice stays pending, and listed, tick after tick.
-    EXPECT_EQ(f->lstPend.texts(), QStringList({QStringLiteral("-PENDIENTES-"), QStringLiteral("Factura 12 del día 07/12/2026")}));
+    EXPECT_EQ(f->lstPend.texts(),
+              QStringList({QStringLiteral("-PENDIENTES-"), QStringLiteral("Factura 12 del día 07/12/2026")}));
     EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 2);
 }
 
@@ -75,10 +77,12 @@ TEST_F(Poll, DoneListIsNewestFirstAndItsCompanionsStayInStep) {
     job(3, QStringLiteral("Com"), 1, QStringLiteral("2"));
     start();
     tick();
-    EXPECT_EQ(f->lstReal.texts(), QStringList({QStringLiteral("-REALIZADOS-"), QStringLiteral("Factura 30 del día 07/12/2026"),
-                                               QStringLiteral("Comanda 40 del día 07/12/2026 Tpv: 1"),
-                                               QStringLiteral("Comanda 12 del día 07/12/2026 Tpv: 1")}));
-    EXPECT_EQ(f->lstComa.texts(), QStringList({QStringLiteral("-REALIZADOS-"), QStringLiteral("30"), QStringLiteral("40"), QStringLiteral("0012")}));
+    EXPECT_EQ(f->lstReal.texts(),
+              QStringList({QStringLiteral("-REALIZADOS-"), QStringLiteral("Factura 30 del día 07/12/2026"),
+                           QStringLiteral("Comanda 40 del día 07/12/2026 Tpv: 1"),
+                           QStringLiteral("Comanda 12 del día 07/12/2026 Tpv: 1")}));
+    EXPECT_EQ(f->lstComa.texts(), QStringList({QStringLiteral("-REALIZADOS-"), QStringLiteral("30"),
+                                               QStringLiteral("40"), QStringLiteral("0012")}));
     EXPECT_EQ(f->lstFech.list(3), fecha);
     EXPECT_EQ(f->lstNumeTPV.list(2), QStringLiteral("1"));
     EXPECT_EQ(f->lstReal.itemData(1), 9);
@@ -98,7 +102,9 @@ TEST_F(Poll, AMissingQueueTableIsReportedOnceAndPollingResumesWhenItIsBack) {
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(f->lbEstado.caption().isEmpty());
     size_t count = 0;
-    for (size_t at = err.find("Error al consultar"); at != std::string::npos; at = err.find("Error al consultar", at + 1)) ++count;
+    for (size_t at = err.find("Error al consultar"); at != std::string::npos;
+         at = err.find("Error al consultar", at + 1))
+        ++count;
     EXPECT_EQ(count, 1u) << err;
     exec(QStringLiteral("ALTER TABLE PendGarGuardada RENAME TO PendGar"));
     demo::addOrder(*server, 1, fecha, 3, 1, {{QStringLiteral("CAN"), QStringLiteral("Caña"), 2, {}}}, {});

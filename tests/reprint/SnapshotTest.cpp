@@ -22,7 +22,15 @@ TEST_F(Printing, QuotesInEveryTextColumnPrintAndTheSnapshotStoresTheValuesRead) 
     e.guarnic = 0;
     e.guarnin = QStringLiteral("O'Brien");
     demo::addOrder(*server, 1, fecha, 30, 1, {{QStringLiteral("PAN"), QStringLiteral("Pa'amb tomàquet"), 1, e}},
-                   {{QStringLiteral("CAN"), QStringLiteral("Caña d'or"), 1, 2, std::nullopt, 4, QStringLiteral("Ma'x"), {}, QStringLiteral("Al'ioli")}});
+                   {{QStringLiteral("CAN"),
+                     QStringLiteral("Caña d'or"),
+                     1,
+                     2,
+                     std::nullopt,
+                     4,
+                     QStringLiteral("Ma'x"),
+                     {},
+                     QStringLiteral("Al'ioli")}});
     for (const char *c : {"TicCli", "TicTipo", "TicCam", "TicEst", "TicHab", "TicCob", "TicSer", "TicHue"})
         exec(QStringLiteral("UPDATE Tic SET %1 = 'o''k'").arg(QString::fromLatin1(c)));
     exec(QStringLiteral("UPDATE Tic SET TicSal = ''''"));
@@ -50,11 +58,15 @@ TEST_F(Printing, QuotesInEveryTextColumnPrintAndTheSnapshotStoresTheValuesRead) 
     const QStringList tilImp = row(cn, QStringLiteral("SELECT * FROM TilImp"));
     EXPECT_EQ(tilImp.mid(0, 13), til.mid(0, 13));
     EXPECT_EQ(tilImp.value(13), QStringLiteral("0"));  // printed count before this sending
-    EXPECT_EQ(tilImp.mid(15), QStringList({QStringLiteral("1"), QStringLiteral("Sin 'hielo'"), QStringLiteral("0"),
-                                           QStringLiteral("O'Brien"), QStringLiteral("<null>"), QStringLiteral("<null>")}));
-    const QStringList tilmImp = row(cn, QStringLiteral("SELECT fecha, artvcod, mlpla, mlplan, modifn, salsan, guarnic, grupo, PendOrd FROM TilmImp"));
-    EXPECT_EQ(tilmImp, QStringList({fecha, QStringLiteral("M'1"), QStringLiteral("C'N"), QStringLiteral("Caña d or"), QStringLiteral("Ma'x"),
-                                    QStringLiteral("Al'ioli"), QStringLiteral("<null>"), QStringLiteral("1"), QStringLiteral("1")}));
+    EXPECT_EQ(tilImp.mid(15),
+              QStringList({QStringLiteral("1"), QStringLiteral("Sin 'hielo'"), QStringLiteral("0"),
+                           QStringLiteral("O'Brien"), QStringLiteral("<null>"), QStringLiteral("<null>")}));
+    const QStringList tilmImp = row(
+        cn,
+        QStringLiteral("SELECT fecha, artvcod, mlpla, mlplan, modifn, salsan, guarnic, grupo, PendOrd FROM TilmImp"));
+    EXPECT_EQ(tilmImp, QStringList({fecha, QStringLiteral("M'1"), QStringLiteral("C'N"), QStringLiteral("Caña d or"),
+                                    QStringLiteral("Ma'x"), QStringLiteral("Al'ioli"), QStringLiteral("<null>"),
+                                    QStringLiteral("1"), QStringLiteral("1")}));
 }
 
 TEST_F(Printing, ExtrasWithCodeZeroOrNullAddNoTextButStillEndTheLineWithAnEmptyLine) {
@@ -63,7 +75,15 @@ TEST_F(Printing, ExtrasWithCodeZeroOrNullAddNoTextButStillEndTheLineWithAnEmptyL
     e.modifc = 0;
     e.modifn = QStringLiteral("nada");
     demo::addOrder(*server, 1, fecha, 31, 1, {{QStringLiteral("CAN"), QStringLiteral("Caña"), 1, e}},
-                   {{QStringLiteral("AGUA"), QStringLiteral("Agua"), 1, 0, std::nullopt, std::nullopt, QStringLiteral(""), {}, {}}});
+                   {{QStringLiteral("AGUA"),
+                     QStringLiteral("Agua"),
+                     1,
+                     0,
+                     std::nullopt,
+                     std::nullopt,
+                     QStringLiteral(""),
+                     {},
+                     {}}});
     start();
     f->lineasp.setText(QStringLiteral("0"));
     tick();

@@ -53,8 +53,10 @@ std::optional<CommandLine> readCommandLine(int argc, char **argv, int *exitCode)
 // (Qt's or the headless ones), the clock.
 struct Platform {
     explicit Platform(const CommandLine &cl) : headless(cl.headless) {
-        if (!cl.printersDir.isEmpty()) printers = std::make_unique<FolderPrinters>(cl.printersDir);
-        else printers = std::make_unique<CupsPrinters>();
+        if (!cl.printersDir.isEmpty())
+            printers = std::make_unique<FolderPrinters>(cl.printersDir);
+        else
+            printers = std::make_unique<CupsPrinters>();
         QStringList errors;
         addDeclaredPrinters(*printers, cl.dataDir, &errors);
         for (const QString &e : errors) writeErrorLine(e, LogPriority::Warning);
@@ -112,8 +114,7 @@ void explainMissingDataFiles(const QString &dataDir) {
 // message loop, the poll timer, the window and the procedures.
 class Session {
 public:
-    Session(QApplication &app, const CommandLine &cl, Platform &platform)
-        : app_(app), cl_(cl), platform_(platform) {
+    Session(QApplication &app, const CommandLine &cl, Platform &platform) : app_(app), cl_(cl), platform_(platform) {
         ConnectionOptions dbOptions;
         dbOptions.dataDir = cl.dataDir;
         f_ = std::make_unique<FrmPpal>(platform.dialogs(), *platform.printers, platform.clock, dbOptions);
@@ -176,8 +177,9 @@ void Session::wireTimer() {
 
 void Session::showWindowOrSayWhereTicketsGo() {
     if (!cl_.headless) {
-        window_ = std::make_unique<QtMainWindow>(*f_, windowActions(*f_, [this](const auto &a) { run(a); },
-                                                                    [this] { return shutdown(); }));
+        window_ = std::make_unique<QtMainWindow>(
+            *f_, windowActions(
+                     *f_, [this](const auto &a) { run(a); }, [this] { return shutdown(); }));
         platform_.qtDialogs.setParent(window_.get());
         window_->show();
         return;
@@ -205,8 +207,10 @@ int Session::exec() {
     }
     // A signal is a request to close: headless it is answered OK.
     StopSignals stop([this] {
-        if (cl_.headless) shutdown();
-        else if (window_) window_->close();
+        if (cl_.headless)
+            shutdown();
+        else if (window_)
+            window_->close();
     });
     if (ending_) return exitCode_;
     logLine(LogPriority::Info, serviceStartText(QString::fromLatin1(kVersion), cl_.dataDir));

@@ -19,11 +19,16 @@ struct CodePageTable {
 
 const char *iconvName(int codePage) {
     switch (codePage) {
-    case 437: return "CP437";
-    case 850: return "CP850";
-    case 858: return "CP858";
-    case 1252: return "CP1252";
-    default: return nullptr;
+        case 437:
+            return "CP437";
+        case 850:
+            return "CP850";
+        case 858:
+            return "CP858";
+        case 1252:
+            return "CP1252";
+        default:
+            return nullptr;
     }
 }
 
@@ -72,20 +77,29 @@ bool escPosCodePageSupported(int codePage) { return escPosCodePageSelector(codeP
 
 int escPosCodePageSelector(int codePage) {
     switch (codePage) {
-    case 858: return 19;
-    case 850: return 2;
-    case 1252: return 16;
-    default: return -1;
+        case 858:
+            return 19;
+        case 850:
+            return 2;
+        case 1252:
+            return 16;
+        default:
+            return -1;
     }
 }
 
 int escPosCodePageOfSelector(int selector) {
     switch (selector) {
-    case 0: return 437;
-    case 2: return 850;
-    case 16: return 1252;
-    case 19: return 858;
-    default: return 0;
+        case 0:
+            return 437;
+        case 2:
+            return 850;
+        case 16:
+            return 1252;
+        case 19:
+            return 858;
+        default:
+            return 0;
     }
 }
 
@@ -120,8 +134,10 @@ QString escPosDecodeText(QByteArrayView bytes, int codePage) {
             continue;
         }
         const char32_t cp = t.upper[b - 0x80];
-        if (cp == 0) out.append(QChar(QChar::ReplacementCharacter));
-        else out.append(QString::fromUcs4(&cp, 1));
+        if (cp == 0)
+            out.append(QChar(QChar::ReplacementCharacter));
+        else
+            out.append(QString::fromUcs4(&cp, 1));
     }
     return out;
 }

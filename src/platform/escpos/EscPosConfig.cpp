@@ -30,7 +30,9 @@ public:
                 continue;
             }
             const qsizetype eq = t.indexOf(QLatin1Char('='));
-            if (eq > 0) keys_.insert(group + QLatin1Char('\n') + t.left(eq).trimmed(), i + 1);  // the last one wins, as in QSettings
+            if (eq > 0)
+                keys_.insert(group + QLatin1Char('\n') + t.left(eq).trimmed(),
+                             i + 1);  // the last one wins, as in QSettings
         }
     }
     int group(const QString &name) const { return groups_.value(name, 0); }
@@ -44,8 +46,8 @@ private:
 };
 
 const QStringList &knownKeys() {
-    static const QStringList keys{QStringLiteral("conexion"), QStringLiteral("paginacodigos"),
-                                  QStringLiteral("corte"), QStringLiteral("aviso"), QStringLiteral("estado")};
+    static const QStringList keys{QStringLiteral("conexion"), QStringLiteral("paginacodigos"), QStringLiteral("corte"),
+                                  QStringLiteral("aviso"), QStringLiteral("estado")};
     return keys;
 }
 
@@ -85,7 +87,8 @@ private:
     bool readConnection(EscPosPrinterConfig *cfg) {
         const QString key = QStringLiteral("conexion");
         if (!has(key)) {
-            report(QString(), QStringLiteral("la impresora %1 no tiene conexión (falta conexion=...); no se usará").arg(name_));
+            report(QString(),
+                   QStringLiteral("la impresora %1 no tiene conexión (falta conexion=...); no se usará").arg(name_));
             return false;
         }
         cfg->connection = value(key);
@@ -105,7 +108,8 @@ private:
             return true;
         }
         report(key, QStringLiteral("la impresora %1 tiene una página de códigos desconocida «%2» "
-                                   "(se admiten 858, 850 y 1252); no se usará").arg(name_, value(key)));
+                                   "(se admiten 858, 850 y 1252); no se usará")
+                        .arg(name_, value(key)));
         return false;
     }
 
@@ -113,19 +117,25 @@ private:
         const QString key = QStringLiteral("corte");
         if (!has(key)) return;
         const QString v = value(key).toLower();
-        if (v == QLatin1String("parcial")) cfg->cut = EscPosPrinterConfig::Cut::Partial;
-        else if (v == QLatin1String("total")) cfg->cut = EscPosPrinterConfig::Cut::Full;
-        else if (v == QLatin1String("no")) cfg->cut = EscPosPrinterConfig::Cut::None;
+        if (v == QLatin1String("parcial"))
+            cfg->cut = EscPosPrinterConfig::Cut::Partial;
+        else if (v == QLatin1String("total"))
+            cfg->cut = EscPosPrinterConfig::Cut::Full;
+        else if (v == QLatin1String("no"))
+            cfg->cut = EscPosPrinterConfig::Cut::None;
         else
             report(key, QStringLiteral("la impresora %1 tiene un corte desconocido «%2» (se admiten parcial, total "
-                                       "o no); se usa parcial").arg(name_, value(key)));
+                                       "o no); se usa parcial")
+                            .arg(name_, value(key)));
     }
 
     void readYesNo(const QString &key, bool *out) {
         if (!has(key)) return;
         const QString v = value(key).toLower();
-        if (v == QLatin1String("si") || v == QStringLiteral("sí")) *out = true;
-        else if (v == QLatin1String("no")) *out = false;
+        if (v == QLatin1String("si") || v == QStringLiteral("sí"))
+            *out = true;
+        else if (v == QLatin1String("no"))
+            *out = false;
         else
             report(key, QStringLiteral("la impresora %1 tiene %2=%3, que no es si ni no; se usa %4")
                             .arg(name_, key, value(key), *out ? QStringLiteral("si") : QStringLiteral("no")));
@@ -152,7 +162,10 @@ EscPosConfigResult readEscPosPrinters(const QString &iniPath) {
     }
     for (const QString &k : s.childKeys())
         result.errors.append(QStringLiteral("%1, línea %2: la clave «%3» está fuera de toda impresora "
-                                            "(falta la línea [NOMBRE] delante)").arg(file).arg(lines.key(QString(), k)).arg(k));
+                                            "(falta la línea [NOMBRE] delante)")
+                                 .arg(file)
+                                 .arg(lines.key(QString(), k))
+                                 .arg(k));
     QStringList groups = s.childGroups();
     std::stable_sort(groups.begin(), groups.end(),
                      [&](const QString &a, const QString &b) { return lines.group(a) < lines.group(b); });

@@ -9,8 +9,8 @@
 namespace tpv {
 
 struct EscPosPrinterConfig {
-    QString name;          // device name (the group)
-    QString connection;    // as written: tcp://HOST:PORT, usb:DEVICE, serie:DEVICE?baudios=N
+    QString name;        // device name (the group)
+    QString connection;  // as written: tcp://HOST:PORT, usb:DEVICE, serie:DEVICE?baudios=N
     int codePage = 858;
     enum class Cut { Partial, Full, None } cut = Cut::Partial;
     bool buzzer = false;   // aviso=si: sound the buzzer after the ticket

@@ -12,20 +12,49 @@ constexpr char GS = 0x1D;
 // Parameter bytes of the ESC commands a kitchen ticket may carry.
 int escParameters(char c) {
     switch (c) {
-    case '@': case '2': return 0;
-    case 't': case 'E': case '!': case '-': case 'a': case 'd': case 'J': case 'G':
-    case 'M': case '3': case 'R': case '{': case 'V': case 'r': case 'e': return 1;
-    case 'B': return 2;
-    case 'p': return 3;
-    default: return 0;
+        case '@':
+        case '2':
+            return 0;
+        case 't':
+        case 'E':
+        case '!':
+        case '-':
+        case 'a':
+        case 'd':
+        case 'J':
+        case 'G':
+        case 'M':
+        case '3':
+        case 'R':
+        case '{':
+        case 'V':
+        case 'r':
+        case 'e':
+            return 1;
+        case 'B':
+            return 2;
+        case 'p':
+            return 3;
+        default:
+            return 0;
     }
 }
 
 int gsParameters(char c) {
     switch (c) {
-    case '!': case 'B': case 'h': case 'w': case 'H': case 'f': case 'r': return 1;
-    case 'L': case 'W': return 2;
-    default: return 0;
+        case '!':
+        case 'B':
+        case 'h':
+        case 'w':
+        case 'H':
+        case 'f':
+        case 'r':
+            return 1;
+        case 'L':
+        case 'W':
+            return 2;
+        default:
+            return 0;
     }
 }
 }  // namespace
@@ -38,19 +67,20 @@ qsizetype escPosItemLength(QByteArrayView b, qsizetype pos) {
     if (left < 2) return 0;
     const char cmd = b[pos + 1];
     qsizetype length;
-    if (c == DLE) length = cmd == 0x04 || cmd == 0x05 ? 3 : 1;  // DLE EOT n, DLE ENQ n
-    else if (c == ESC) length = 2 + escParameters(cmd);
+    if (c == DLE)
+        length = cmd == 0x04 || cmd == 0x05 ? 3 : 1;  // DLE EOT n, DLE ENQ n
+    else if (c == ESC)
+        length = 2 + escParameters(cmd);
     else if (cmd == 'V') {
         if (left < 3) return 0;
         const auto m = static_cast<unsigned char>(b[pos + 2]);
         length = m == 65 || m == 66 ? 4 : 3;  // GS V 65/66 carry a feed before the cut
-    } else length = 2 + gsParameters(cmd);
+    } else
+        length = 2 + gsParameters(cmd);
     return length <= left ? length : 0;
 }
 
-bool escPosIsCut(QByteArrayView b, qsizetype pos) {
-    return b.size() - pos >= 3 && b[pos] == GS && b[pos + 1] == 'V';
-}
+bool escPosIsCut(QByteArrayView b, qsizetype pos) { return b.size() - pos >= 3 && b[pos] == GS && b[pos + 1] == 'V'; }
 
 QString escPosDecodeTicket(QByteArrayView ticket) {
     QString text;
@@ -68,8 +98,8 @@ QString escPosDecodeTicket(QByteArrayView ticket) {
             // ESC @ puts the printer back in its first page; ESC t n selects one.
             text += escPosDecodeText(run, page);
             run.clear();
-            const int selected = ticket[pos + 1] == '@'
-                ? 437 : escPosCodePageOfSelector(static_cast<unsigned char>(ticket[pos + 2]));
+            const int selected =
+                ticket[pos + 1] == '@' ? 437 : escPosCodePageOfSelector(static_cast<unsigned char>(ticket[pos + 2]));
             if (selected) page = selected;
         }
         pos += n;

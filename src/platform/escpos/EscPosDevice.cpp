@@ -14,14 +14,22 @@ bool bit(int value, int n) { return (value >> n) & 1; }
 
 QString stateLabel(EscPosState state) {
     switch (state) {
-    case EscPosState::Unknown: return QStringLiteral("Desconocido");
-    case EscPosState::Ready: return QStringLiteral("Lista");
-    case EscPosState::PaperEnd: return QStringLiteral("Sin papel");
-    case EscPosState::CoverOpen: return QStringLiteral("Tapa abierta");
-    case EscPosState::Offline: return QStringLiteral("Fuera de línea");
-    case EscPosState::Error: return QStringLiteral("Error");
-    case EscPosState::NoAnswer: return QStringLiteral("No responde");
-    case EscPosState::NoConnection: return QStringLiteral("Sin conexión");
+        case EscPosState::Unknown:
+            return QStringLiteral("Desconocido");
+        case EscPosState::Ready:
+            return QStringLiteral("Lista");
+        case EscPosState::PaperEnd:
+            return QStringLiteral("Sin papel");
+        case EscPosState::CoverOpen:
+            return QStringLiteral("Tapa abierta");
+        case EscPosState::Offline:
+            return QStringLiteral("Fuera de línea");
+        case EscPosState::Error:
+            return QStringLiteral("Error");
+        case EscPosState::NoAnswer:
+            return QStringLiteral("No responde");
+        case EscPosState::NoConnection:
+            return QStringLiteral("Sin conexión");
     }
     return {};
 }
@@ -40,12 +48,18 @@ EscPosDevice::EscPosDevice(EscPosPrinterConfig cfg) : cfg_(std::move(cfg)) {}
 
 QString EscPosDevice::stateCause(EscPosState state) const {
     switch (state) {
-    case EscPosState::PaperEnd: return QStringLiteral("La impresora %1 no tiene papel").arg(cfg_.name);
-    case EscPosState::CoverOpen: return QStringLiteral("La impresora %1 tiene la tapa abierta").arg(cfg_.name);
-    case EscPosState::Offline: return QStringLiteral("La impresora %1 está fuera de línea").arg(cfg_.name);
-    case EscPosState::Error: return QStringLiteral("La impresora %1 tiene un error").arg(cfg_.name);
-    case EscPosState::NoAnswer: return QStringLiteral("La impresora %1 no responde").arg(cfg_.name);
-    default: return {};
+        case EscPosState::PaperEnd:
+            return QStringLiteral("La impresora %1 no tiene papel").arg(cfg_.name);
+        case EscPosState::CoverOpen:
+            return QStringLiteral("La impresora %1 tiene la tapa abierta").arg(cfg_.name);
+        case EscPosState::Offline:
+            return QStringLiteral("La impresora %1 está fuera de línea").arg(cfg_.name);
+        case EscPosState::Error:
+            return QStringLiteral("La impresora %1 tiene un error").arg(cfg_.name);
+        case EscPosState::NoAnswer:
+            return QStringLiteral("La impresora %1 no responde").arg(cfg_.name);
+        default:
+            return {};
     }
 }
 
@@ -85,7 +99,8 @@ void EscPosDevice::deliver(const QByteArray &ticket) {
         failWith(EscPosState::NoConnection,
                  c.kind == EscPosConnection::Kind::Tcp
                      ? QStringLiteral("No se puede conectar con la impresora %1 (%2): %3").arg(cfg_.name, place, why)
-                     : QStringLiteral("No se puede abrir el dispositivo %1 de la impresora %2: %3").arg(place, cfg_.name, why));
+                     : QStringLiteral("No se puede abrir el dispositivo %1 de la impresora %2: %3")
+                           .arg(place, cfg_.name, why));
     }
     if (cfg_.askState) checkState(*link);
     if (!link->writeAll(ticket, escpos::WriteTimeoutMs, &why))

@@ -37,9 +37,14 @@ QByteArray escPosTicket(const QString &documentText, const EscPosPrinterConfig &
     out += bytes({ESC, 'E', 0});
     if (cfg.buzzer) out += bytes({ESC, 'B', 3, 2});
     switch (cfg.cut) {
-    case EscPosPrinterConfig::Cut::Partial: out += bytes({GS, 'V', 66, 0}); break;
-    case EscPosPrinterConfig::Cut::Full: out += bytes({GS, 'V', 65, 0}); break;
-    case EscPosPrinterConfig::Cut::None: break;
+        case EscPosPrinterConfig::Cut::Partial:
+            out += bytes({GS, 'V', 66, 0});
+            break;
+        case EscPosPrinterConfig::Cut::Full:
+            out += bytes({GS, 'V', 65, 0});
+            break;
+        case EscPosPrinterConfig::Cut::None:
+            break;
     }
     return out;
 }

@@ -58,17 +58,18 @@ bool parseSerial(const QString &rest, EscPosConnection *out, QString *error) {
     const qsizetype q = rest.indexOf(QLatin1Char('?'));
     const QString device = q < 0 ? rest : rest.left(q);
     if (!device.startsWith(QLatin1Char('/')) || device.size() < 2)
-        return fail(error, QStringLiteral("se esperaba serie:/dev/ttyUSB0?baudios=19200 (la ruta completa del dispositivo)"));
+        return fail(error,
+                    QStringLiteral("se esperaba serie:/dev/ttyUSB0?baudios=19200 (la ruta completa del dispositivo)"));
     int baud = 9600;
     if (q >= 0) {
         static const QRegularExpression re(QStringLiteral("^baudios=(\\d+)$"));
         const auto m = re.match(rest.mid(q + 1));
-        if (!m.hasMatch())
-            return fail(error, QStringLiteral("tras la ruta solo puede ir ?baudios=N"));
+        if (!m.hasMatch()) return fail(error, QStringLiteral("tras la ruta solo puede ir ?baudios=N"));
         baud = m.captured(1).toInt();
         if (!baudSupported(baud))
-            return fail(error, QStringLiteral("la velocidad %1 no se admite (9600, 19200, 38400, 57600 o 115200)")
-                                   .arg(m.captured(1)));
+            return fail(
+                error,
+                QStringLiteral("la velocidad %1 no se admite (9600, 19200, 38400, 57600 o 115200)").arg(m.captured(1)));
     }
     out->kind = EscPosConnection::Kind::Serial;
     out->device = device;
@@ -80,21 +81,31 @@ bool parseSerial(const QString &rest, EscPosConnection *out, QString *error) {
 
 QString errnoText(int e) {
     switch (e) {
-    case ECONNREFUSED: return QStringLiteral("conexión rechazada");
-    case ETIMEDOUT: return QStringLiteral("no contesta (tiempo de espera agotado)");
-    case EHOSTUNREACH:
-    case ENETUNREACH: return QStringLiteral("el equipo no es accesible desde esta red");
-    case ENOENT:
-    case ENODEV:
-    case ENXIO: return QStringLiteral("el dispositivo no existe o no está conectado");
-    case EACCES:
-    case EPERM: return QStringLiteral("no hay permiso para usar el dispositivo");
-    case EBUSY: return QStringLiteral("el dispositivo está ocupado");
-    case EPIPE:
-    case ECONNRESET: return QStringLiteral("la impresora cerró la conexión");
-    case EIO: return QStringLiteral("error de entrada/salida en el dispositivo");
-    case ENOTTY: return QStringLiteral("el dispositivo no es una línea serie");
-    default: return QStringLiteral("error del sistema %1 (%2)").arg(e).arg(QString::fromLocal8Bit(std::strerror(e)));
+        case ECONNREFUSED:
+            return QStringLiteral("conexión rechazada");
+        case ETIMEDOUT:
+            return QStringLiteral("no contesta (tiempo de espera agotado)");
+        case EHOSTUNREACH:
+        case ENETUNREACH:
+            return QStringLiteral("el equipo no es accesible desde esta red");
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return QStringLiteral("el dispositivo no existe o no está conectado");
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("no hay permiso para usar el dispositivo");
+        case EBUSY:
+            return QStringLiteral("el dispositivo está ocupado");
+        case EPIPE:
+        case ECONNRESET:
+            return QStringLiteral("la impresora cerró la conexión");
+        case EIO:
+            return QStringLiteral("error de entrada/salida en el dispositivo");
+        case ENOTTY:
+            return QStringLiteral("el dispositivo no es una línea serie");
+        default:
+            return QStringLiteral("error del sistema %1 (%2)").arg(e).arg(QString::fromLocal8Bit(std::strerror(e)));
     }
 }
 
@@ -231,11 +242,16 @@ int openNode(const QString &device, QString *why) {
 
 speed_t speedOf(int baud) {
     switch (baud) {
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return B9600;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        default:
+            return B9600;
     }
 }
 
@@ -268,11 +284,16 @@ bool parseEscPosConnection(const QString &text, EscPosConnection *out, QString *
     const QString t = text.trimmed();
     EscPosConnection parsed;
     bool ok = false;
-    if (t.startsWith(QLatin1String("tcp://"))) ok = parseTcp(t.mid(6), &parsed, error);
-    else if (t.startsWith(QLatin1String("usb:"))) ok = parseUsb(t.mid(4), &parsed, error);
-    else if (t.startsWith(QLatin1String("serie:"))) ok = parseSerial(t.mid(6), &parsed, error);
-    else if (t.isEmpty()) ok = fail(error, QStringLiteral("está vacía"));
-    else ok = fail(error, QStringLiteral("debe empezar por tcp://, usb: o serie:"));
+    if (t.startsWith(QLatin1String("tcp://")))
+        ok = parseTcp(t.mid(6), &parsed, error);
+    else if (t.startsWith(QLatin1String("usb:")))
+        ok = parseUsb(t.mid(4), &parsed, error);
+    else if (t.startsWith(QLatin1String("serie:")))
+        ok = parseSerial(t.mid(6), &parsed, error);
+    else if (t.isEmpty())
+        ok = fail(error, QStringLiteral("está vacía"));
+    else
+        ok = fail(error, QStringLiteral("debe empezar por tcp://, usb: o serie:"));
     if (ok && out) *out = parsed;
     return ok;
 }

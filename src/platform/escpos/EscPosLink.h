@@ -17,10 +17,10 @@ constexpr int AnswerTimeoutMs = 1000;  // for each state answer
 // The connection key of impresoras.ini, taken apart.
 struct EscPosConnection {
     enum class Kind { Tcp, Usb, Serial } kind = Kind::Tcp;
-    QString host;      // Tcp
-    int port = 0;      // Tcp
-    QString device;    // Usb, Serial: absolute path of the device node
-    int baud = 9600;   // Serial
+    QString host;     // Tcp
+    int port = 0;     // Tcp
+    QString device;   // Usb, Serial: absolute path of the device node
+    int baud = 9600;  // Serial
 };
 
 // Parses "tcp://HOST:PORT", "usb:/dev/usb/lpN" or "serie:DEVICE?baudios=N"

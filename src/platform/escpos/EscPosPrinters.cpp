@@ -40,7 +40,7 @@ public:
 
 private:
     EscPosDevice device_;
-    QString failure_;   // the cause of this tick's failure, if any
+    QString failure_;  // the cause of this tick's failure, if any
 };
 
 }  // namespace

@@ -17,20 +17,47 @@ namespace {
 
 // Paper-size codes of the panel's list and the Qt page sizes they stand for.
 const std::pair<int, QPageSize::PageSizeId> kPaperSizes[] = {
-    {1, QPageSize::Letter},      {2, QPageSize::Letter},     {3, QPageSize::Tabloid},
-    {4, QPageSize::Ledger},      {5, QPageSize::Legal},      {6, QPageSize::Statement},
-    {7, QPageSize::Executive},   {8, QPageSize::A3},         {9, QPageSize::A4},
-    {10, QPageSize::A4Small},    {11, QPageSize::A5},        {12, QPageSize::B4},
-    {13, QPageSize::B5},         {14, QPageSize::Folio},     {15, QPageSize::Quarto},
-    {16, QPageSize::Imperial10x14}, {17, QPageSize::Tabloid}, {18, QPageSize::Note},
-    {19, QPageSize::Envelope9},  {20, QPageSize::Envelope10}, {21, QPageSize::Envelope11},
-    {22, QPageSize::Envelope12}, {23, QPageSize::Envelope14}, {24, QPageSize::ArchC},
-    {25, QPageSize::ArchD},      {26, QPageSize::ArchE},     {27, QPageSize::EnvelopeDL},
-    {28, QPageSize::EnvelopeC5}, {29, QPageSize::EnvelopeC3}, {30, QPageSize::EnvelopeC4},
-    {31, QPageSize::EnvelopeC6}, {32, QPageSize::EnvelopeC65}, {33, QPageSize::EnvelopeB4},
-    {34, QPageSize::EnvelopeB5}, {35, QPageSize::EnvelopeB6}, {36, QPageSize::EnvelopeItalian},
-    {37, QPageSize::EnvelopeMonarch}, {38, QPageSize::EnvelopePersonal}, {39, QPageSize::FanFoldUS},
-    {40, QPageSize::FanFoldGerman}, {41, QPageSize::FanFoldGermanLegal},
+    {1, QPageSize::Letter},
+    {2, QPageSize::Letter},
+    {3, QPageSize::Tabloid},
+    {4, QPageSize::Ledger},
+    {5, QPageSize::Legal},
+    {6, QPageSize::Statement},
+    {7, QPageSize::Executive},
+    {8, QPageSize::A3},
+    {9, QPageSize::A4},
+    {10, QPageSize::A4Small},
+    {11, QPageSize::A5},
+    {12, QPageSize::B4},
+    {13, QPageSize::B5},
+    {14, QPageSize::Folio},
+    {15, QPageSize::Quarto},
+    {16, QPageSize::Imperial10x14},
+    {17, QPageSize::Tabloid},
+    {18, QPageSize::Note},
+    {19, QPageSize::Envelope9},
+    {20, QPageSize::Envelope10},
+    {21, QPageSize::Envelope11},
+    {22, QPageSize::Envelope12},
+    {23, QPageSize::Envelope14},
+    {24, QPageSize::ArchC},
+    {25, QPageSize::ArchD},
+    {26, QPageSize::ArchE},
+    {27, QPageSize::EnvelopeDL},
+    {28, QPageSize::EnvelopeC5},
+    {29, QPageSize::EnvelopeC3},
+    {30, QPageSize::EnvelopeC4},
+    {31, QPageSize::EnvelopeC6},
+    {32, QPageSize::EnvelopeC65},
+    {33, QPageSize::EnvelopeB4},
+    {34, QPageSize::EnvelopeB5},
+    {35, QPageSize::EnvelopeB6},
+    {36, QPageSize::EnvelopeItalian},
+    {37, QPageSize::EnvelopeMonarch},
+    {38, QPageSize::EnvelopePersonal},
+    {39, QPageSize::FanFoldUS},
+    {40, QPageSize::FanFoldGerman},
+    {41, QPageSize::FanFoldGermanLegal},
 };
 
 PrinterState stateOf(const QPrinterInfo &info) {
@@ -45,7 +72,9 @@ PrinterState stateOf(const QPrinterInfo &info) {
     v.insert(PrinterProperty::PaperSize, code ? code : 256);
     v.insert(PrinterProperty::ColorMode, info.supportedColorModes().contains(QPrinter::Color) ? 2 : 1);
     const auto duplex = info.defaultDuplexMode();
-    v.insert(PrinterProperty::Duplex, duplex == QPrinter::DuplexLongSide ? 2 : duplex == QPrinter::DuplexShortSide ? 3 : 1);
+    v.insert(PrinterProperty::Duplex, duplex == QPrinter::DuplexLongSide    ? 2
+                                      : duplex == QPrinter::DuplexShortSide ? 3
+                                                                            : 1);
     const auto resolutions = info.supportedResolutions();
     v.insert(PrinterProperty::PrintQuality, resolutions.isEmpty() ? -4 : resolutions.last());
     v.insert(PrinterProperty::ScaleWidth, pt.width() * 20);
@@ -115,9 +144,11 @@ QString queueRefusal(const QString &name) {
         return QStringLiteral("sin motivo indicado");
     };
     if (out.contains(QStringLiteral(" not accepting requests")))
-        return QStringLiteral("la cola de impresión %1 no acepta trabajos (%2)").arg(name, reasonIn(QStringLiteral(" not accepting")));
+        return QStringLiteral("la cola de impresión %1 no acepta trabajos (%2)")
+            .arg(name, reasonIn(QStringLiteral(" not accepting")));
     if (out.contains(QStringLiteral(" disabled since")))
-        return QStringLiteral("la cola de impresión %1 está detenida (%2)").arg(name, reasonIn(QStringLiteral(" disabled since")));
+        return QStringLiteral("la cola de impresión %1 está detenida (%2)")
+            .arg(name, reasonIn(QStringLiteral(" disabled since")));
     return {};
 }
 
@@ -135,9 +166,12 @@ void CupsDevice::deliver(const PrinterState &state, const QString &text) {
     printer.setDocName(QStringLiteral("Comanda"));
     applyPage(printer, state);
     printer.setCopyCount(std::max(1, state.values.value(PrinterProperty::Copies).toInt32()));
-    printer.setColorMode(state.values.value(PrinterProperty::ColorMode).toInt32() == 2 ? QPrinter::Color : QPrinter::GrayScale);
+    printer.setColorMode(state.values.value(PrinterProperty::ColorMode).toInt32() == 2 ? QPrinter::Color
+                                                                                       : QPrinter::GrayScale);
     const int duplex = state.values.value(PrinterProperty::Duplex).toInt32();
-    printer.setDuplex(duplex == 2 ? QPrinter::DuplexLongSide : duplex == 3 ? QPrinter::DuplexShortSide : QPrinter::DuplexNone);
+    printer.setDuplex(duplex == 2   ? QPrinter::DuplexLongSide
+                      : duplex == 3 ? QPrinter::DuplexShortSide
+                                    : QPrinter::DuplexNone);
     QPainter painter;
     if (!painter.begin(&printer)) {
         throw TpvError(err::PrinterError, QStringLiteral("No se puede iniciar la impresión en %1").arg(name));

@@ -15,8 +15,9 @@ void applyPage(QPagedPaintDevice &device, const PrinterState &printer) {
     const int code = printer.values.value(PrinterProperty::PaperSize).toInt32();
     const int id = qtPageSizeId(code);
     if (id != QPageSize::Custom) device.setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(id)));
-    device.setPageOrientation(printer.values.value(PrinterProperty::Orientation).toInt32() == 2 ? QPageLayout::Landscape
-                                                                                                : QPageLayout::Portrait);
+    device.setPageOrientation(printer.values.value(PrinterProperty::Orientation).toInt32() == 2
+                                  ? QPageLayout::Landscape
+                                  : QPageLayout::Portrait);
 }
 
 void paintTicket(QPainter &painter, QPagedPaintDevice &device, const PrinterState &printer, const QString &text) {

@@ -31,12 +31,13 @@ QStringList names(const EscPosConfigResult &r) {
 }  // namespace
 
 TEST_F(EscPosConfigFile, TrailingCommentsAreNotPartOfTheValues) {
-    const auto r = read("[Cocina]\n"
-                        "conexion=tcp://127.0.0.1:9100   ; o usb:/dev/usb/lp0\n"
-                        "paginacodigos=1252              ; 858, 850 o 1252\n"
-                        "corte=total                     ; parcial, total o no\n"
-                        "aviso=si                        ; zumbador\n"
-                        "estado=no                       ; preguntar el estado\n");
+    const auto r = read(
+        "[Cocina]\n"
+        "conexion=tcp://127.0.0.1:9100   ; o usb:/dev/usb/lp0\n"
+        "paginacodigos=1252              ; 858, 850 o 1252\n"
+        "corte=total                     ; parcial, total o no\n"
+        "aviso=si                        ; zumbador\n"
+        "estado=no                       ; preguntar el estado\n");
     ASSERT_TRUE(r.errors.isEmpty()) << r.errors.join(QLatin1Char('\n')).toStdString();
     ASSERT_EQ(r.printers.size(), 1u);
     const auto &p = r.printers[0];
@@ -61,23 +62,24 @@ TEST_F(EscPosConfigFile, OnlyTheConnectionIsNeededAndNonAsciiNamesSurvive) {
 }
 
 TEST_F(EscPosConfigFile, EachMistakeNamesPrinterAndLineAndTheOtherPrintersStillLoad) {
-    const auto r = read("; impresoras de cocina\n"          // 1
-                        "[Cocina]\n"                        // 2
-                        "conexion=tcp://127.0.0.1:9100\n"   // 3
-                        "[Barra]\n"                         // 4
-                        "conexion=usb:/dev/usb/lp0\n"       // 5
-                        "papel=si\n"                        // 6  unknown key: still loads
-                        "[Terraza]\n"                       // 7
-                        "conexion=tcp://127.0.0.1\n"        // 8  no port: left out
-                        "[Horno]\n"                         // 9
-                        "conexion=usb:/dev/usb/lp1\n"       // 10
-                        "paginacodigos=437\n"               // 11 unknown page: left out
-                        "[Postres]\n"                       // 12
-                        "conexion=usb:/dev/usb/lp2\n"       // 13
-                        "corte=medio\n"                     // 14 bad value: partial
-                        "aviso=quizas\n"                    // 15 bad value: no
-                        "[Vacia]\n"                         // 16 no connection: left out
-                        "corte=no\n");                      // 17
+    const auto r = read(
+        "; impresoras de cocina\n"         // 1
+        "[Cocina]\n"                       // 2
+        "conexion=tcp://127.0.0.1:9100\n"  // 3
+        "[Barra]\n"                        // 4
+        "conexion=usb:/dev/usb/lp0\n"      // 5
+        "papel=si\n"                       // 6  unknown key: still loads
+        "[Terraza]\n"                      // 7
+        "conexion=tcp://127.0.0.1\n"       // 8  no port: left out
+        "[Horno]\n"                        // 9
+        "conexion=usb:/dev/usb/lp1\n"      // 10
+        "paginacodigos=437\n"              // 11 unknown page: left out
+        "[Postres]\n"                      // 12
+        "conexion=usb:/dev/usb/lp2\n"      // 13
+        "corte=medio\n"                    // 14 bad value: partial
+        "aviso=quizas\n"                   // 15 bad value: no
+        "[Vacia]\n"                        // 16 no connection: left out
+        "corte=no\n");                     // 17
     EXPECT_EQ(names(r), (QStringList{QStringLiteral("Cocina"), QStringLiteral("Barra"), QStringLiteral("Postres")}));
     const QString all = r.errors.join(QLatin1Char('\n'));
     ASSERT_EQ(r.errors.size(), 6) << all.toStdString();
@@ -86,10 +88,14 @@ TEST_F(EscPosConfigFile, EachMistakeNamesPrinterAndLineAndTheOtherPrintersStillL
             if (e.startsWith(QString::fromUtf8(start))) return true;
         return false;
     };
-    EXPECT_TRUE(has("impresoras.ini, línea 6: la impresora Barra tiene una clave desconocida «papel»")) << all.toStdString();
-    EXPECT_TRUE(has("impresoras.ini, línea 8: la impresora Terraza tiene una conexión mal escrita")) << all.toStdString();
-    EXPECT_TRUE(has("impresoras.ini, línea 11: la impresora Horno tiene una página de códigos desconocida «437»")) << all.toStdString();
-    EXPECT_TRUE(has("impresoras.ini, línea 14: la impresora Postres tiene un corte desconocido «medio»")) << all.toStdString();
+    EXPECT_TRUE(has("impresoras.ini, línea 6: la impresora Barra tiene una clave desconocida «papel»"))
+        << all.toStdString();
+    EXPECT_TRUE(has("impresoras.ini, línea 8: la impresora Terraza tiene una conexión mal escrita"))
+        << all.toStdString();
+    EXPECT_TRUE(has("impresoras.ini, línea 11: la impresora Horno tiene una página de códigos desconocida «437»"))
+        << all.toStdString();
+    EXPECT_TRUE(has("impresoras.ini, línea 14: la impresora Postres tiene un corte desconocido «medio»"))
+        << all.toStdString();
     EXPECT_TRUE(has("impresoras.ini, línea 15: la impresora Postres tiene aviso=quizas")) << all.toStdString();
     EXPECT_TRUE(has("impresoras.ini, línea 16: la impresora Vacia no tiene conexión")) << all.toStdString();
     EXPECT_EQ(r.printers[2].cut, EscPosPrinterConfig::Cut::Partial);

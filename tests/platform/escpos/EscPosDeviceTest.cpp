@@ -67,7 +67,8 @@ private:
             pollfd p{fd, POLLIN, 0};
             if (::poll(&p, 1, 5000) != 1 || ::read(fd, &b, 1) != 1) return;
             received_.append(b);
-            if (received_.size() >= 3 && received_.at(received_.size() - 3) == 0x10 && received_.at(received_.size() - 2) == 0x04)
+            if (received_.size() >= 3 && received_.at(received_.size() - 3) == 0x10 &&
+                received_.at(received_.size() - 2) == 0x04)
                 answer(fd);
             if (stopAfter_ > 0 && received_.size() >= stopAfter_) return;
         }
@@ -149,7 +150,11 @@ TEST(EscPosDevice, PaperEndAfterTheTicketIsAFailureOfThatTicket) {
 }
 
 TEST(EscPosDevice, EachBadStateBitGivesItsOwnCause) {
-    struct Case { int n1, n2, n4; EscPosState state; const char *cause; };
+    struct Case {
+        int n1, n2, n4;
+        EscPosState state;
+        const char *cause;
+    };
     const Case cases[] = {
         {0x1A, 0x16, 0x12, EscPosState::CoverOpen, "La impresora Cocina tiene la tapa abierta"},
         {0x1A, 0x12, 0x12, EscPosState::Offline, "La impresora Cocina está fuera de línea"},
@@ -184,7 +189,8 @@ TEST(EscPosDevice, ClosedPortIsAConnectionFailureNamingThePrinter) {
     ::close(s);
     EscPosDevice device(printerAt(tcp(ntohs(a.sin_port))));
     const QString cause = failureOf(device, sampleTicket());
-    EXPECT_TRUE(cause.startsWith(QStringLiteral("No se puede conectar con la impresora Cocina (127.0.0.1:"))) << cause.toStdString();
+    EXPECT_TRUE(cause.startsWith(QStringLiteral("No se puede conectar con la impresora Cocina (127.0.0.1:")))
+        << cause.toStdString();
     EXPECT_TRUE(cause.endsWith(QStringLiteral("conexión rechazada"))) << cause.toStdString();
     EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Sin conexión"));
 }
@@ -232,5 +238,6 @@ TEST(EscPosDevice, UsbNodeGetsTheBytesAndAMissingNodeIsReported) {
     EscPosDevice missing(printerAt(QStringLiteral("usb:") + dir.filePath(QStringLiteral("lp9")), false));
     EXPECT_EQ(failureOf(missing, sampleTicket()),
               QStringLiteral("No se puede abrir el dispositivo %1 de la impresora Cocina: "
-                             "el dispositivo no existe o no está conectado").arg(dir.filePath(QStringLiteral("lp9"))));
+                             "el dispositivo no existe o no está conectado")
+                  .arg(dir.filePath(QStringLiteral("lp9"))));
 }

@@ -73,7 +73,8 @@ TEST(EscPosEncoder, BuzzerComesBeforeTheCutAndEachCutHasItsBytes) {
 
 TEST(EscPosDecoder, TicketReadsBackInThePageItsEscTSelected) {
     for (int p : {858, 850, 1252}) {
-        const QByteArray bytes = escPosTicket(QStringLiteral("Mesa 4\r\n2 Cañas ¿frías?\r\n"), page(p), EscPosFont{true, 18});
+        const QByteArray bytes =
+            escPosTicket(QStringLiteral("Mesa 4\r\n2 Cañas ¿frías?\r\n"), page(p), EscPosFont{true, 18});
         EXPECT_EQ(escPosDecodeTicket(bytes), QStringLiteral("Mesa 4\n2 Cañas ¿frías?\n")) << p;
     }
 }

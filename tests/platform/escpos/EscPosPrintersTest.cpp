@@ -126,7 +126,7 @@ TEST(EscPosPrinterDevice, FailedPrinterIsNotConnectedToAgainUntilTheNextTick) {
     EXPECT_TRUE(cause.contains(QStringLiteral("Cocina"))) << cause.toStdString();
     EXPECT_EQ(device->stateLabel(s), QStringLiteral("Sin conexión"));
 
-    Listener now(port);   // the printer is back, but within the same tick
+    Listener now(port);  // the printer is back, but within the same tick
     ASSERT_TRUE(now.ok());
     EXPECT_EQ(failureOf(*device, s), cause);
     EXPECT_TRUE(now.takeConnection().isNull()) << "tried again within the tick";
@@ -160,8 +160,9 @@ TEST(EscPosPrinterDevice, TicketFontOfThePrinterStateDecidesBoldAndSizeNotTheDef
 }
 
 TEST_F(DeclaredPrinters, MistakesAreReturnedWithPrinterAndLineAndTheOtherPrintersStillInstall) {
-    writeIni("[Cocina]\nconexion=tcp://127.0.0.1:9100\n[Barra]\nconexion=tcp://127.0.0.1:9101\npaginacodigos=437\n"
-             "[Postres]\nconexion=tcp://127.0.0.1:9102\ncorte=medio\n");
+    writeIni(
+        "[Cocina]\nconexion=tcp://127.0.0.1:9100\n[Barra]\nconexion=tcp://127.0.0.1:9101\npaginacodigos=437\n"
+        "[Postres]\nconexion=tcp://127.0.0.1:9102\ncorte=medio\n");
     PrinterLayer layer;
     QStringList errors;
     addDeclaredPrinters(layer, dir.path(), &errors);
@@ -176,7 +177,9 @@ TEST_F(DeclaredPrinters, MistakesAreReturnedWithPrinterAndLineAndTheOtherPrinter
 TEST_F(DeclaredPrinters, DeclaredPrinterReplacesTheFolderPrinterOfItsNameAndTheListStaysInByteOrder) {
     QTemporaryDir folders;
     for (const char *n : {"Barra", "Cocina"}) QDir(folders.path()).mkdir(QString::fromLatin1(n));
-    writeIni("[Cocina]\nconexion=tcp://127.0.0.1:9100\n[Zona b]\nconexion=usb:/dev/usb/lp0\n[Almacén]\nconexion=tcp://127.0.0.1:9102\n");
+    writeIni(
+        "[Cocina]\nconexion=tcp://127.0.0.1:9100\n[Zona "
+        "b]\nconexion=usb:/dev/usb/lp0\n[Almacén]\nconexion=tcp://127.0.0.1:9102\n");
     FolderPrinters layer(folders.path());
     QStringList errors;
     addDeclaredPrinters(layer, dir.path(), &errors);

@@ -87,7 +87,10 @@ TEST_F(ThermalPrinterTool, StoresEachTicketAsUtf8TextDecodedInItsPageAndTheRawBy
 
 TEST_F(ThermalPrinterTool, StateFileIsReadBeforeEveryAnswer) {
     const QByteArray ticket = escPosTicket(QStringLiteral("X\r\n"), cfg, {});
-    const struct { const char *word; const char *cause; } cases[] = {
+    const struct {
+        const char *word;
+        const char *cause;
+    } cases[] = {
         {"sinpapel", "La impresora Cocina no tiene papel"},
         {"tapa", "La impresora Cocina tiene la tapa abierta"},
         {"fueradelinea", "La impresora Cocina está fuera de línea"},
