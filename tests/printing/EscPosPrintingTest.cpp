@@ -2,6 +2,8 @@
 // running as a process on 127.0.0.1 and declared in impresoras.ini.
 #include "printing/PrintingSupport.h"
 
+#include "platform/escpos/LoopbackSupport.h"
+
 #include "platform/SqlConnection.h"
 
 #include <QDir>
@@ -26,17 +28,9 @@ protected:
     void SetUp() override {
         Printing::SetUp();
         ASSERT_TRUE(QDir().mkpath(printerDir()));
-        tool.setReadChannel(QProcess::StandardError);
-        tool.start(QStringLiteral(TPV_THERMAL_PRINTER),
-                   {QStringLiteral("--puerto"), QStringLiteral("0"), QStringLiteral("--carpeta"), printerDir()});
-        ASSERT_TRUE(tool.waitForStarted());
-        static const QRegularExpression re(QStringLiteral("escuchando en 127\\.0\\.0\\.1:(\\d+)"));
         QString said;
-        while (!re.match(said).hasMatch() && tool.waitForReadyRead(10000))
-            said += QString::fromUtf8(tool.readAllStandardError());
-        const auto m = re.match(said);
-        ASSERT_TRUE(m.hasMatch()) << said.toStdString();
-        port = m.captured(1).toInt();
+        port = startThermalPrinter(tool, printerDir(), &said);
+        ASSERT_NE(port, 0) << said.toStdString();
     }
     void TearDown() override {
         Printing::TearDown();
@@ -75,17 +69,7 @@ protected:
 };
 
 // A loopback port on which nothing listens (the system chose it free).
-int freePort() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a);
-    ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len);
-    ::close(s);
-    return ntohs(a.sin_port);
-}
+int freePort() { return Listener().port(); }
 
 }  // namespace
 
@@ -150,28 +134,15 @@ TEST_F(EscPosPrinting, DeadPrinterIsTriedOncePerTickAndItsJobsStayPending) {
     start();
     // Once the first job has failed on Terraza, something listens on its
     // port: a second attempt within the tick would connect.
-    int listener = -1;
+    std::unique_ptr<Listener> listener;
     dialogs.whileOpen = [&](const HeadlessDialogs::Shown &) {
-        if (listener >= 0) return;
-        listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int on = 1;
-        ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(static_cast<uint16_t>(dead));
-        ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
-        ASSERT_EQ(::listen(listener, 4), 0);
-        ::fcntl(listener, F_SETFL, O_NONBLOCK);
+        if (!listener) listener = std::make_unique<Listener>(dead);
     };
     testing::internal::CaptureStderr();
     tick();
     dialogs.whileOpen = nullptr;
-    ASSERT_GE(listener, 0) << "the dead printer's failure showed no message";
-    const int connected = ::accept(listener, nullptr, nullptr);
-    EXPECT_LT(connected, 0) << "the dead printer was tried again within the tick";
-    if (connected >= 0) ::close(connected);
-    ::close(listener);
+    ASSERT_TRUE(listener && listener->ok()) << "the dead printer's failure showed no message";
+    EXPECT_TRUE(listener->takeConnection().isNull()) << "the dead printer was tried again within the tick";
     ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[0].text, dialogs.shown()[1].text);
     EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("No se puede conectar con la impresora Terraza")))

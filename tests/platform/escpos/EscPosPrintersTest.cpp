@@ -2,6 +2,7 @@
 #include "platform/Error.h"
 #include "platform/Printers.h"
 #include "platform/escpos/EscPosPrinters.h"
+#include "platform/escpos/LoopbackSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,53 +17,9 @@
 #include <unistd.h>
 
 using namespace tpv;
+using namespace tpv::test;
 
 namespace {
-
-// A loopback listener the test owns; connections wait in its backlog until
-// the test takes them.
-class Listener {
-public:
-    // Listens on PORT (0: one the system chooses).
-    explicit Listener(int port = 0) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int on = 1;
-        ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(static_cast<uint16_t>(port));
-        socklen_t len = sizeof a;
-        ok_ = ::bind(fd_, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 && ::listen(fd_, 4) == 0 &&
-              ::getsockname(fd_, reinterpret_cast<sockaddr *>(&a), &len) == 0;
-        port_ = ntohs(a.sin_port);
-        ::fcntl(fd_, F_SETFL, O_NONBLOCK);
-    }
-    ~Listener() { ::close(fd_); }
-    bool ok() const { return ok_; }
-    int port() const { return port_; }
-    // The bytes of the connection waiting first; null when none waits.
-    QByteArray takeConnection() {
-        const int c = ::accept(fd_, nullptr, nullptr);
-        if (c < 0) return {};
-        QByteArray got("");
-        char buf[512];
-        for (;;) {
-            pollfd p{c, POLLIN, 0};
-            if (::poll(&p, 1, 5000) != 1) break;
-            const ssize_t n = ::read(c, buf, sizeof buf);
-            if (n <= 0) break;
-            got.append(buf, n);
-        }
-        ::close(c);
-        return got;
-    }
-
-private:
-    int fd_ = -1;
-    int port_ = 0;
-    bool ok_ = false;
-};
 
 // A port nothing listens on.
 int closedPort() { return Listener().port(); }

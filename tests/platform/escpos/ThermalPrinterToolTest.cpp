@@ -1,5 +1,6 @@
 // The virtual kitchen printer (tpv-impresora-termica) as tests and the demo
 // use it: started as a process on a port the system chooses.
+#include "platform/escpos/LoopbackSupport.h"
 #include "platform/Error.h"
 #include "platform/escpos/EscPosDevice.h"
 #include "platform/escpos/EscPosEncoder.h"
@@ -19,18 +20,11 @@ namespace {
 class ThermalPrinterTool : public ::testing::Test {
 protected:
     void SetUp() override {
-        tool.setReadChannel(QProcess::StandardError);
-        tool.start(QStringLiteral(TPV_THERMAL_PRINTER),
-                   {QStringLiteral("--puerto"), QStringLiteral("0"), QStringLiteral("--carpeta"), dir.path()});
-        ASSERT_TRUE(tool.waitForStarted());
-        static const QRegularExpression re(QStringLiteral("escuchando en 127\\.0\\.0\\.1:(\\d+)"));
         QString said;
-        while (!re.match(said).hasMatch() && tool.waitForReadyRead(10000))
-            said += QString::fromUtf8(tool.readAllStandardError());
-        const auto m = re.match(said);
-        ASSERT_TRUE(m.hasMatch()) << said.toStdString();
+        const int port = test::startThermalPrinter(tool, dir.path(), &said);
+        ASSERT_NE(port, 0) << said.toStdString();
         cfg.name = QStringLiteral("Cocina");
-        cfg.connection = QStringLiteral("tcp://127.0.0.1:") + m.captured(1);
+        cfg.connection = QStringLiteral("tcp://127.0.0.1:%1").arg(port);
     }
     void TearDown() override {
         tool.terminate();

@@ -1,0 +1,78 @@
+#pragma once
+// What the thermal printer tests share: a loopback listener the test owns,
+// and the virtual thermal printer started as a process.
+#include <QByteArray>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QString>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tpv::test {
+
+// A loopback listener the test owns; connections wait in its backlog until
+// the test takes them.
+class Listener {
+public:
+    // Listens on PORT (0: one the system chooses).
+    explicit Listener(int port = 0) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        const int on = 1;
+        ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(static_cast<uint16_t>(port));
+        socklen_t len = sizeof a;
+        ok_ = ::bind(fd_, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 && ::listen(fd_, 4) == 0 &&
+              ::getsockname(fd_, reinterpret_cast<sockaddr *>(&a), &len) == 0;
+        port_ = ntohs(a.sin_port);
+        ::fcntl(fd_, F_SETFL, O_NONBLOCK);
+    }
+    ~Listener() { ::close(fd_); }
+    bool ok() const { return ok_; }
+    int port() const { return port_; }
+    // The bytes of the connection waiting first; null when none waits.
+    QByteArray takeConnection() {
+        const int c = ::accept(fd_, nullptr, nullptr);
+        if (c < 0) return {};
+        QByteArray got("");
+        char buf[512];
+        for (;;) {
+            pollfd p{c, POLLIN, 0};
+            if (::poll(&p, 1, 5000) != 1) break;
+            const ssize_t n = ::read(c, buf, sizeof buf);
+            if (n <= 0) break;
+            got.append(buf, n);
+        }
+        ::close(c);
+        return got;
+    }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+    bool ok_ = false;
+};
+
+// Starts the virtual thermal printer on a port the system chooses, with its
+// tickets in DIR; returns the port, or 0 (with what it said) when it did not
+// come up.
+inline int startThermalPrinter(QProcess &tool, const QString &dir, QString *said) {
+    tool.setReadChannel(QProcess::StandardError);
+    tool.start(QStringLiteral(TPV_THERMAL_PRINTER),
+               {QStringLiteral("--puerto"), QStringLiteral("0"), QStringLiteral("--carpeta"), dir});
+    if (!tool.waitForStarted()) return 0;
+    static const QRegularExpression re(QStringLiteral("escuchando en 127\\.0\\.0\\.1:(\\d+)"));
+    while (!re.match(*said).hasMatch() && tool.waitForReadyRead(10000))
+        *said += QString::fromUtf8(tool.readAllStandardError());
+    const auto m = re.match(*said);
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+}  // namespace tpv::test
