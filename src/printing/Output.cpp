@@ -7,6 +7,7 @@
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
+#include "platform/Log.h"
 #include "platform/StatusReport.h"
 #include "printing/PrintRun.h"
 #include "printing/Ticket.h"
@@ -83,6 +84,9 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
             armed = true;
             try {
                 p.output.send(g.Impresoras.value(k), text, [&p] { p.ReimprimirTodo = false; });
+                logLine(LogPriority::Info,
+                        ticketSentText(run.job.PPOrd.toInt32(), run.job.PParg3.toInt32(), g.Impresoras.value(k),
+                                       static_cast<int>(text.count(ticket::CRLF))));
             } catch (const TpvError &e) {
                 if (!failed) {
                     failed = e;

@@ -135,6 +135,8 @@ TEST_F(Program, UnderAServiceManagerItSaysReadyPingsTheWatchdogAndLogsWithPriori
     EXPECT_TRUE(said.contains(QStringLiteral("READY=1"))) << said.join(QLatin1Char('|')).toStdString();
     EXPECT_GE(said.count(QStringLiteral("WATCHDOG=1")), 2);
     EXPECT_TRUE(said.contains(QStringLiteral("STOPPING=1")));
+    EXPECT_TRUE(err.contains(QStringLiteral("<6>Ticket enviado: trabajo 1, comanda 3, impresora Barra, ")))
+        << err.toStdString();
     // Every line of the log carries its priority for the journal.
     for (const QString &line : err.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         EXPECT_TRUE(line.startsWith(QLatin1Char('<'))) << line.toStdString();
