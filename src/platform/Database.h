@@ -45,6 +45,9 @@ public:
     // does not have, is an error like the provider's.
     Variant field(const QString &name) const;
     Variant field(int position) const;
+    // The position field(name) reads (the same error for a name the result
+    // does not have), for loops that read one column of many rows.
+    int fieldIndex(const QString &name) const;
     int fieldCount() const { return static_cast<int>(result_.columns.size()); }
     int recordCount() const { return static_cast<int>(result_.rows.size()); }
 

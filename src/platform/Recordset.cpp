@@ -62,14 +62,19 @@ const std::vector<Variant> &Recordset::currentRow() const {
     return result_.rows[row_];
 }
 
-Variant Recordset::field(const QString &name) const {
-    const auto &row = currentRow();
+int Recordset::fieldIndex(const QString &name) const {
+    requireOpen();
     const auto exact = byExactName_.constFind(name);
-    if (exact != byExactName_.constEnd()) return row[static_cast<size_t>(*exact)];
+    if (exact != byExactName_.constEnd()) return *exact;
     const auto it = byName_.constFind(name.toLower());
-    if (it != byName_.constEnd()) return row[static_cast<size_t>(*it)];
+    if (it != byName_.constEnd()) return *it;
     throw TpvError(err::ItemNotFound,
                    QStringLiteral("No se encontró el elemento en la colección que corresponde al nombre: ") + name);
+}
+
+Variant Recordset::field(const QString &name) const {
+    const auto &row = currentRow();
+    return row[static_cast<size_t>(fieldIndex(name))];
 }
 
 Variant Recordset::field(int position) const {

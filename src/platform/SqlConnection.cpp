@@ -15,6 +15,9 @@
 #include <QSqlRecord>
 #include <sqlite3.h>
 
+#include <cstring>
+#include <string>
+
 #include <sys/stat.h>
 
 namespace tpv {
@@ -40,8 +43,8 @@ QString sqliteColumnName(sqlite3_stmt *st, int i) {
 
 // A value as the SQLite driver and Variant::fromQVariant make it, read from
 // SQLite's own UTF-8 text rather than through a UTF-16 copy and a QVariant.
-Variant sqliteValue(sqlite3_stmt *st, int i) {
-    switch (sqlite3_column_type(st, i)) {
+Variant sqliteValue(sqlite3_stmt *st, int i, int type) {
+    switch (type) {
         case SQLITE_NULL:
             return {};
         case SQLITE_INTEGER:
@@ -177,11 +180,35 @@ private:
         }
         const int n = sqlite3_column_count(st);
         for (int i = 0; i < n; ++i) rs.columns << sqliteColumnName(st, i);
+        // A column often holds the same text row after row (the business
+        // date, the code, the terminal): such a value shares the previous
+        // row's string instead of converting and allocating it again.
+        // lastText[i] holds the previous row's bytes of column i whenever
+        // that value was text.
+        std::vector<std::string> lastText(static_cast<size_t>(n));
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            const std::vector<Variant> *previous = rs.rows.empty() ? nullptr : &rs.rows.back();
             std::vector<Variant> row;
             row.reserve(static_cast<size_t>(n));
-            for (int i = 0; i < n; ++i) row.push_back(sqliteValue(st, i));
+            for (int i = 0; i < n; ++i) {
+                const auto col = static_cast<size_t>(i);
+                const int type = sqlite3_column_type(st, i);
+                if (type != SQLITE_TEXT) {
+                    row.push_back(sqliteValue(st, i, type));
+                    continue;
+                }
+                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+                const auto size = static_cast<size_t>(sqlite3_column_bytes(st, i));
+                std::string &last = lastText[col];
+                if (previous && (*previous)[col].kind() == Variant::Kind::Text && last.size() == size &&
+                    std::memcmp(last.data(), text, size) == 0) {
+                    row.push_back((*previous)[col]);
+                    continue;
+                }
+                last.assign(text, size);
+                row.push_back(Variant(QString::fromUtf8(text, static_cast<qsizetype>(size))));
+            }
             rs.rows.push_back(std::move(row));
         }
         if (rc != SQLITE_DONE) {

@@ -6,30 +6,48 @@
 #include "platform/Error.h"
 #include "platform/StatusReport.h"
 
+#include <QStringBuilder>
+
 namespace tpv {
 
 namespace {
 
 // "Comanda N del día DD/MM/YYYY Tpv: T" or "Factura N del día DD/MM/YYYY";
-// empty for any other code.
-QString entryText(int16_t tpv, const Recordset &rs, const QString &code) {
+// empty for any other code. Built in one allocation: the done list of a busy
+// day has tens of thousands of entries and is rebuilt at every tick.
+QString entryText(const QString &tpv, const Variant &arg3, const QString &fecha, const QString &code) {
     // A number that does not convert is shown as written rather than
     // failing the whole refresh (and with it every later poll).
-    const Variant arg3 = rs.field(QStringLiteral("PParg3"));
     QString n;
     try {
         n = QString::number(arg3.toInt16());
     } catch (const TpvError &) {
         n = arg3.toText().trimmed();
     }
-    const QString fecha = rs.field(QStringLiteral("PPFecha")).toText();
-    const QString date = fecha.mid(6, 2) + QLatin1Char('/') + fecha.mid(4, 2) + QLatin1Char('/') + fecha.mid(0, 4);
+    const QStringView f(fecha);
+    const QStringView day = f.mid(6, 2), month = f.mid(4, 2), year = f.mid(0, 4);
+    const QChar slash = QLatin1Char('/');
     if (code == QLatin1String("Com"))
-        return QStringLiteral("Comanda ") + n + QStringLiteral(" del día ") + date + QStringLiteral(" Tpv: ") +
-               QString::number(tpv);
-    if (code == QLatin1String("Fac")) return QStringLiteral("Factura ") + n + QStringLiteral(" del día ") + date;
+        return QStringLiteral("Comanda ") % n % QStringLiteral(" del día ") % day % slash % month % slash % year %
+               QStringLiteral(" Tpv: ") % tpv;
+    if (code == QLatin1String("Fac"))
+        return QStringLiteral("Factura ") % n % QStringLiteral(" del día ") % day % slash % month % slash % year;
     return {};
 }
+
+// Where the columns an entry is made of are in a result, looked up once per
+// list rather than once per row.
+struct EntryColumns {
+    explicit EntryColumns(const Recordset &rs)
+        : code(rs.fieldIndex(QStringLiteral("PPCod"))),
+          arg3(rs.fieldIndex(QStringLiteral("PParg3"))),
+          fecha(rs.fieldIndex(QStringLiteral("PPFecha"))) {}
+    QString codeOf(const Recordset &rs) const { return rs.field(code).toText(); }
+    QString text(const QString &tpv, const Recordset &rs, const QString &entryCode) const {
+        return entryText(tpv, rs.field(arg3), rs.field(fecha).toText(), entryCode);
+    }
+    int code, arg3, fecha;
+};
 
 }  // namespace
 
@@ -45,9 +63,10 @@ void Actualizar(Global &g, BusinessDate &day, const JobLists &l) {
               conn(g.Cn));
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();
+        const EntryColumns columns(g.Rs);
         while (!g.Rs.eof()) {
-            const QString code = g.Rs.field(QStringLiteral("PPCod")).toText();
-            const QString text = entryText(g.tpv, g.Rs, code);
+            const QString code = columns.codeOf(g.Rs);
+            const QString text = columns.text(tpv, g.Rs, code);
             if (!text.isEmpty()) l.lstPend.addItem(text);
             g.Rs.moveNext();
         }
@@ -62,9 +81,11 @@ void Actualizar(Global &g, BusinessDate &day, const JobLists &l) {
               conn(g.Cn));
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();
+        const EntryColumns columns(g.Rs);
+        int ppordColumn = -1;  // looked up at the first entry, as before
         while (!g.Rs.eof()) {
-            const QString code = g.Rs.field(QStringLiteral("PPCod")).toText();
-            const QString text = entryText(g.tpv, g.Rs, code);
+            const QString code = columns.codeOf(g.Rs);
+            const QString text = columns.text(tpv, g.Rs, code);
             if (!text.isEmpty()) {
                 // Read every value before adding, so a bad row leaves the
                 // four lists in step.
@@ -73,7 +94,8 @@ void Actualizar(Global &g, BusinessDate &day, const JobLists &l) {
                 const QString numeTpv = g.Rs.field(5).toText();
                 // Job numbers past 32767 are kept whole (the reprint needs the
                 // exact number back).
-                const int32_t ppord = g.Rs.field(QStringLiteral("PPOrd")).toInt32();
+                if (ppordColumn < 0) ppordColumn = g.Rs.fieldIndex(QStringLiteral("PPOrd"));
+                const int32_t ppord = g.Rs.field(ppordColumn).toInt32();
                 l.lstReal.addItem(text);
                 l.lstFech.addItem(fech);
                 l.lstComa.addItem(coma);
