@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc unixodbc tdsodbc libsqliteodbc
   cups cups-client poppler-utils xvfb xauth fonts-liberation2 cmake g++
   libgtest-dev libgmock-dev googletest libbenchmark-dev sqlite3 ninja-build
-  libsystemd-dev pkg-config dpkg-dev fakeroot systemd locales
+  libsystemd-dev libcups2-dev pkg-config dpkg-dev fakeroot systemd locales
 )
 
 # The Spanish tests run under the real system locale.

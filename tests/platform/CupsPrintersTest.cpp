@@ -151,6 +151,36 @@ TEST(CupsPrinters, AStoppedQueueIsAFailureWithItsReasonNotATicketLostInTheQueue)
         << why.toStdString();
 }
 
+// A queue that keeps the server's jobs (held, or a printer that is off)
+// shows how many are waiting in the list of printers, and nothing once they
+// are gone.
+TEST(CupsPrinters, JobsLeftInTheQueueShowAsTicketsWaiting) {
+    if (env("TPV_CUPS_TEST_PRINTER").isEmpty())
+        GTEST_SKIP() << "no hay planificador CUPS de pruebas (TPV_CUPS_TEST_PRINTER sin definir)";
+    OwnQueue q(QStringLiteral("Espera"));
+    ASSERT_TRUE(q.ok);
+    CupsPrinters printers;
+    const int i = indexOf(printers, q.name);
+    ASSERT_GE(i, 0);
+    const auto labelOf = [&] {
+        for (const auto &s : printers.states())
+            if (s.name == q.name) return s.label;
+        return QStringLiteral("<no está>");
+    };
+    EXPECT_EQ(labelOf(), QString()) << "no ticket yet, nothing waiting";
+    const auto holdOne = [&] {
+        return QProcess::execute(QStringLiteral("lp"), {QStringLiteral("-d"), q.name, QStringLiteral("-H"),
+                                                        QStringLiteral("hold"), QStringLiteral("/etc/hostname")});
+    };
+    ASSERT_EQ(holdOne(), 0);
+    EXPECT_EQ(labelOf(), QStringLiteral("1 ticket en espera"));
+    ASSERT_EQ(holdOne(), 0);
+    EXPECT_EQ(labelOf(), QStringLiteral("2 tickets en espera"));
+    EXPECT_EQ(heldTickets(q.name), 2);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("cancel"), {QStringLiteral("-a"), q.name}), 0);
+    EXPECT_EQ(labelOf(), QString());
+}
+
 TEST(CupsPrinters, PanelPaperCodesMapToPageSizesBothWays) {
     EXPECT_EQ(paperSizeCode(QPageSize::A4), 9);
     EXPECT_EQ(qtPageSizeId(28), QPageSize::EnvelopeC5);

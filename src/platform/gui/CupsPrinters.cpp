@@ -10,6 +10,7 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <cups/cups.h>
 
 namespace tpv {
 
@@ -102,7 +103,17 @@ class CupsDevice : public PrinterDevice {
 public:
     void deliver(const PrinterState &printer, const QString &text) override;
     void validate(const PrinterState &printer, PrinterProperty p, const Variant &v) const override;
+    QString stateLabel(const PrinterState &printer) const override;
 };
+
+// "N tickets en espera" while the queue holds jobs of this user (held,
+// pending or printing: a printer that is off or unreachable keeps them
+// there); empty when it holds none or the scheduler does not answer.
+QString CupsDevice::stateLabel(const PrinterState &state) const {
+    const int waiting = heldTickets(state.name());
+    if (waiting <= 0) return {};
+    return waiting == 1 ? QStringLiteral("1 ticket en espera") : QStringLiteral("%1 tickets en espera").arg(waiting);
+}
 
 void CupsDevice::validate(const PrinterState &, PrinterProperty p, const Variant &v) const {
     if (p == PrinterProperty::PaperSize && qtPageSizeId(v.toInt32()) == QPageSize::Custom && v.toInt32() != 256) {
@@ -183,6 +194,14 @@ void CupsDevice::deliver(const PrinterState &state, const QString &text) {
 }
 
 }  // namespace
+
+int heldTickets(const QString &queue) {
+    cups_job_t *jobs = nullptr;
+    // Only this user's jobs: the server's own tickets, not the office's.
+    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.toUtf8().constData(), 1, CUPS_WHICHJOBS_ACTIVE);
+    if (n > 0) cupsFreeJobs(n, jobs);
+    return n < 0 ? -1 : n;
+}
 
 CupsPrinterSource::CupsPrinterSource() : device_(std::make_shared<CupsDevice>()) {}
 
