@@ -175,16 +175,55 @@ void measureTick(benchmark::State &state, Server &s, const std::function<void()>
     state.counters["tickets"] = ticketsPerRun;
 }
 
+// Seven more stations beside the demo's Cocina (1), Barra (2) and Postres (3):
+// printers 4 to 10 in prn order, each the only destination of a family of its
+// own with one article, and each a folder printer as prepareDemo makes them.
+struct ExtraStation {
+    const char *printer, *family, *article, *name;
+};
+const ExtraStation kExtraStations[] = {
+    {"Plancha", "PLA", "SEPIA", "Sepia a la plancha"},
+    {"Freidora", "FRI", "CALA", "Calamares"},
+    {"Horno", "HOR", "CORD", "Cordero asado"},
+    {"Parrilla", "PAR", "CHUR", "Churrasco"},
+    {"Frios", "FRS", "GAZP", "Gazpacho"},
+    {"Cafeteria", "CAF", "CORT", "Cortado"},
+    {"Terraza", "TER", "SANG", "Sangría"},
+};
+
+void addExtraStations(Server &s) {
+    Connection &cn = *s.db();
+    int destino = 4;
+    for (const ExtraStation &e : kExtraStations) {
+        const QString printer = QString::fromLatin1(e.printer);
+        cn.execute(QStringLiteral("INSERT INTO prn VALUES ('%1')").arg(printer));
+        cn.execute(QStringLiteral("INSERT INTO Artv VALUES ('%1', '%2', '%3')")
+                       .arg(QString::fromLatin1(e.article), QString::fromUtf8(e.name), QString::fromLatin1(e.family)));
+        cn.execute(QStringLiteral("INSERT INTO PerfilEnvioImp VALUES (1, 1, '%1', %2, 0, 0)")
+                       .arg(QString::fromLatin1(e.family))
+                       .arg(destino++));
+        QDir().mkpath(QDir(s.printersDir).filePath(printer));
+    }
+}
+
 // One order of `lines` lines (one in five with extras, one in ten with a menu
-// dish) for 1 or 3 printers.
+// dish) for 1, 3 or 10 printers. For 10 (once addExtraStations has run), the
+// lines go round the ten articles, menu dishes included, so each printer gets
+// lines.
 void addBigOrder(Connection &cn, int comanda, int lines, int printers) {
+    QStringList arts{QStringLiteral("CAN"), QStringLiteral("ENTR"),
+                     QStringLiteral("TART")};  // bar, kitchen, desserts and kitchen
+    if (printers == 10) {
+        for (const ExtraStation &e : kExtraStations) arts << QString::fromLatin1(e.article);
+    } else if (printers != 1 && printers != 3) {
+        throw std::invalid_argument("addBigOrder: 1, 3 or 10 printers");
+    }
     QList<demo::CartaLine> carta;
     QList<demo::MenuDish> menu;
-    const char *const arts[] = {"CAN", "ENTR", "TART"};  // bar, kitchen, desserts and kitchen
     for (int i = 0; i < lines; ++i) {
-        const char *art = printers == 1 ? "CAN" : arts[i % 3];
+        const QString art = printers == 1 ? arts[0] : arts[i % printers];
         if (lines > 1 && i % 10 == 9 && printers > 1) {
-            menu << demo::MenuDish{QStringLiteral("ENTR"),
+            menu << demo::MenuDish{printers == 10 ? art : QStringLiteral("ENTR"),
                                    QStringLiteral("Plato %1").arg(i),
                                    1,
                                    std::nullopt,
@@ -195,7 +234,7 @@ void addBigOrder(Connection &cn, int comanda, int lines, int printers) {
                                    {}};
             continue;
         }
-        demo::CartaLine l{QString::fromLatin1(art), QStringLiteral("Artículo %1").arg(i), 1.0 + i % 3, std::nullopt};
+        demo::CartaLine l{art, QStringLiteral("Artículo %1").arg(i), 1.0 + i % 3, std::nullopt};
         if (i % 5 == 0)
             l.extra = demo::Extra{2, QStringLiteral("Poco hecho"), 1, std::nullopt, QStringLiteral("Patatas"), {}};
         carta << l;
@@ -223,10 +262,12 @@ void fillPrinterFolders(const Server &s, int tickets) {
     }
 }
 
-// A print run: args are lines and printers (1 or 3).
+// A print run: args are lines and printers (1, 3 or 10).
 void BM_PrintRun(benchmark::State &state) {
     Server s;
-    addBigOrder(*s.db(), 1, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    const int printers = static_cast<int>(state.range(1));
+    if (printers == 10) addExtraStations(s);
+    addBigOrder(*s.db(), 1, static_cast<int>(state.range(0)), printers);
     s.startServer();
     measureTick(state, s, [&] { resetPrinted(*s.db()); });
 }
@@ -237,6 +278,7 @@ BENCHMARK(BM_PrintRun)
     ->Args({30, 1})
     ->Args({30, 3})
     ->Args({300, 3})
+    ->Args({30, 10})
     ->Unit(benchmark::kMillisecond);
 
 // The 30-line run when each printer folder already holds 5,000 tickets.
