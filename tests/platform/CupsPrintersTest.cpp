@@ -13,7 +13,12 @@
 #include <QPageSize>
 #include <QProcess>
 #include <QThread>
+#include <arpa/inet.h>
+#include <cups/cups.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace tpv;
 
@@ -185,4 +190,29 @@ TEST(CupsPrinters, PanelPaperCodesMapToPageSizesBothWays) {
     EXPECT_EQ(paperSizeCode(QPageSize::A4), 9);
     EXPECT_EQ(qtPageSizeId(28), QPageSize::EnvelopeC5);
     EXPECT_EQ(qtPageSizeId(256), QPageSize::Custom);
+}
+
+// A scheduler that accepts the connection and never answers gives no count
+// (and no label) within the list's own limits, instead of holding the poll
+// for libcups's half-minute default at every tick.
+TEST(CupsPrinters, ASchedulerThatNeverAnswersGivesNoWaitingCountWithinItsLimits) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    socklen_t len = sizeof a;
+    ::getsockname(listener, reinterpret_cast<sockaddr *>(&a), &len);
+    cupsSetServer(QStringLiteral("127.0.0.1:%1").arg(ntohs(a.sin_port)).toUtf8().constData());
+    QElapsedTimer t;
+    t.start();
+    const int n = heldTickets(QStringLiteral("Cocina"));
+    const qint64 ms = t.elapsed();
+    cupsSetServer(nullptr);
+    ::close(listener);
+    EXPECT_EQ(n, -1);
+    // The limits are 2 s to connect and 3 s to answer; libcups alone waits 30 s.
+    EXPECT_LT(ms, 15000) << "the printer list held the tick for " << ms << " ms";
 }

@@ -193,14 +193,51 @@ void CupsDevice::deliver(const PrinterState &state, const QString &text) {
     }
 }
 
+// The connection to the scheduler that the printer list asks on, kept open
+// between ticks while the scheduler stays the same. Short limits: the list
+// is redrawn at every tick, and a scheduler that went away must not hold the
+// poll up (libcups's own default connection waits half a minute).
+struct SchedulerConnection {
+    QByteArray server;
+    http_t *http = nullptr;
+
+    void close() {
+        if (http) httpClose(http);
+        http = nullptr;
+    }
+    // The open connection; *fresh tells whether it was made just now.
+    http_t *get(bool *fresh) {
+        const QByteArray now = cupsServer();
+        if (http && now != server) close();
+        *fresh = !http;
+        if (!http) {
+            server = now;
+            http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 2000, nullptr);
+            if (http) httpSetTimeout(http, 3.0, nullptr, nullptr);
+        }
+        return http;
+    }
+};
+
 }  // namespace
 
 int heldTickets(const QString &queue) {
-    cups_job_t *jobs = nullptr;
-    // Only this user's jobs: the server's own tickets, not the office's.
-    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.toUtf8().constData(), 1, CUPS_WHICHJOBS_ACTIVE);
-    if (n > 0) cupsFreeJobs(n, jobs);
-    return n < 0 ? -1 : n;
+    static SchedulerConnection scheduler;
+    const QByteArray name = queue.toUtf8();
+    for (;;) {
+        bool fresh = false;
+        http_t *http = scheduler.get(&fresh);
+        if (!http) return -1;
+        cups_job_t *jobs = nullptr;
+        // Only this user's jobs: the server's own tickets, not the office's.
+        const int n = cupsGetJobs2(http, &jobs, name.constData(), 1, CUPS_WHICHJOBS_ACTIVE);
+        if (n > 0) cupsFreeJobs(n, jobs);
+        if (n >= 0) return n;
+        scheduler.close();
+        // A connection the scheduler closed since the last tick is tried once
+        // more on a new one; a new one that failed is the answer.
+        if (fresh) return -1;
+    }
 }
 
 CupsPrinterSource::CupsPrinterSource() : device_(std::make_shared<CupsDevice>()) {}
