@@ -183,9 +183,11 @@ private:
         // A column often holds the same text row after row (the business
         // date, the code, the terminal): such a value shares the previous
         // row's string instead of converting and allocating it again.
-        // lastText[i] holds the previous row's bytes of column i whenever
-        // that value was text.
+        // lastText[i] holds the previous row's bytes of column i when that
+        // value was SQLite text (lastWasText[i]); a blob reads as text too,
+        // but is never shared.
         std::vector<std::string> lastText(static_cast<size_t>(n));
+        std::vector<char> lastWasText(static_cast<size_t>(n), 0);
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
             const std::vector<Variant> *previous = rs.rows.empty() ? nullptr : &rs.rows.back();
@@ -195,18 +197,19 @@ private:
                 const auto col = static_cast<size_t>(i);
                 const int type = sqlite3_column_type(st, i);
                 if (type != SQLITE_TEXT) {
+                    lastWasText[col] = 0;
                     row.push_back(sqliteValue(st, i, type));
                     continue;
                 }
                 const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
                 const auto size = static_cast<size_t>(sqlite3_column_bytes(st, i));
                 std::string &last = lastText[col];
-                if (previous && (*previous)[col].kind() == Variant::Kind::Text && last.size() == size &&
-                    std::memcmp(last.data(), text, size) == 0) {
+                if (previous && lastWasText[col] && last.size() == size && std::memcmp(last.data(), text, size) == 0) {
                     row.push_back((*previous)[col]);
                     continue;
                 }
                 last.assign(text, size);
+                lastWasText[col] = 1;
                 row.push_back(Variant(QString::fromUtf8(text, static_cast<qsizetype>(size))));
             }
             rs.rows.push_back(std::move(row));

@@ -136,20 +136,21 @@ TEST(Odbc, ARefusedSqlServerPortIsCannotOpen) {
 }
 
 // A column's text is shared with the row above when it repeats; a value that
-// differs only in length, in case, after a NULL or after a number of the same
-// digits must still read back exactly as stored.
+// differs only in length, in case, after a NULL, a number of the same digits
+// or a blob must still read back exactly as stored.
 TEST_F(Sql, RepeatedTextsReadBackAsStoredRowByRow) {
     auto cn = openSqliteFile(tmp.filePath(QStringLiteral("wdbServer.mdb")), 1000);
     cn->execute(QStringLiteral("CREATE TABLE R(n integer, v)"));
     cn->execute(
         QStringLiteral("INSERT INTO R VALUES (1, '20261208'), (2, '20261208'), (3, '2026120'), (4, '2026120'), "
-                       "(5, NULL), (6, '2026120'), (7, 42), (8, '42'), (9, 'Ñandú'), (10, 'ñandú'), (11, 'ñandú')"));
+                       "(5, NULL), (6, '2026120'), (7, 42), (8, '42'), (9, 'Ñandú'), (10, 'ñandú'), (11, 'ñandú'), "
+                       "(12, 'abc'), (13, x'78797A'), (14, 'abc')"));
     const ResultSet rs = cn->query(QStringLiteral("SELECT v FROM R ORDER BY n"));
-    ASSERT_EQ(rs.rows.size(), 11u);
+    ASSERT_EQ(rs.rows.size(), 14u);
     QStringList read;
     for (const auto &row : rs.rows) read << (row[0].isNull() ? QStringLiteral("<null>") : row[0].toText());
     EXPECT_EQ(read, QStringList({"20261208", "20261208", "2026120", "2026120", "<null>", "2026120", "42", "42", "Ñandú",
-                                 "ñandú", "ñandú"}));
+                                 "ñandú", "ñandú", "abc", "xyz", "abc"}));
     EXPECT_EQ(rs.rows[6][0].kind(), Variant::Kind::Integer);
     EXPECT_EQ(rs.rows[7][0].kind(), Variant::Kind::Text);
 }

@@ -1,6 +1,7 @@
 #include "platform/gui/CupsPrinters.h"
 
 #include "platform/Error.h"
+#include "platform/gui/CupsWaitingJobs.h"
 #include "platform/gui/TicketPainter.h"
 
 #include <QPageSize>
@@ -10,7 +11,6 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <cups/cups.h>
 
 namespace tpv {
 
@@ -104,13 +104,17 @@ public:
     void deliver(const PrinterState &printer, const QString &text) override;
     void validate(const PrinterState &printer, PrinterProperty p, const Variant &v) const override;
     QString stateLabel(const PrinterState &printer) const override;
+    void newTick() override { waiting_.newTick(); }
+
+private:
+    // Asked from the list of printers, which only reads the device.
+    mutable CupsWaitingJobs waiting_;
 };
 
-// "N tickets en espera" while the queue holds jobs of this user (held,
-// pending or printing: a printer that is off or unreachable keeps them
-// there); empty when it holds none or the scheduler does not answer.
+// "N tickets en espera" while the queue keeps jobs of this user (see
+// CupsWaitingJobs); empty when it keeps none or the scheduler does not answer.
 QString CupsDevice::stateLabel(const PrinterState &state) const {
-    const int waiting = heldTickets(state.name());
+    const int waiting = waiting_.waiting(state.name());
     if (waiting <= 0) return {};
     return waiting == 1 ? QStringLiteral("1 ticket en espera") : QStringLiteral("%1 tickets en espera").arg(waiting);
 }
@@ -193,52 +197,7 @@ void CupsDevice::deliver(const PrinterState &state, const QString &text) {
     }
 }
 
-// The connection to the scheduler that the printer list asks on, kept open
-// between ticks while the scheduler stays the same. Short limits: the list
-// is redrawn at every tick, and a scheduler that went away must not hold the
-// poll up (libcups's own default connection waits half a minute).
-struct SchedulerConnection {
-    QByteArray server;
-    http_t *http = nullptr;
-
-    void close() {
-        if (http) httpClose(http);
-        http = nullptr;
-    }
-    // The open connection; *fresh tells whether it was made just now.
-    http_t *get(bool *fresh) {
-        const QByteArray now = cupsServer();
-        if (http && now != server) close();
-        *fresh = !http;
-        if (!http) {
-            server = now;
-            http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 2000, nullptr);
-            if (http) httpSetTimeout(http, 3.0, nullptr, nullptr);
-        }
-        return http;
-    }
-};
-
 }  // namespace
-
-int heldTickets(const QString &queue) {
-    static SchedulerConnection scheduler;
-    const QByteArray name = queue.toUtf8();
-    for (;;) {
-        bool fresh = false;
-        http_t *http = scheduler.get(&fresh);
-        if (!http) return -1;
-        cups_job_t *jobs = nullptr;
-        // Only this user's jobs: the server's own tickets, not the office's.
-        const int n = cupsGetJobs2(http, &jobs, name.constData(), 1, CUPS_WHICHJOBS_ACTIVE);
-        if (n > 0) cupsFreeJobs(n, jobs);
-        if (n >= 0) return n;
-        scheduler.close();
-        // A connection the scheduler closed since the last tick is tried once
-        // more on a new one; a new one that failed is the answer.
-        if (fresh) return -1;
-    }
-}
 
 CupsPrinterSource::CupsPrinterSource() : device_(std::make_shared<CupsDevice>()) {}
 

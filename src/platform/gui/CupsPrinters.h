@@ -25,10 +25,6 @@ public:
 int paperSizeCode(int qtPageSizeId);
 int qtPageSizeId(int paperSizeCode);
 
-// How many jobs of this user the CUPS queue still holds (waiting, held or
-// printing); -1 when the scheduler does not answer.
-int heldTickets(const QString &queue);
-
 // Draws the PDF preview of a folder printer's ticket (see setFolderPreview).
 void writePdfPreview(const QString &pdfPath, const PrinterState &printer, const QString &text);
 
