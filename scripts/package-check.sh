@@ -54,7 +54,8 @@ tmp=$(mktemp -d /tmp/tpv-package.XXXXXX)
 chmod 0755 "$tmp"
 dpkg-deb -x "$deb" "$tmp/root"
 for soname in $(readelf -d "$tmp/root/usr/bin/lector-tpv" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-  path=$(ldconfig -p | awk -v s="$soname" '$1 == s {print $NF; exit}')
+  # awk reads to the end: leaving early would kill ldconfig with SIGPIPE.
+  path=$(ldconfig -p | awk -v s="$soname" '$1 == s && !found {print $NF; found = 1}')
   owner=$(dpkg -S "$(realpath "$path")" 2>/dev/null | head -n1 | cut -d: -f1 || true)
   [ -n "$owner" ] || owner=$(dpkg -S "$path" 2>/dev/null | head -n1 | cut -d: -f1 || true)
   check "depende de $owner (por $soname)" has_dep "$owner"
