@@ -3,6 +3,7 @@
 // scripts/cups-test-env.sh starts (the test command does).
 #include "platform/gui/CupsPrinters.h"
 #include "platform/gui/CupsWaitingJobs.h"
+#include "platform/escpos/LoopbackSupport.h"
 #include "platform/Error.h"
 
 #include <QCoreApplication>
@@ -14,13 +15,8 @@
 #include <QPageSize>
 #include <QProcess>
 #include <QThread>
-#include <arpa/inet.h>
 #include <cups/cups.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace tpv;
 
@@ -198,16 +194,9 @@ TEST(CupsPrinters, JobsLeftInTheQueueShowAsTicketsWaitingButAPrintingTicketDoesN
 // for all the printers of a tick, then left alone for the next ticks: the
 // list of printers cannot hold every tick for a wait per printer.
 TEST(CupsPrinters, ASchedulerThatNeverAnswersIsAskedOnceAndThenLeftAlone) {
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(listener, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
-    ASSERT_EQ(::listen(listener, 8), 0);
-    socklen_t len = sizeof a;
-    ::getsockname(listener, reinterpret_cast<sockaddr *>(&a), &len);
-    cupsSetServer(QStringLiteral("127.0.0.1:%1").arg(ntohs(a.sin_port)).toUtf8().constData());
+    test::Listener scheduler;
+    ASSERT_TRUE(scheduler.ok());
+    cupsSetServer(QStringLiteral("127.0.0.1:%1").arg(scheduler.port()).toUtf8().constData());
     int answers[3];
     {
         CupsWaitingJobs waiting;
@@ -217,10 +206,8 @@ TEST(CupsPrinters, ASchedulerThatNeverAnswersIsAskedOnceAndThenLeftAlone) {
         answers[2] = waiting.waiting(QStringLiteral("Cocina"));
     }
     cupsSetServer(nullptr);
-    ::fcntl(listener, F_SETFL, O_NONBLOCK);
     int connections = 0;
-    for (int c; (c = ::accept(listener, nullptr, nullptr)) >= 0; ++connections) ::close(c);
-    ::close(listener);
+    while (!scheduler.takeConnection().isNull()) ++connections;
     EXPECT_EQ(answers[0], -1);
     EXPECT_EQ(answers[1], -1);
     EXPECT_EQ(answers[2], -1);

@@ -37,11 +37,10 @@ http_t *CupsWaitingJobs::connection(bool *made) {
 
 bool CupsWaitingJobs::ask() {
     counts_.clear();
-    bool ok = false;
-    for (int attempt = 0; attempt < 2 && !ok; ++attempt) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
         bool made = false;
         http_t *http = connection(&made);
-        if (!http) break;
+        if (!http) return false;
         cups_job_t *jobs = nullptr;
         // Every queue at once, only this user's jobs: the server's own
         // tickets, not the office's.
@@ -55,17 +54,16 @@ bool CupsWaitingJobs::ask() {
                 if (stuck && j.dest) counts_[QString::fromUtf8(j.dest)] += 1;
             }
             cupsFreeJobs(n, jobs);
-            ok = true;
-            break;
+            return true;
         }
         // The scheduler may have closed a connection kept from an earlier
         // tick: once more on a new one, unless this one was new already or
         // the failure was not the connection's.
         const bool transport = httpError(http) != 0 || cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
         closeConnection();
-        if (made || !transport) break;
+        if (made || !transport) return false;
     }
-    return ok;
+    return false;
 }
 
 int CupsWaitingJobs::waiting(const QString &queue) {
