@@ -133,7 +133,7 @@ FolderPreview gPreview = nullptr;
 class FolderDevice : public PrinterDevice {
 public:
     explicit FolderDevice(QString dir) : dir_(std::move(dir)) {}
-    void deliver(const PrinterState &printer, const QString &text) override;
+    void deliver(const PrinterState &printer, const Document &document) override;
     void setPreview(const QString &name, bool on) {
         if (on)
             preview_.insert(name);
@@ -161,7 +161,8 @@ int FolderDevice::nextNumber(const QDir &d, const QString &name) {
     return *it + 1;
 }
 
-void FolderDevice::deliver(const PrinterState &printer, const QString &text) {
+void FolderDevice::deliver(const PrinterState &printer, const Document &document) {
+    const QString text = document.text();
     const QString name = printer.name();
     QDir d(QDir(dir_).filePath(name));
     if (!d.exists()) {

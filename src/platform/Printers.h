@@ -9,6 +9,7 @@
 // its documents. The layer lists them all together, in byte order of their
 // device names.
 #include "platform/Clock.h"
+#include "platform/Document.h"
 #include "platform/Variant.h"
 
 #include <QHash>
@@ -70,7 +71,7 @@ PrinterState pagePrinterState(const QString &name, const QString &driver, const 
 class PrinterDevice {
 public:
     virtual ~PrinterDevice() = default;
-    virtual void deliver(const PrinterState &printer, const QString &documentText) = 0;
+    virtual void deliver(const PrinterState &printer, const Document &document) = 0;
     // Checks a property write against what the device takes (throws when it
     // refuses).
     virtual void validate(const PrinterState &, PrinterProperty, const Variant &) const {}
@@ -122,8 +123,10 @@ public:
     void makeCurrent(int i);
 
     // Prints a text on the current printer (each CR LF starts a line; one
-    // more line end follows), and ends the document.
+    // more line end follows), and ends the document. A typed document keeps
+    // the roles of its lines for the printers that use them.
     void print(const QString &text);
+    void print(const Document &document);
     void endDoc();
 
     // Looks for printers installed since start and appends them (positions
@@ -158,7 +161,7 @@ private:
     std::vector<std::shared_ptr<PrinterDevice>> devices_;
     PrinterState current_;
     int currentIndex_ = -1;
-    QString document_;
+    Document document_;
     bool documentOpen_ = false;
     QStringList writeLog_;
     struct Deliveries {

@@ -101,7 +101,7 @@ namespace {
 
 class CupsDevice : public PrinterDevice {
 public:
-    void deliver(const PrinterState &printer, const QString &text) override;
+    void deliver(const PrinterState &printer, const Document &document) override;
     void validate(const PrinterState &printer, PrinterProperty p, const Variant &v) const override;
     QString stateLabel(const PrinterState &printer) const override;
     void newTick() override { waiting_.newTick(); }
@@ -167,7 +167,8 @@ QString queueRefusal(const QString &name) {
     return {};
 }
 
-void CupsDevice::deliver(const PrinterState &state, const QString &text) {
+void CupsDevice::deliver(const PrinterState &state, const Document &document) {
+    const QString text = document.text();
     const QString name = state.name();
     // Never let Qt fall back to the default printer for a name that is gone.
     const QPrinterInfo info = QPrinterInfo::printerInfo(name);
@@ -178,7 +179,8 @@ void CupsDevice::deliver(const PrinterState &state, const QString &text) {
     if (const QString why = queueRefusal(name); !why.isEmpty())
         throw TpvError(err::PrinterError, QStringLiteral("No se puede imprimir en %1: %2").arg(name, why));
     QPrinter printer(info, QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Comanda"));
+    // The job's title in the queue: a ticket can be found there by it.
+    printer.setDocName(document.title.isEmpty() ? QStringLiteral("Comanda") : document.title);
     applyPage(printer, state);
     printer.setCopyCount(std::max(1, state.values.value(PrinterProperty::Copies).toInt32()));
     printer.setColorMode(state.values.value(PrinterProperty::ColorMode).toInt32() == 2 ? QPrinter::Color
