@@ -12,9 +12,9 @@ FrmPpal::FrmPpal(Dialogs &d, PrinterLayer &p, Clock &c, ConnectionOptions o, std
       clock(c),
       T(std::move(timer)),
       C(o),
-      output(&journal_),
-      panelOutput_(printerPanel()),
-      journal_(panelOutput_, o.dataDir) {
+      output(&panelOutput_),
+      journal(o.dataDir),
+      panelOutput_(printerPanel()) {
     g.db = std::move(o);
     // Outside the visible part of the window until a done job is clicked.
     FraPre.setVisible(false);
@@ -37,7 +37,7 @@ QueueContext FrmPpal::queue() {
             unpollableReported};
 }
 
-PrintContext FrmPpal::printing() { return {g, C, lineasp, ReimprimirTodo, *output, clock, status, dialogs}; }
+PrintContext FrmPpal::printing() { return {g, C, lineasp, ReimprimirTodo, *output, journal, clock, status, dialogs}; }
 
 PanelContext FrmPpal::printerPanel() {
     return {panel, printers, dialogs, [this] { clearAllDataChanged(); }};
