@@ -44,7 +44,9 @@ PanelContext FrmPpal::printerPanel() {
 }
 
 ReprintContext FrmPpal::reprint() {
-    return {g, day, lists(), FraListas, FraPre, T, dialogs, C, ReimprimirTodo, status};
+    return {g, day, lists(), FraListas, FraPre, T, dialogs, C, ReimprimirTodo, status, [this](const QString &comanda) {
+                journal.prepareReprint({QString::number(g.tpv), FechaTpv, comanda});
+            }};
 }
 
 FontContext FrmPpal::font() { return {g, printers, C, dialogs, status}; }

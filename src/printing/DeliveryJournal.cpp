@@ -203,6 +203,14 @@ void DeliveryJournal::forgetDoubtful(const std::vector<qint64> &sendings) {
     });
 }
 
+void DeliveryJournal::prepareReprint(const OrderKey &order) {
+    QString where = QStringLiteral(" WHERE tpv = ") + q(order.tpv) + QStringLiteral(" AND fecha = ") + q(order.fecha);
+    if (!order.comanda.isEmpty()) where += QStringLiteral(" AND comanda = ") + q(order.comanda);
+    // A dish a printer got while the order was not yet marked printed looks,
+    // once reset, like one marked printed at what the printer has.
+    db().execute(QStringLiteral("UPDATE recibido SET base = nivel") + where + QStringLiteral(" AND nivel > base"));
+}
+
 void DeliveryJournal::completed(const OrderKey &order, const std::vector<std::pair<DishKey, double>> &marked) {
     if (marked.empty()) return;
     Connection &d = db();

@@ -99,6 +99,10 @@ public:
     void notDelivered(const AnnouncedTicket &ticket);
     // Doubtful parts that no ticket needs to carry any more.
     void forgetDoubtful(const std::vector<qint64> &sendings);
+    // The operator had the order (or, with an empty comanda, every order of
+    // the terminal and day) reset to print again whole: what each printer
+    // has of it, marked printed or not, prints again under the reprint mark.
+    void prepareReprint(const OrderKey &order);
     // Completion marked these dishes printed at these quantities.
     void completed(const OrderKey &order, const std::vector<std::pair<DishKey, double>> &marked);
 

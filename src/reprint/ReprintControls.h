@@ -25,6 +25,9 @@ struct ReprintContext {
     DataControl &C;
     bool &ReimprimirTodo;
     StatusReport &status;
+    // Told, before the poll prints it, of an order reset to print again
+    // whole (its number), or of the whole day (an empty number).
+    std::function<void(const QString &comanda)> orderReset;
 };
 
 // Connects the lists to the procedures below.
