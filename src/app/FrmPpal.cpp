@@ -4,7 +4,21 @@
 #include "platform/Error.h"
 #include "printing/ImpComanda.h"
 
+#include <QDir>
+
 namespace tpv {
+
+namespace {
+
+// The backup printers of impresoras.ini; its mistakes are said at start.
+QHash<QString, BackupSetting> backupSettings(const QString &dataDir) {
+    QStringList errors;
+    auto settings = readBackupSettings(QDir(dataDir).filePath(QStringLiteral("impresoras.ini")), &errors);
+    for (const QString &e : errors) writeErrorLine(e, LogPriority::Warning);
+    return settings;
+}
+
+}  // namespace
 
 FrmPpal::FrmPpal(Dialogs &d, PrinterLayer &p, Clock &c, ConnectionOptions o, std::unique_ptr<TimerEngine> timer)
     : dialogs(d),
@@ -12,9 +26,10 @@ FrmPpal::FrmPpal(Dialogs &d, PrinterLayer &p, Clock &c, ConnectionOptions o, std
       clock(c),
       T(std::move(timer)),
       C(o),
-      output(&panelOutput_),
+      output(&backupOutput_),
       journal(o.dataDir),
-      panelOutput_(printerPanel()) {
+      panelOutput_(printerPanel()),
+      backupOutput_(panelOutput_, backupSettings(o.dataDir), health, c) {
     g.db = std::move(o);
     // Outside the visible part of the window until a done job is clicked.
     FraPre.setVisible(false);
@@ -62,6 +77,8 @@ void FrmPpal::showPrinterStates() {
     for (const PrinterLayer::Status &s : printers.states()) {
         QString line = s.name;
         if (!s.label.isEmpty()) line += QStringLiteral(": ") + s.label;
+        if (const QString backup = health.standIn(s.name); !backup.isEmpty())
+            line += (s.label.isEmpty() ? QStringLiteral(": desviada a ") : QStringLiteral(", desviada a ")) + backup;
         if (s.lastTicket.isValid())
             line += QStringLiteral(", último ticket ") + s.lastTicket.toString(QStringLiteral("HH:mm:ss"));
         lines << line;

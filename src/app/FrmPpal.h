@@ -12,7 +12,9 @@
 #include "platform/PollTimer.h"
 #include "platform/Printers.h"
 #include "platform/StatusReport.h"
+#include "printer/BackupPrinters.h"
 #include "printer/PanelOutput.h"
+#include "printer/PrinterHealth.h"
 #include "printer/PrinterPanel.h"
 #include "printing/DeliveryJournal.h"
 #include "printing/PrintRun.h"
@@ -63,8 +65,11 @@ public:
     PollTimer T;
     DataControl C;
     StatusReport status{lbEstado};
-    // Where the print run sends its tickets: the printer panel by default.
+    // Where the print run sends its tickets: the printer panel, with the
+    // backup printers in front of it, by default.
     TicketOutput *output;
+    // How each printer has fared, and which stands in for which.
+    PrinterHealth health;
     // What each printer has received of each order.
     DeliveryJournal journal;
 
@@ -93,6 +98,7 @@ public:
 
 private:
     PanelOutput panelOutput_;
+    BackupOutput backupOutput_;
     QHash<QString, QString> loggedStates_;  // printer -> state last logged
 };
 
