@@ -3,6 +3,7 @@
 #include "platform/Console.h"
 #include "platform/Error.h"
 #include "printing/ImpComanda.h"
+#include "printing/ReprintLast.h"
 
 #include <QDir>
 
@@ -59,9 +60,14 @@ PanelContext FrmPpal::printerPanel() {
 }
 
 ReprintContext FrmPpal::reprint() {
-    return {g, day, lists(), FraListas, FraPre, T, dialogs, C, ReimprimirTodo, status, [this](const QString &comanda) {
-                journal.prepareReprint({QString::number(g.tpv), FechaTpv, comanda});
-            }};
+    ReprintContext r{g, day, lists(), FraListas, FraPre, T, dialogs, C, ReimprimirTodo, status, {}, {}};
+    r.orderReset = [this](const QString &comanda) {
+        journal.prepareReprint({QString::number(g.tpv), FechaTpv, comanda});
+    };
+    r.printLastSending = [this](const QString &tpv, const QString &fecha, const QString &comanda) {
+        reprintLastSending(printing(), tpv, fecha, comanda);
+    };
+    return r;
 }
 
 FontContext FrmPpal::font() { return {g, printers, C, dialogs, status}; }

@@ -76,27 +76,6 @@ QString markOf(TicketKind kind) {
     return {};
 }
 
-// The ticket of a planned delivery: the dishes it carries with the
-// quantities the printer still lacks.
-ticket::Content contentOf(const PrintRun &run, const RoutedDishes &dishes, const PlannedTicket &planned) {
-    ticket::Content c;
-    c.header = run.Cabecera;
-    if (const QString mark = markOf(planned.kind); !mark.isEmpty()) c.marks << mark;
-    for (const PlannedTicket::Entry &e : planned.entries) {
-        ticket::Dish look = dishes.look[e.dish];
-        const double quantity = e.quantity();
-        look.cancelled = quantity < 0;
-        if (dishes.inMenu[e.dish]) {
-            look.quantity = ticket::menuQuantity(quantity);
-            c.menu.push_back(std::move(look));
-        } else {
-            look.quantity = ticket::cartaQuantity(quantity);
-            c.carta.push_back(std::move(look));
-        }
-    }
-    return c;
-}
-
 // Sends a printer what it still lacks of the order, ticket by ticket, each
 // announced to the journal before it goes out and confirmed once the printer
 // has it. A failure stops this printer's tickets and is passed on.
@@ -106,7 +85,11 @@ void sendToPrinter(const PrintContext &p, const PrintRun &run, const QString &pr
         planPrinter(dishes.read, p.journal.received(order, printer), p.journal.doubtful(order, printer));
     p.journal.forgetDoubtful(plan.settledWithoutTicket);
     for (const PlannedTicket &planned : plan.tickets) {
-        Document ticket = ticket::compose(contentOf(run, dishes, planned), p.clock.timeOfDay(), p.g.lineaspie);
+        std::vector<std::pair<size_t, double>> quantities;
+        for (const PlannedTicket::Entry &e : planned.entries) quantities.emplace_back(e.dish, e.quantity());
+        QStringList marks;
+        if (const QString mark = markOf(planned.kind); !mark.isEmpty()) marks << mark;
+        Document ticket = ticketOf(p, run.Cabecera, dishes, quantities, marks);
         std::vector<DishPart> parts;
         for (const PlannedTicket::Entry &e : planned.entries) parts.push_back(e.part);
         const AnnouncedTicket announced =
@@ -137,6 +120,30 @@ std::vector<std::pair<DishKey, double>> markedDishes(const PrintRun &run) {
 }
 
 }  // namespace
+
+static ticket::Content contentOf(const std::optional<ticket::Header> &header, const RoutedDishes &dishes,
+                                 const std::vector<std::pair<size_t, double>> &quantities, const QStringList &marks) {
+    ticket::Content c;
+    c.header = header;
+    c.marks = marks;
+    for (const auto &[dish, quantity] : quantities) {
+        ticket::Dish look = dishes.look[dish];
+        look.cancelled = quantity < 0;
+        if (dishes.inMenu[dish]) {
+            look.quantity = ticket::menuQuantity(quantity);
+            c.menu.push_back(std::move(look));
+        } else {
+            look.quantity = ticket::cartaQuantity(quantity);
+            c.carta.push_back(std::move(look));
+        }
+    }
+    return c;
+}
+
+Document ticketOf(const PrintContext &p, const std::optional<ticket::Header> &header, const RoutedDishes &dishes,
+                  const std::vector<std::pair<size_t, double>> &quantities, const QStringList &marks) {
+    return ticket::compose(contentOf(header, dishes, quantities, marks), p.clock.timeOfDay(), p.g.lineaspie);
+}
 
 void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
     Global &g = p.g;

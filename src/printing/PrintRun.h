@@ -97,6 +97,12 @@ struct PrintRun {
     OrderKey order() const { return {job.arg1(), job.fecha(), job.PParg3.toText()}; }
 };
 
+// A ticket of the dishes given (by their position among the printer's
+// dishes) with the quantities given, under the marks given: its time of
+// sending is now, its blank lines the last read.
+Document ticketOf(const PrintContext &p, const std::optional<ticket::Header> &header, const RoutedDishes &dishes,
+                  const std::vector<std::pair<size_t, double>> &quantities, const QStringList &marks);
+
 // The stages of the run, in order. readOrder counts a null printed count as
 // 0 and reads the rows the run will mark printed.
 void readOrder(const PrintContext &p, PrintRun &run);

@@ -84,6 +84,9 @@ void cmdUltimo_Click(const ReprintContext &r) {
 
 void LoUltimo(const ReprintContext &r) {
     for (const QString &sqlText : schema::localSnapshotEmptying()) r.C.execute(sqlText);
+    const int i = r.lists.lstReal.listIndex();
+    if (i <= 0 || !r.printLastSending) return;
+    r.printLastSending(QString::number(r.g.tpv), r.lists.lstFech.list(i), r.lists.lstComa.list(i));
 }
 
 void cmdVolver_Click(const ReprintContext &r) {
