@@ -82,9 +82,9 @@ struct PrintRun {
     JobValues job;
     std::optional<ticket::Header> Cabecera;    // none when the order has no header row
     std::vector<RoutedDishes> TextoImpresora;  // indices 0 to NumImpresoras
-    ReadRows tilRead{QStringLiteral("TilOrd"), QStringLiteral("TilCant"), {}, {}};
-    ReadRows tilmRead{QStringLiteral("Orden"), QStringLiteral("Cantidad"), {}, {}};
-    ReadRows cargosRead{QStringLiteral("CaOrd"), QStringLiteral("CaCant"), {}, {}};
+    ReadRows tilRead{QStringLiteral("TilOrd"), QStringLiteral("TilCant"), {}, {}, {}};
+    ReadRows tilmRead{QStringLiteral("Orden"), QStringLiteral("Cantidad"), {}, {}, {}};
+    ReadRows cargosRead{QStringLiteral("CaOrd"), QStringLiteral("CaCant"), {}, {}, {}};
 
     // The entry of a printer number read from a routing column (error 94 for
     // a null, error 9 outside 0 to NumImpresoras).
