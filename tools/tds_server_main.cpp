@@ -17,11 +17,16 @@ int main(int argc, char **argv) {
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
         const QString &k = args[i], &v = args[i + 1];
-        if (k == QLatin1String("--base")) s.databaseFile = v;
-        else if (k == QLatin1String("--puerto")) s.port = static_cast<uint16_t>(v.toUInt());
-        else if (k == QLatin1String("--catalogo")) s.catalog = v;
-        else if (k == QLatin1String("--usuario")) s.user = v;
-        else if (k == QLatin1String("--idioma")) s.loginLanguage = v;
+        if (k == QLatin1String("--base"))
+            s.databaseFile = v;
+        else if (k == QLatin1String("--puerto"))
+            s.port = static_cast<uint16_t>(v.toUInt());
+        else if (k == QLatin1String("--catalogo"))
+            s.catalog = v;
+        else if (k == QLatin1String("--usuario"))
+            s.user = v;
+        else if (k == QLatin1String("--idioma"))
+            s.loginLanguage = v;
         else {
             std::fprintf(stderr, "Opción desconocida: %s\n", qPrintable(k));
             return 2;

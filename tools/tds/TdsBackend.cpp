@@ -85,8 +85,8 @@ QVariant valueOf(sqlite3_stmt *st, int i) {
 }  // namespace
 
 QString toSqlite(const QString &statement) {
-    static const QRegularExpression deleteWithoutFrom(QStringLiteral(R"(^\s*delete\s+(?!from\b)(\w+)(\s+where\s|\s*$))"),
-                                                      QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression deleteWithoutFrom(
+        QStringLiteral(R"(^\s*delete\s+(?!from\b)(\w+)(\s+where\s|\s*$))"), QRegularExpression::CaseInsensitiveOption);
     const auto m = deleteWithoutFrom.match(statement);
     if (!m.hasMatch()) return statement;
     return QStringLiteral("DELETE FROM ") + m.captured(1) + m.captured(2) + statement.mid(m.capturedEnd());
@@ -135,9 +135,10 @@ void Session::refreshDateTriggers() {
         for (const char *when : {"INSERT", "UPDATE OF"}) {
             const bool insert = qstrcmp(when, "INSERT") == 0;
             const QString sql =
-                QStringLiteral("DROP TRIGGER IF EXISTS temp.tds_fecha_%1; CREATE TEMP TRIGGER tds_fecha_%1 AFTER %2 "
-                               "%5 ON main.\"%3\" WHEN typeof(NEW.\"%4\") = 'text' BEGIN UPDATE \"%3\" "
-                               "SET \"%4\" = tds_datetime(NEW.\"%4\") WHERE rowid = NEW.rowid; END;")
+                QStringLiteral(
+                    "DROP TRIGGER IF EXISTS temp.tds_fecha_%1; CREATE TEMP TRIGGER tds_fecha_%1 AFTER %2 "
+                    "%5 ON main.\"%3\" WHEN typeof(NEW.\"%4\") = 'text' BEGIN UPDATE \"%3\" "
+                    "SET \"%4\" = tds_datetime(NEW.\"%4\") WHERE rowid = NEW.rowid; END;")
                     .arg(n++)
                     .arg(QString::fromLatin1(insert ? "INSERT" : "UPDATE OF"), table, column,
                          insert ? QString() : QStringLiteral("\"%1\"").arg(column));
@@ -158,8 +159,8 @@ bool Session::sessionStatement(const QString &statement, BatchOutcome &out) {
     if (const auto m = dateformat.match(statement); m.hasMatch()) {
         const auto order = dateOrderFromText(m.captured(1));
         if (!order) {
-            out.error = ServerError{2741, 16, QStringLiteral("SET DATEFORMAT date order '%1' is invalid.")
-                                                  .arg(m.captured(1))};
+            out.error =
+                ServerError{2741, 16, QStringLiteral("SET DATEFORMAT date order '%1' is invalid.").arg(m.captured(1))};
             return true;
         }
         order_ = *order;
@@ -169,9 +170,10 @@ bool Session::sessionStatement(const QString &statement, BatchOutcome &out) {
     if (const auto m = language.match(statement); m.hasMatch()) {
         const auto order = dateOrderOfLanguage(m.captured(1));
         if (!order) {
-            out.error = ServerError{2740, 16, QStringLiteral("SET LANGUAGE failed because '%1' is not an official "
-                                                             "language name or a language alias on this SQL Server.")
-                                                  .arg(m.captured(1))};
+            out.error = ServerError{2740, 16,
+                                    QStringLiteral("SET LANGUAGE failed because '%1' is not an official "
+                                                   "language name or a language alias on this SQL Server.")
+                                        .arg(m.captured(1))};
             return true;
         }
         language_ = m.captured(1);

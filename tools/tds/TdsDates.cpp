@@ -112,12 +112,24 @@ DateReading readDatetime(const QString &raw, DateOrder order) {
         d = dayFirst ? b : c;
     } else {
         switch (order) {
-            case DateOrder::mdy: mo = a, d = b, y = c; break;
-            case DateOrder::dmy: d = a, mo = b, y = c; break;
-            case DateOrder::ymd: y = a, mo = b, d = c; break;
-            case DateOrder::ydm: y = a, d = b, mo = c; break;
-            case DateOrder::myd: mo = a, y = b, d = c; break;
-            case DateOrder::dym: d = a, y = b, mo = c; break;
+            case DateOrder::mdy:
+                mo = a, d = b, y = c;
+                break;
+            case DateOrder::dmy:
+                d = a, mo = b, y = c;
+                break;
+            case DateOrder::ymd:
+                y = a, mo = b, d = c;
+                break;
+            case DateOrder::ydm:
+                y = a, d = b, mo = c;
+                break;
+            case DateOrder::myd:
+                mo = a, y = b, d = c;
+                break;
+            case DateOrder::dym:
+                d = a, y = b, mo = c;
+                break;
         }
     }
     if (mo.size() > 2 || d.size() > 2 || y.size() == 3 || y.size() == 1) return notADate();

@@ -116,7 +116,8 @@ QByteArray Conversation::cursorFetch(const RpcCall &call) {
     Tokens t;
     const auto it = cursors_.find(intParameter(call, 0));
     if (it == cursors_.end()) {
-        t.error({16950, 16, QStringLiteral("The variable '@cursor' does not currently have a cursor allocated to it.")});
+        t.error(
+            {16950, 16, QStringLiteral("The variable '@cursor' does not currently have a cursor allocated to it.")});
         t.done(done::Proc, done::Error, 0, 0);
         return t.bytes();
     }

@@ -159,7 +159,7 @@ void Server::faultAt(Fault fault, const QString &match) {
 }
 
 void Server::closeConnections(Fault how) {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     for (auto &c : connections_) {
         if (c->finished) continue;
         c->closeAs = static_cast<int>(how);
@@ -167,6 +167,12 @@ void Server::closeConnections(Fault how) {
         ::shutdown(c->fd, SHUT_RD);
     }
     wake_.notify_all();
+    // Closed when this returns: a request sent afterwards meets a closed socket.
+    wake_.wait(lock, [this] {
+        for (const auto &c : connections_)
+            if (!c->finished) return false;
+        return true;
+    });
 }
 
 void Server::setSilent(bool silent) {
@@ -221,9 +227,14 @@ void Server::serve(Connection *c) {
         do {
             const int n = qMin(chunk, static_cast<int>(payload.size()) - at);
             const bool last = at + n >= payload.size();
-            char header[8] = {static_cast<char>(type), static_cast<char>(last ? 1 : 0),
-                              static_cast<char>((n + 8) >> 8), static_cast<char>((n + 8) & 0xFF), 0, 0,
-                              static_cast<char>(c->packetId++), 0};
+            char header[8] = {static_cast<char>(type),
+                              static_cast<char>(last ? 1 : 0),
+                              static_cast<char>((n + 8) >> 8),
+                              static_cast<char>((n + 8) & 0xFF),
+                              0,
+                              0,
+                              static_cast<char>(c->packetId++),
+                              0};
             if (!writeFully(c->fd, header, 8) || !writeFully(c->fd, payload.constData() + at, static_cast<size_t>(n)))
                 return false;
             at += n;
@@ -233,7 +244,9 @@ void Server::serve(Connection *c) {
     auto finish = [this, c](Fault how) {
         const int asked = c->closeAs;
         closeSocket(c->fd, asked >= 0 ? static_cast<Fault>(asked) : how);
+        std::lock_guard lock(mutex_);
         c->finished = true;
+        wake_.notify_all();
     };
 
     uint8_t type = 0;
@@ -279,7 +292,7 @@ void Server::serve(Connection *c) {
     ++logins_;
     Conversation conversation(*session);
 
-    while (readMessage(c->fd, &type, &payload)) {
+    while (readMessage(c->fd, &type, &payload) && c->closeAs < 0) {
         if (type == packet::Attention) {
             Tokens ack;
             ack.done(done::Done, done::Attention, 0, 0);
@@ -292,8 +305,8 @@ void Server::serve(Connection *c) {
             sql = readBatch(payload);
         } else if (type == packet::Rpc) {
             rpc = readRpc(payload);
-            sql = rpc ? QStringLiteral("RPC %1 %2").arg(rpc->procId ? QString::number(rpc->procId) : rpc->name,
-                                                         rpcText(*rpc))
+            sql = rpc ? QStringLiteral("RPC %1 %2")
+                            .arg(rpc->procId ? QString::number(rpc->procId) : rpc->name, rpcText(*rpc))
                       : QStringLiteral("RPC ?");
         } else {
             break;

@@ -19,10 +19,10 @@ namespace tpv::tds {
 
 // What happens to a connection when a fault strikes.
 enum class Fault {
-    Drop,        // closed in order (FIN), before the request is executed
-    Reset,       // reset (RST), before the request is executed
-    Silent,      // the request is never answered; the socket stays open
-    DropAfter,   // the request is executed, then the connection closes unanswered
+    Drop,       // closed in order (FIN), before the request is executed
+    Reset,      // reset (RST), before the request is executed
+    Silent,     // the request is never answered; the socket stays open
+    DropAfter,  // the request is executed, then the connection closes unanswered
 };
 
 struct ServerSettings {
