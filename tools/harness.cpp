@@ -20,6 +20,7 @@ void Harness::build(int loginTimeoutSeconds) {
     ConnectionOptions o;
     o.dataDir = dataDir;
     o.loginTimeoutSeconds = loginTimeoutSeconds;
+    o.requestTimeoutSeconds = requestTimeoutSeconds;
     auto engine = std::make_unique<ManualTimerEngine>();
     timer = engine.get();
     f = std::make_unique<FrmPpal>(dialogs, *printers, clock, o, std::move(engine));

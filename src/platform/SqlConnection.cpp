@@ -13,6 +13,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlDriver>
+#include <QSqlField>
 #include <QSqlRecord>
 #include <QSqlResult>
 #include <sqlite3.h>
@@ -62,6 +63,16 @@ Variant sqliteValue(sqlite3_stmt *st, int i, int type) {
     }
 }
 
+// A char(n) or nchar(n) column as the ODBC driver types it (SQL_CHAR,
+// SQL_WCHAR).
+bool isFixedLengthText(const QSqlField &field) {
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    const int odbcType = field.typeID();
+    QT_WARNING_POP
+    return odbcType == 1 || odbcType == -8;
+}
+
 QString nextConnectionName() {
     static QAtomicInt counter;
     return QStringLiteral("tpv-%1").arg(counter.fetchAndAddRelaxed(1));
@@ -100,11 +111,25 @@ public:
         q.setForwardOnly(true);
         if (!q.exec(text)) fail(q.lastError(), &q);
         const QSqlRecord rec = q.record();
-        for (int i = 0; i < rec.count(); ++i) rs.columns << rec.fieldName(i);
+        std::vector<char> unpad(static_cast<size_t>(rec.count()), 0);
+        for (int i = 0; i < rec.count(); ++i) {
+            rs.columns << rec.fieldName(i);
+            unpad[static_cast<size_t>(i)] = dialect_.padsFixedLengthText() && isFixedLengthText(rec.field(i));
+        }
         while (q.next()) {
             std::vector<Variant> row;
             row.reserve(static_cast<size_t>(rec.count()));
-            for (int i = 0; i < rec.count(); ++i) row.push_back(Variant::fromQVariant(q.value(i)));
+            for (int i = 0; i < rec.count(); ++i) {
+                QVariant v = q.value(i);
+                if (unpad[static_cast<size_t>(i)] && !v.isNull()) {
+                    QString t = v.toString();
+                    qsizetype end = t.size();
+                    while (end > 0 && t.at(end - 1) == QLatin1Char(' ')) --end;
+                    t.truncate(end);
+                    v = t;
+                }
+                row.push_back(Variant::fromQVariant(v));
+            }
             rs.rows.push_back(std::move(row));
         }
         if (q.lastError().isValid()) fail(q.lastError(), &q);

@@ -22,6 +22,9 @@ public:
     // refuse the 13th with error 242. The session reads day first, whatever
     // the server's or the login's language.
     QStringList sessionSettings() const override { return {QStringLiteral("SET DATEFORMAT dmy")}; }
+    // Article names are char(40) on the restaurants' servers: padded, they
+    // would end every ticket line in blanks and wrap on a narrow printer.
+    bool padsFixedLengthText() const override { return true; }
 
     long errorNumber(const DriverFailure &f) const override {
         if (connectionLost(f)) return err::CannotOpen;

@@ -24,6 +24,10 @@ public:
     virtual QString statement(const QString &sql) const { return sql; }
     // Run once on every new connection, before anything else.
     virtual QStringList sessionSettings() const { return {}; }
+    // True where a char(n) column reads back padded with blanks to n
+    // characters: the connection drops the padding, so a name prints and
+    // compares as it was written, on every database alike.
+    virtual bool padsFixedLengthText() const { return false; }
     virtual long errorNumber(const DriverFailure &failure) const;
     // The description the operator reads for a failure numbered `number`.
     virtual QString description(const DriverFailure &failure, long number) const;
