@@ -1,5 +1,7 @@
 #include "config/Config.h"
 
+#include "config/SiteSettings.h"
+
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
@@ -146,6 +148,7 @@ void leer_configuracion(Global &g, ConfigLabels labels, Dialogs &dialogs) {
         g.Raport = field("Raport").toBool();
         g.tpv = requiredInt16(field("tpv"));
         g.lineaspie = requiredInt16(field("lineaspie"));
+        column.clear();
     } catch (const TpvError &e) {
         // What was read before the column keeps its value. Going on would
         // leave the server doing nothing without a word (a Tiempo of 60000
@@ -153,6 +156,11 @@ void leer_configuracion(Global &g, ConfigLabels labels, Dialogs &dialogs) {
         // terminal): start-up stops here and says what to correct.
         throw TpvError(e.number(), unreadableValueText(column, rs, e));
     }
+    // The site's own SQL Server login, when it has one; a login file that
+    // cannot be read is a start-up error that names it.
+    const auto login = readSqlLogin(g.db.dataDir);
+    g.UsuarioSql = login ? login->user : QString();
+    g.ClaveSql = login ? login->password : QString();
 }
 
 void abrir_conexiones(Global &g) {

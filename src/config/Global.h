@@ -16,6 +16,8 @@ namespace tpv {
 
 struct Global {
     QString Ip, CatalogoIni, Id, PasW;
+    // The SQL Server login of this site (acceso-sql.ini); empty: the fixed one.
+    QString UsuarioSql, ClaveSql;
     int16_t Tiempo = 0;
     bool Raport = false;
     int16_t tpv = 0;

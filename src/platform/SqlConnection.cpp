@@ -299,12 +299,39 @@ std::unique_ptr<QtSqlConnection> sqliteConnection(const QString &path, int busyT
     return c;
 }
 
+// NAME=VALUE;... where a value between braces may hold ';' (a "}" inside
+// is written "}}"), as connectionValue writes it.
 QHash<QString, QString> parseConnectionString(const QString &s) {
     QHash<QString, QString> out;
-    for (const QString &part : s.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const int eq = part.indexOf(QLatin1Char('='));
-        if (eq < 0) continue;
-        out.insert(part.left(eq).trimmed().toLower(), part.mid(eq + 1).trimmed());
+    int at = 0;
+    while (at < s.size()) {
+        const int eq = s.indexOf(QLatin1Char('='), at);
+        if (eq < 0) break;
+        const QString name = s.mid(at, eq - at).trimmed().toLower();
+        int p = eq + 1;
+        while (p < s.size() && s[p] == QLatin1Char(' ')) ++p;
+        QString value;
+        if (p < s.size() && s[p] == QLatin1Char('{')) {
+            for (++p; p < s.size(); ++p) {
+                if (s[p] == QLatin1Char('}')) {
+                    if (p + 1 < s.size() && s[p + 1] == QLatin1Char('}')) {
+                        value += QLatin1Char('}');
+                        ++p;
+                        continue;
+                    }
+                    ++p;
+                    break;
+                }
+                value += s[p];
+            }
+            const int semi = s.indexOf(QLatin1Char(';'), p);
+            at = semi < 0 ? static_cast<int>(s.size()) : semi + 1;
+        } else {
+            const int semi = s.indexOf(QLatin1Char(';'), p);
+            value = s.mid(p, semi < 0 ? -1 : semi - p).trimmed();
+            at = semi < 0 ? static_cast<int>(s.size()) : semi + 1;
+        }
+        out.insert(name, value);
     }
     return out;
 }
@@ -327,6 +354,14 @@ bool namesSqliteFile(const QString &ip) {
 }  // namespace
 
 void setStatementObserver(StatementObserver observer) { gObserver = observer; }
+
+QString connectionValue(const QString &value) {
+    static const QRegularExpression special(QStringLiteral(R"([;{}=]|^\s|\s$)"));
+    if (!value.contains(special)) return value;
+    QString braced = value;
+    braced.replace(QLatin1Char('}'), QLatin1String("}}"));
+    return QLatin1Char('{') + braced + QLatin1Char('}');
+}
 
 std::unique_ptr<Connection> openSqliteFile(const QString &path, int busyTimeoutMs) {
     return sqliteConnection(path, busyTimeoutMs, false);
@@ -378,7 +413,8 @@ QString freeTdsConnectionString(const QString &host, const QString &catalog, con
         s += QStringLiteral("Port=%1;").arg(port);
     // Spanish text both ways whatever the process locale (a service has
     // none, and FreeTDS would take ISO-8859-1: no euro sign).
-    s += QStringLiteral("Database=%1;UID=%2;PWD=%3;TDS_Version=7.4;ClientCharset=UTF-8").arg(catalog, user, password);
+    s += QStringLiteral("Database=%1;UID=%2;PWD=%3;TDS_Version=7.4;ClientCharset=UTF-8")
+             .arg(catalog, connectionValue(user), connectionValue(password));
     return s;
 }
 

@@ -5,7 +5,8 @@
 
 namespace tpv::test {
 
-TdsEndpoint::TdsEndpoint(const QString &folder, const QString &loginLanguage) {
+TdsEndpoint::TdsEndpoint(const QString &folder, const QString &loginLanguage, const QString &user,
+                         const QString &password) {
     QDir().mkpath(folder);
     databaseFile = QDir(folder).filePath(QStringLiteral("servidor-sql.db"));
     sqlite3 *db = nullptr;
@@ -15,6 +16,8 @@ TdsEndpoint::TdsEndpoint(const QString &folder, const QString &loginLanguage) {
     tds::ServerSettings s;
     s.databaseFile = databaseFile;
     s.loginLanguage = loginLanguage;
+    s.user = user;
+    s.password = password;
     server_ = std::make_unique<tds::Server>(s);
     if (!server_->start()) qFatal("El servidor TDS de pruebas no arranca: %s", qPrintable(server_->error()));
 }

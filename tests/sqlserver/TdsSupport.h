@@ -13,7 +13,9 @@ namespace tpv::test {
 class TdsEndpoint {
 public:
     // An empty order database behind a server on a port the system chooses.
-    explicit TdsEndpoint(const QString &folder, const QString &loginLanguage = QStringLiteral("us_english"));
+    explicit TdsEndpoint(const QString &folder, const QString &loginLanguage = QStringLiteral("us_english"),
+                         const QString &user = QStringLiteral("tesmarin"),
+                         const QString &password = QStringLiteral("KOVU7"));
     ~TdsEndpoint();
 
     tds::Server &server() { return *server_; }
