@@ -9,6 +9,7 @@
 #include "platform/Error.h"
 #include "platform/SqlConnection.h"
 #include "sqlserver/TdsSupport.h"
+#include "support/JetWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -179,4 +180,49 @@ TEST_F(ConfigTool, ImportingAFileThatIsNoAccessFileSaysSoAndWritesNothing) {
     EXPECT_TRUE(r.err.contains(QStringLiteral("mdb-export no puede leer la tabla Confi"))) << r.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(QDir(dataDir).filePath(QStringLiteral("ConfGarnet.mdb"))));
     EXPECT_EQ(run({QStringLiteral("importar"), tmp.filePath(QStringLiteral("no-existe.mdb"))}).status, 1);
+}
+
+TEST_F(ConfigTool, AnExistingInstallationsAccessFilesAreImportedAndAValueThatDoesNotSuitIsSaid) {
+    using namespace tpv::test::jet;
+    const Table confi{QStringLiteral("Confi"),
+                      {{QStringLiteral("Cod"), Type::Text, 10},
+                       {QStringLiteral("Ip"), Type::Text, 255},
+                       {QStringLiteral("CatalogoIni"), Type::Text, 50},
+                       {QStringLiteral("Id"), Type::Text, 50},
+                       {QStringLiteral("PasW"), Type::Text, 50},
+                       {QStringLiteral("Tiempo"), Type::Long},
+                       {QStringLiteral("Raport"), Type::Boolean},
+                       {QStringLiteral("tpv"), Type::Integer},
+                       {QStringLiteral("lineaspie"), Type::Integer}},
+                      {{QStringLiteral("Otra"), QStringLiteral("10.0.0.9"), QStringLiteral("Vieja"),
+                        QStringLiteral("x"), QStringLiteral("y"), 500, false, 9, 9},
+                       {QStringLiteral("Prul4"), QStringLiteral("192.168.1.10,1433"), QStringLiteral("Garnet_Año"),
+                        QStringLiteral("tesmarin"), QStringLiteral("KOVU7"), 60000, true, 3, 5}}};
+    const Table font{QStringLiteral("FonTPV"),
+                     {{QStringLiteral("Id"), Type::Text, 1},
+                      {QStringLiteral("Fuente"), Type::Text, 50},
+                      {QStringLiteral("Tamano"), Type::Double},
+                      {QStringLiteral("Negrita"), Type::Text, 9}},
+                     {{QStringLiteral("1"), QStringLiteral("Courier New"), 11.5, QStringLiteral("True")}}};
+    const QString conf = tmp.filePath(QStringLiteral("CONFGARNET.MDB")),
+                  work = tmp.filePath(QStringLiteral("WDBSERVER.MDB"));
+    for (const auto &[path, table] : {std::pair{conf, confi}, std::pair{work, font}}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(jet4File({table}));
+    }
+    const ToolRun r = run({QStringLiteral("importar"), conf, work});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Tiempo = 60000"))) << r.err.toStdString();
+    for (const char *line : {"Ip: 192.168.1.10,1433", "CatalogoIni: Garnet_Año", "Tiempo: 1000", "tpv: 3",
+                             "lineaspie: 5", "PasW: ********"})
+        EXPECT_TRUE(r.out.contains(QString::fromUtf8(line))) << line << "\n" << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains(QStringLiteral("KOVU7")));
+    const ResultSet f = openSqliteFile(QDir(dataDir).filePath(QStringLiteral("wdbServer.mdb")))
+                            ->query(QStringLiteral("SELECT Fuente, Tamano, Negrita FROM FonTPV WHERE Id = '1'"));
+    ASSERT_EQ(f.rows.size(), 1u);
+    EXPECT_EQ(f.rows[0][0].toText(), QStringLiteral("Courier New"));
+    EXPECT_EQ(f.rows[0][1].toDouble(), 11.5);
+    EXPECT_EQ(f.rows[0][2].toText(), QStringLiteral("True"));
+    EXPECT_TRUE(ownerOnly(QDir(dataDir).filePath(QStringLiteral("ConfGarnet.mdb"))));
 }
