@@ -3,6 +3,7 @@
 #include "db/Schema.h"
 #include "db/SqlText.h"
 #include "platform/Error.h"
+#include "platform/Log.h"
 #include "platform/SqlConnection.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QSettings>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tpv {
 
@@ -62,6 +64,16 @@ std::optional<SqlLogin> readSqlLogin(const QString &dataDir) {
                                             .arg(QDir::toNativeSeparators(path), probe.errorString()));
     }
     probe.close();
+    // A password others may read: made private again, and said.
+    const auto others =
+        QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (QFileInfo(path).permissions() & others) {
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        logLine(
+            LogPriority::Warning,
+            QStringLiteral("El archivo %1 guarda una contraseña y lo podían leer otros usuarios; ahora solo su dueño")
+                .arg(QDir::toNativeSeparators(path)));
+    }
     QSettings ini(path, QSettings::IniFormat);
     SqlLogin login{ini.value(QStringLiteral("servidor/usuario")).toString(),
                    ini.value(QStringLiteral("servidor/clave")).toString()};
@@ -201,10 +213,13 @@ QStringList makeDataFiles(const QString &dataDir) {
     }
     ownerOnly(conf);
     if (!QFileInfo::exists(work)) {
-        auto cn = createSqliteFile(work);
-        cn->execute(QStringLiteral("CREATE TABLE Vacio(Id integer)"));
-        cn->execute(schema::fontTableCreate());
-        cn->execute(schema::fontTableDefaultRow());
+        {
+            auto cn = createSqliteFile(work);
+            cn->execute(QStringLiteral("CREATE TABLE Vacio(Id integer)"));
+            cn->execute(schema::fontTableCreate());
+            cn->execute(schema::fontTableDefaultRow());
+        }
+        ownerOnly(work);
         made << work;
     }
     return made;

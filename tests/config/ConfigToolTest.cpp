@@ -226,3 +226,18 @@ TEST_F(ConfigTool, AnExistingInstallationsAccessFilesAreImportedAndAValueThatDoe
     EXPECT_EQ(f.rows[0][2].toText(), QStringLiteral("True"));
     EXPECT_TRUE(ownerOnly(QDir(dataDir).filePath(QStringLiteral("ConfGarnet.mdb"))));
 }
+
+TEST_F(ConfigTool, ALoginFileOthersCouldReadIsMadePrivateWhenRead) {
+    QDir().mkpath(dataDir);
+    writeSqlLogin(dataDir, {QStringLiteral("camarero"), QStringLiteral("secreta")});
+    QFile::setPermissions(sqlLoginFile(dataDir), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    testing::internal::CaptureStderr();
+    const auto login = readSqlLogin(dataDir);
+    const QString log = QString::fromUtf8(testing::internal::GetCapturedStderr());
+    ASSERT_TRUE(login);
+    EXPECT_EQ(login->password, QStringLiteral("secreta"));
+    EXPECT_TRUE(ownerOnly(sqlLoginFile(dataDir)));
+    EXPECT_TRUE(log.contains(QStringLiteral("acceso-sql.ini"))) << log.toStdString();
+    EXPECT_FALSE(log.contains(QStringLiteral("secreta")));
+}
