@@ -99,6 +99,11 @@ public:
         const QString text = prepare(sql);
         observe(db(), text);
         QSqlQuery q(db());
+        // Sent as it stands (a plain batch for SQL Server), not through a
+        // server cursor FreeTDS would open for a scrollable statement: SET
+        // options changed inside the cursor's procedure end with it, and a
+        // BEGIN TRANSACTION there would leave it unbalanced.
+        q.setForwardOnly(true);
         if (!q.exec(text)) fail(q.lastError(), &q);
     }
 

@@ -6,6 +6,10 @@
 #include "platform/Error.h"
 #include "sqlserver/TdsSupport.h"
 
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
 using namespace tpv;
 using namespace tpv::test;
 
@@ -121,4 +125,30 @@ TEST_F(SqlServer, AFailedLoginNamesHostDatabaseAndUserButNeverThePassword) {
     EXPECT_TRUE(text.contains(QStringLiteral("Garnet"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("camarero"))) << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("S3creta!"))) << text.toStdString();
+}
+
+TEST_F(SqlServer, AStatementThroughAServerCursorReadsAndWritesAndItsSetOptionsEndWithIt) {
+    // QODBC's default, scrollable statements: FreeTDS runs them through
+    // sp_cursoropen, sp_cursorfetch and sp_cursorclose.
+    const QString odbc = freeTdsConnectionString(endpoint->ip(), QStringLiteral("Garnet"), QStringLiteral("tesmarin"),
+                                                 QStringLiteral("KOVU7"));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), QStringLiteral("cursores"));
+    db.setDatabaseName(odbc);
+    ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
+    {
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO T (n, v) VALUES (1, 'Caña'), (2, 'Piñón')")));
+        ASSERT_TRUE(q.exec(QStringLiteral("SET DATEFORMAT dmy")));
+        ASSERT_TRUE(q.exec(QStringLiteral("SELECT n, v FROM T ORDER BY n")));
+        QStringList read;
+        while (q.next()) read << q.value(1).toString();
+        EXPECT_EQ(read, QStringList({QStringLiteral("Caña"), QStringLiteral("Piñón")}));
+        // The day-first order ended with the cursor's procedure.
+        EXPECT_FALSE(q.exec(QStringLiteral("INSERT INTO T (n, d) VALUES (3, '13/12/2026')")));
+        EXPECT_EQ(q.lastError().nativeErrorCode(), QStringLiteral("242"));
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("cursores"));
+    EXPECT_TRUE(endpoint->server().requests().filter(QStringLiteral("RPC 2 ")).size() >= 3);
 }

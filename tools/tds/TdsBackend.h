@@ -57,6 +57,17 @@ public:
     const QString &language() const { return language_; }
     DateOrder dateOrder() const { return order_; }
 
+    // The session's SET options, kept and put back around a procedure.
+    struct Settings {
+        QString language;
+        DateOrder order;
+    };
+    Settings settings() const { return {language_, order_}; }
+    void restore(const Settings &s) {
+        language_ = s.language;
+        order_ = s.order;
+    }
+
 private:
     bool sessionStatement(const QString &statement, BatchOutcome &out);
     void refreshDateTriggers();

@@ -75,7 +75,11 @@ QByteArray Conversation::rpc(const RpcCall &call) {
 QByteArray Conversation::cursorOpen(const RpcCall &call) {
     // sp_cursoropen @cursor OUTPUT, @stmt, @scrollopt OUTPUT, @ccopt OUTPUT, @rowcount OUTPUT
     Tokens t;
+    // The statement runs inside the procedure: a SET it makes (DATEFORMAT,
+    // LANGUAGE) ends with it, as SQL Server restores a procedure's SET options.
+    const Session::Settings before = session_.settings();
     BatchOutcome outcome = session_.run(textParameter(call, 1));
+    session_.restore(before);
     const int32_t scrollopt = intParameter(call, 2, 8) & 0xFFFF;
     const int32_t ccopt = intParameter(call, 3, 1) & 0xFFFF;
     if (outcome.error) {
