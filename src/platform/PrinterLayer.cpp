@@ -202,22 +202,27 @@ void PrinterLayer::makeCurrent(int i) {
     }
 }
 
-void PrinterLayer::print(const QString &text) {
-    document_ += text + QStringLiteral("\r\n");
+void PrinterLayer::print(const QString &text) { print(Document::fromText(text)); }
+
+void PrinterLayer::print(const Document &document) {
+    document_.append(document);
+    if (!document.title.isEmpty()) document_.title = document.title;
+    // The line end that printing adds after the text.
+    document_.addLine(LineRole::Blank, QString());
     documentOpen_ = true;
 }
 
 void PrinterLayer::endDoc() {
     if (!documentOpen_) return;
-    const QString text = document_;
-    document_.clear();
+    const Document document = std::move(document_);
+    document_ = Document();
     documentOpen_ = false;
     if (currentIndex_ < 0 || !devices_[static_cast<size_t>(currentIndex_)])
         throw TpvError(err::PrinterError, QStringLiteral("No hay ninguna impresora actual"));
     Deliveries &d = deliveries_[current_.name()];
     d.tried = true;
     d.lastOk = false;
-    devices_[static_cast<size_t>(currentIndex_)]->deliver(current_, text);
+    devices_[static_cast<size_t>(currentIndex_)]->deliver(current_, document);
     d.lastOk = true;
     d.lastTicket = clock_->timeOfDay();
 }
@@ -225,6 +230,14 @@ void PrinterLayer::endDoc() {
 void PrinterLayer::newTick() {
     for (const auto &device : devices_)
         if (device) device->newTick();
+}
+
+std::optional<bool> PrinterLayer::holds(const QString &name, const QString &title, const QString &digest) const {
+    for (int i = 0; i < count(); ++i) {
+        const auto &device = devices_[static_cast<size_t>(i)];
+        if (installed(i).name() == name) return device ? device->holds(installed(i), title, digest) : std::nullopt;
+    }
+    return std::nullopt;
 }
 
 std::vector<PrinterLayer::Status> PrinterLayer::states() const {

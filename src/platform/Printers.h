@@ -9,6 +9,7 @@
 // its documents. The layer lists them all together, in byte order of their
 // device names.
 #include "platform/Clock.h"
+#include "platform/Document.h"
 #include "platform/Variant.h"
 
 #include <QHash>
@@ -16,6 +17,7 @@
 #include <QStringList>
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tpv {
@@ -70,13 +72,23 @@ PrinterState pagePrinterState(const QString &name, const QString &driver, const 
 class PrinterDevice {
 public:
     virtual ~PrinterDevice() = default;
-    virtual void deliver(const PrinterState &printer, const QString &documentText) = 0;
+    virtual void deliver(const PrinterState &printer, const Document &document) = 0;
     // Checks a property write against what the device takes (throws when it
     // refuses).
     virtual void validate(const PrinterState &, PrinterProperty, const Variant &) const {}
     // A new poll tick begins: a device that remembers a failure so as not to
     // try the printer again within one tick forgets it here.
     virtual void newTick() {}
+    // Whether the printer has a document of that title, or whose text (the
+    // printed text without the line end printing adds) has that SHA-256
+    // digest in hex; nullopt when the device cannot tell (a thermal printer
+    // keeps nothing to ask).
+    virtual std::optional<bool> holds(const PrinterState &printer, const QString &title, const QString &digest) const {
+        (void)printer;
+        (void)title;
+        (void)digest;
+        return std::nullopt;
+    }
     // What the device last saw of the printer, in Spanish for the operator
     // ("Lista", "Sin papel", ...); empty when it cannot tell.
     virtual QString stateLabel(const PrinterState &) const { return {}; }
@@ -122,8 +134,10 @@ public:
     void makeCurrent(int i);
 
     // Prints a text on the current printer (each CR LF starts a line; one
-    // more line end follows), and ends the document.
+    // more line end follows), and ends the document. A typed document keeps
+    // the roles of its lines for the printers that use them.
     void print(const QString &text);
+    void print(const Document &document);
     void endDoc();
 
     // Looks for printers installed since start and appends them (positions
@@ -132,6 +146,10 @@ public:
 
     // A new poll tick begins (see PrinterDevice::newTick).
     void newTick();
+
+    // Asks the installed printer of that name whether it has a document
+    // (see PrinterDevice::holds); false for a printer not installed.
+    std::optional<bool> holds(const QString &name, const QString &title, const QString &digest) const;
 
     // What the operator sees of each installed printer, in list order: the
     // device's own state label, else "Lista" once a ticket went through
@@ -158,7 +176,7 @@ private:
     std::vector<std::shared_ptr<PrinterDevice>> devices_;
     PrinterState current_;
     int currentIndex_ = -1;
-    QString document_;
+    Document document_;
     bool documentOpen_ = false;
     QStringList writeLog_;
     struct Deliveries {

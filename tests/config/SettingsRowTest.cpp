@@ -23,7 +23,7 @@ protected:
     // The one message of a load that did not end the program.
     QString loadMessage() {
         build(2);
-        Form_Load(*f, *lock);
+        EXPECT_TRUE(printServer->load());
         EXPECT_EQ(dialogs.shown().size(), 1u);
         return dialogs.shown().empty() ? QString() : dialogs.shown()[0].text;
     }

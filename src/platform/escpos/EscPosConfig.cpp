@@ -47,7 +47,9 @@ private:
 
 const QStringList &knownKeys() {
     static const QStringList keys{QStringLiteral("conexion"), QStringLiteral("paginacodigos"), QStringLiteral("corte"),
-                                  QStringLiteral("aviso"), QStringLiteral("estado")};
+                                  QStringLiteral("aviso"), QStringLiteral("estado"),
+                                  // Read by the backup printers, for a printer of any kind.
+                                  QStringLiteral("respaldo"), QStringLiteral("respaldo_tras")};
     return keys;
 }
 

@@ -18,14 +18,14 @@ class EscPosPrinterDevice : public PrinterDevice {
 public:
     explicit EscPosPrinterDevice(const EscPosPrinterConfig &cfg) : device_(cfg) {}
 
-    void deliver(const PrinterState &printer, const QString &documentText) override {
+    void deliver(const PrinterState &printer, const Document &document) override {
         if (!failure_.isEmpty()) throw TpvError(err::PrinterError, failure_);
         EscPosFont font;
         if (printer.values.contains(PrinterProperty::FontBold))
             font.bold = printer.values.value(PrinterProperty::FontBold).toBool();
         if (printer.values.contains(PrinterProperty::FontSize))
             font.sizePt = printer.values.value(PrinterProperty::FontSize).toDouble();
-        const QByteArray bytes = escPosTicket(documentText, device_.config(), font);
+        const QByteArray bytes = escPosTicket(document.text(), device_.config(), font);
         try {
             device_.deliver(bytes);
         } catch (const TpvError &e) {

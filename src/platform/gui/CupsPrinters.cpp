@@ -101,10 +101,15 @@ namespace {
 
 class CupsDevice : public PrinterDevice {
 public:
-    void deliver(const PrinterState &printer, const QString &text) override;
+    void deliver(const PrinterState &printer, const Document &document) override;
     void validate(const PrinterState &printer, PrinterProperty p, const Variant &v) const override;
     QString stateLabel(const PrinterState &printer) const override;
     void newTick() override { waiting_.newTick(); }
+    // A ticket is known in the queue by the title it was sent with.
+    std::optional<bool> holds(const PrinterState &printer, const QString &title, const QString &) const override {
+        if (title.isEmpty()) return std::nullopt;
+        return waiting_.hasJobTitled(printer.name(), title);
+    }
 
 private:
     // Asked from the list of printers, which only reads the device.
@@ -167,7 +172,8 @@ QString queueRefusal(const QString &name) {
     return {};
 }
 
-void CupsDevice::deliver(const PrinterState &state, const QString &text) {
+void CupsDevice::deliver(const PrinterState &state, const Document &document) {
+    const QString text = document.text();
     const QString name = state.name();
     // Never let Qt fall back to the default printer for a name that is gone.
     const QPrinterInfo info = QPrinterInfo::printerInfo(name);
@@ -178,7 +184,8 @@ void CupsDevice::deliver(const PrinterState &state, const QString &text) {
     if (const QString why = queueRefusal(name); !why.isEmpty())
         throw TpvError(err::PrinterError, QStringLiteral("No se puede imprimir en %1: %2").arg(name, why));
     QPrinter printer(info, QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Comanda"));
+    // The job's title in the queue: a ticket can be found there by it.
+    printer.setDocName(document.title.isEmpty() ? QStringLiteral("Comanda") : document.title);
     applyPage(printer, state);
     printer.setCopyCount(std::max(1, state.values.value(PrinterProperty::Copies).toInt32()));
     printer.setColorMode(state.values.value(PrinterProperty::ColorMode).toInt32() == 2 ? QPrinter::Color

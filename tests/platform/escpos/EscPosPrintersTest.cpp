@@ -34,7 +34,7 @@ EscPosPrinterConfig blindPrinter(int port) {
 
 QString failureOf(PrinterDevice &d, const PrinterState &s, const QString &text = QStringLiteral("X\r\n")) {
     try {
-        d.deliver(s, text);
+        d.deliver(s, Document::fromText(text));
     } catch (const TpvError &e) {
         EXPECT_EQ(e.number(), err::PrinterError);
         return e.description();
