@@ -1,17 +1,20 @@
 # Installing the print server and packaging it for Debian.
 #
-#   cmake --install BUILD --prefix /usr   -> /usr/bin/lector-tpv and
-#                                            /usr/lib/systemd/system/lector-tpv.service
+#   cmake --install BUILD --prefix /usr   -> /usr/bin/lector-tpv, /usr/bin/lector-tpv-config,
+#                                            /usr/lib/systemd/system/lector-tpv.service and
+#                                            /usr/lib/systemd/system/lector-tpv@.service
 #   (cd BUILD && cpack -G DEB)            -> lector-tpv_VERSION_ARCH.deb
 #
 # The version is the project's (project(... VERSION) in the root
 # CMakeLists.txt), for the package and for the window caption alike.
 
 set(TPV_DOC_DIR share/doc/lector-tpv)
-install(TARGETS lector-tpv RUNTIME DESTINATION bin)
+install(TARGETS lector-tpv lector-tpv-config RUNTIME DESTINATION bin)
 # Relative to the prefix on purpose: with --prefix /usr it is the folder
-# systemd reads packaged units from.
-install(FILES ${CMAKE_SOURCE_DIR}/packaging/lector-tpv.service DESTINATION lib/systemd/system)
+# systemd reads packaged units from. lector-tpv@.service: one instance per
+# terminal served from this machine.
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/lector-tpv.service ${CMAKE_SOURCE_DIR}/packaging/lector-tpv@.service
+        DESTINATION lib/systemd/system)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/packaging/impresoras.ini.example
         DESTINATION ${TPV_DOC_DIR})
 
@@ -31,7 +34,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # sees them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6sql6-odbc, tdsodbc, adduser")
+# mdbtools: lector-tpv-config importar reads an existing installation's Access files.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6sql6-odbc, tdsodbc, mdbtools, adduser")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, cups-client")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
   ${CMAKE_SOURCE_DIR}/packaging/debian/postinst

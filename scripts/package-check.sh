@@ -12,6 +12,7 @@ build=${TPV_BUILD_DIR:-build}
 pkg=lector-tpv
 state=/var/lib/lector-tpv
 unit=/usr/lib/systemd/system/lector-tpv.service
+template=/usr/lib/systemd/system/lector-tpv@.service
 
 failures=0
 ok() { echo "ok: $*"; }
@@ -37,7 +38,7 @@ check "paquete $(basename "$deb")" test -f "$deb"
 
 # Contents.
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for f in /usr/bin/lector-tpv "$unit" /usr/share/doc/lector-tpv/README.md \
+for f in /usr/bin/lector-tpv /usr/bin/lector-tpv-config "$unit" "$template" /usr/share/doc/lector-tpv/README.md \
          /usr/share/doc/lector-tpv/impresoras.ini.example; do
   check "contiene $f" grep -qx "\.$f" <<<"$contents"
 done
@@ -48,7 +49,7 @@ info=$(dpkg-deb -I "$deb")
 for s in postinst prerm postrm; do check "script $s" grep -qE "^ +[0-9]+ bytes, +[0-9]+ lines +\* +$s " <<<"$info"; done
 depends=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/^ *//; s/[ (].*//')
 has_dep() { grep -qx "$1" <<<"$depends"; }
-for d in libqt6sql6-sqlite libqt6sql6-odbc tdsodbc libqt6core6 libqt6sql6; do check "depende de $d" has_dep "$d"; done
+for d in libqt6sql6-sqlite libqt6sql6-odbc tdsodbc mdbtools libqt6core6 libqt6sql6; do check "depende de $d" has_dep "$d"; done
 # Every library the packaged program links comes with a package it depends on.
 tmp=$(mktemp -d /tmp/tpv-package.XXXXXX)
 chmod 0755 "$tmp"
@@ -90,6 +91,27 @@ for line in 'Type=notify' 'ExecStart=/usr/bin/lector-tpv --headless --data-dir /
   check "servicio: $line" grep -qx "$line" "$unit"
 done
 check "servicio: WatchdogSec" grep -qE '^WatchdogSec=[1-9]' "$unit"
+# The template, checked through an instance (a template alone is no unit).
+if systemd-analyze verify lector-tpv@3.service >"$tmp/verify@.log" 2>&1 && [ ! -s "$tmp/verify@.log" ]; then
+  ok "systemd-analyze verify lector-tpv@3.service"
+else
+  fail "systemd-analyze verify lector-tpv@3.service"; cat "$tmp/verify@.log"
+fi
+for line in 'Type=notify' 'ExecStart=/usr/bin/lector-tpv --headless --data-dir /var/lib/lector-tpv/%i' \
+            'User=lector-tpv' 'StateDirectory=lector-tpv/%i' 'Restart=on-failure'; do
+  check "plantilla: $line" grep -qx "$line" "$template"
+done
+check "plantilla no habilitada" test ! -e /etc/systemd/system/multi-user.target.wants/lector-tpv@.service
+
+# The installed configuration command, as the service user, on a new folder.
+site="$tmp/sitio"
+mkdir -p "$site"
+chown lector-tpv:lector-tpv "$site"
+as_service() { env -u DISPLAY -u WAYLAND_DISPLAY HOME="$state" setpriv --reuid=lector-tpv --regid=lector-tpv --init-groups "$@"; }
+check "lector-tpv-config poner" as_service /usr/bin/lector-tpv-config --data-dir "$site" poner Ip=127.0.0.1,1 Tiempo=2000 tpv=3
+check "lector-tpv-config rechaza Tiempo=60000" bash -c "! /usr/bin/lector-tpv-config --data-dir '$site' poner Tiempo=60000 2>/dev/null"
+check "lector-tpv-config mostrar" bash -c "/usr/bin/lector-tpv-config --data-dir '$site' mostrar 2>/dev/null | grep -qx 'Tiempo: 2000'"
+check "ConfGarnet.mdb solo para su dueño" test "$(stat -c %a "$site/ConfGarnet.mdb")" = 600
 
 # The installed program, as the service user, on a demo folder with one order.
 "$build/tools/tpv-demo" --data-dir "$tmp/datos" --printers "$tmp/impresoras" 2>/dev/null

@@ -9,6 +9,7 @@ PACKAGES=(
   cups cups-client poppler-utils xvfb xauth fonts-liberation2 cmake g++
   libgtest-dev libgmock-dev googletest libbenchmark-dev sqlite3 ninja-build
   libsystemd-dev libcups2-dev pkg-config dpkg-dev fakeroot systemd locales
+  libsqlite3-dev unixodbc-dev file mdbtools git ca-certificates procps
 )
 
 # The Spanish tests run under the real system locale.

@@ -16,8 +16,9 @@ void Harness::build(int loginTimeoutSeconds) {
     printers = installedPrinters(printersDir, dataDir, &declaredPrinterErrors, {});
     auto engine = std::make_unique<ManualTimerEngine>();
     timer = engine.get();
-    printServer = std::make_unique<PrintServer>(PrintServer::Options{dataDir, loginTimeoutSeconds}, dialogs, *printers,
-                                                clock, std::move(engine));
+    printServer =
+        std::make_unique<PrintServer>(PrintServer::Options{dataDir, loginTimeoutSeconds, requestTimeoutSeconds},
+                                      dialogs, *printers, clock, std::move(engine));
     f = &printServer->form();
 }
 

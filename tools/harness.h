@@ -34,6 +34,8 @@ public:
     QTemporaryDir tmp;
     QString dataDir, printersDir, serverDb;
     std::unique_ptr<Connection> server;
+    // The time limit of each request to SQL Server (the tests' silent server).
+    int requestTimeoutSeconds = 30;
     HeadlessDialogs dialogs{false};
     FixedClock clock{QTime(13, 5, 7)};
     std::unique_ptr<PrinterLayer> printers;  // folder printers, with those declared in dataDir/impresoras.ini

@@ -16,6 +16,7 @@ ConnectionOptions connectionOptions(const PrintServer::Options &o) {
     ConnectionOptions c;
     c.dataDir = o.dataDir;
     c.loginTimeoutSeconds = o.loginTimeoutSeconds;
+    c.requestTimeoutSeconds = o.requestTimeoutSeconds;
     return c;
 }
 

@@ -20,6 +20,7 @@ public:
     struct Options {
         QString dataDir;
         int loginTimeoutSeconds = 5;
+        int requestTimeoutSeconds = 30;  // each request to SQL Server
     };
 
     PrintServer(Options options, Dialogs &dialogs, PrinterLayer &printers, Clock &clock,

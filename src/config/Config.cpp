@@ -1,8 +1,12 @@
 #include "config/Config.h"
 
+#include "config/SiteSettings.h"
+
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
+
+#include <QDate>
 
 namespace tpv {
 
@@ -63,8 +67,51 @@ void actualizar_estructura_confi(const Global &g) {
     }
 }
 
+namespace {
+
+// What the settings file holds instead of the row the program reads.
+QString missingRowText(Connection &cn) {
+    QStringList codes;
+    try {
+        Recordset rs;
+        rs.open(QStringLiteral("Select Cod from Confi"), cn);
+        while (!rs.eof()) {
+            codes << QStringLiteral("'%1'").arg(rs.field(0).toText());
+            rs.moveNext();
+        }
+    } catch (const TpvError &) {
+        return QStringLiteral("ConfGarnet.mdb no tiene la tabla de configuración Confi");
+    }
+    QString text = QStringLiteral("ConfGarnet.mdb no tiene la fila de configuración con Cod = 'Prul4'");
+    if (codes.isEmpty()) return text + QStringLiteral(" (la tabla Confi está vacía)");
+    return text + QStringLiteral(" (tiene Cod = %1)").arg(codes.join(QStringLiteral(", ")));
+}
+
+QString unreadableValueText(const QString &column, const Recordset &rs, const TpvError &e) {
+    Variant value;
+    try {
+        value = rs.field(column);
+    } catch (const TpvError &) {
+        return QStringLiteral(
+                   "La fila de configuración de ConfGarnet.mdb no tiene la columna %1; no se han leído %1 "
+                   "ni los valores que le siguen")
+            .arg(column);
+    }
+    const QString shown = value.isNull() ? QStringLiteral("vacío (Null)") : QStringLiteral("«%1»").arg(value.toText());
+    QString why = e.description();
+    if (e.number() == err::Overflow || e.number() == err::TypeMismatch)
+        why = QStringLiteral("no es un número entero de -32768 a 32767");
+    return QStringLiteral(
+               "La fila de configuración de ConfGarnet.mdb tiene %1 = %2, que no sirve (%3); no se han "
+               "leído %1 ni los valores que le siguen. Corríjalo con «lector-tpv-config poner %1=VALOR»")
+        .arg(column, shown, why);
+}
+
+}  // namespace
+
 void leer_configuracion(Global &g, ConfigLabels labels, Dialogs &dialogs) {
     labels.lbServidor.setCaption(QStringLiteral("No conectado"));
+    g.configurationMissing.clear();
     std::unique_ptr<Connection> cnLocal;
     try {
         cnLocal = openConnection(confConnectionString(), g.db);
@@ -74,25 +121,46 @@ void leer_configuracion(Global &g, ConfigLabels labels, Dialogs &dialogs) {
                         QStringLiteral("Tesmarin-Garnet"), MsgIcon::Critical);
         throw ProgramEnded{1};
     }
+    Recordset rs;
     try {
-        Recordset rs;
         rs.open(QStringLiteral("Select * from Confi Where Cod = 'Prul4'"), *cnLocal);
-        if (!rs.eof()) {
-            g.Ip = requiredText(rs.field(QStringLiteral("Ip")));
-            labels.lbServidor.setCaption(g.Ip);
-            g.CatalogoIni = requiredText(rs.field(QStringLiteral("CatalogoIni")));
-            labels.lbCatalogo.setCaption(QStringLiteral("(") + g.CatalogoIni + QStringLiteral(")"));
-            g.Id = requiredText(rs.field(QStringLiteral("Id")));
-            g.PasW = requiredText(rs.field(QStringLiteral("PasW")));
-            g.Tiempo = requiredInt16(rs.field(QStringLiteral("Tiempo")));
-            g.Raport = rs.field(QStringLiteral("Raport")).toBool();
-            g.tpv = requiredInt16(rs.field(QStringLiteral("tpv")));
-            g.lineaspie = requiredInt16(rs.field(QStringLiteral("lineaspie")));
-        }
-        rs.close();
     } catch (const TpvError &) {
-        // The reading stops at the failing column; what was read stays.
+        g.configurationMissing = missingRowText(*cnLocal);
+        return;
     }
+    if (rs.eof()) {
+        g.configurationMissing = missingRowText(*cnLocal);
+        return;
+    }
+    QString column;
+    auto field = [&rs, &column](const char *name) {
+        column = QString::fromLatin1(name);
+        return rs.field(column);
+    };
+    try {
+        g.Ip = requiredText(field("Ip"));
+        labels.lbServidor.setCaption(g.Ip);
+        g.CatalogoIni = requiredText(field("CatalogoIni"));
+        labels.lbCatalogo.setCaption(QStringLiteral("(") + g.CatalogoIni + QStringLiteral(")"));
+        g.Id = requiredText(field("Id"));
+        g.PasW = requiredText(field("PasW"));
+        g.Tiempo = requiredInt16(field("Tiempo"));
+        g.Raport = field("Raport").toBool();
+        g.tpv = requiredInt16(field("tpv"));
+        g.lineaspie = requiredInt16(field("lineaspie"));
+        column.clear();
+    } catch (const TpvError &e) {
+        // What was read before the column keeps its value. Going on would
+        // leave the server doing nothing without a word (a Tiempo of 60000
+        // reads as 0, which polls once and stops; a tpv of 0 serves no
+        // terminal): start-up stops here and says what to correct.
+        throw TpvError(e.number(), unreadableValueText(column, rs, e));
+    }
+    // The site's own SQL Server login, when it has one; a login file that
+    // cannot be read is a start-up error that names it.
+    const auto login = readSqlLogin(g.db.dataDir);
+    g.UsuarioSql = login ? login->user : QString();
+    g.ClaveSql = login ? login->password : QString();
 }
 
 void abrir_conexiones(Global &g) {
@@ -100,7 +168,12 @@ void abrir_conexiones(Global &g) {
     // otherwise close after the new ones opened, and fold their journal
     // (named by the path, so now the new file's) into the old file.
     for (auto *cn : {&g.Cn, &g.Cn2, &g.Cn3, &g.Cn4}) cn->reset();
-    g.Cn = openConnection(serverConnectionString(g), g.db);
+    try {
+        g.Cn = openConnection(serverConnectionString(g), g.db);
+    } catch (const TpvError &e) {
+        if (g.configurationMissing.isEmpty()) throw;
+        throw TpvError(e.number(), g.configurationMissing + QStringLiteral(": ") + e.description());
+    }
     g.Rs.close();
     g.Cn2 = openConnection(serverConnectionString(g), g.db);
     g.Rs2.close();
@@ -125,6 +198,13 @@ void coger_fecha_tpv(Global &g, BusinessDate &day) {
         day.NombreTpv = nombre;
     }
     g.Rs.close();
+}
+
+bool esFechaDeTrabajo(const QString &fecha) {
+    if (fecha.size() != 8) return false;
+    for (QChar c : fecha)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+    return QDate::fromString(fecha, QStringLiteral("yyyyMMdd")).isValid();
 }
 
 void cargar_impresoras(Global &g) {

@@ -17,6 +17,10 @@ struct ConfigLabels {
 
 void actualizar_estructura_confi(const Global &g);
 // Ends the program (ProgramEnded) when the configuration file is missing.
+// A row whose values cannot be read whole (a missing column, a null, a
+// number beyond 16 bits) keeps what was read before it and is an error that
+// names the column, its value and how to correct it. No row at all is noted
+// in g.configurationMissing.
 void leer_configuracion(Global &g, ConfigLabels labels, Dialogs &dialogs);
 void abrir_conexiones(Global &g);
 // Error err::CannotOpen when a server connection's file was replaced or
@@ -27,6 +31,8 @@ void comprobar_conexiones(Global &g);
 // the message says what the field holds and where to correct it.
 int16_t lineas_pie(const QString &fieldText);
 void coger_fecha_tpv(Global &g, BusinessDate &day);
+// True for eight digits that are a date, year first (20261207).
+bool esFechaDeTrabajo(const QString &fecha);
 void cargar_impresoras(Global &g);
 void actualizar_configuracion(const Global &g);
 // The two buttons of UpDown1.

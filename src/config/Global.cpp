@@ -18,8 +18,15 @@ QString workConnectionString() {
 }
 
 QString serverConnectionString(const Global &g) {
+    // The fixed login every existing site relies on, unless the site set
+    // its own (lector-tpv-config poner UsuarioSql=NOMBRE).
+    if (g.UsuarioSql.isEmpty()) {
+        return QStringLiteral("Provider=SQLOLEDB.1;Data Source =") + g.Ip + QStringLiteral(";Initial Catalog=") +
+               g.CatalogoIni + QStringLiteral(";User ID=tesmarin;Password=KOVU7");
+    }
     return QStringLiteral("Provider=SQLOLEDB.1;Data Source =") + g.Ip + QStringLiteral(";Initial Catalog=") +
-           g.CatalogoIni + QStringLiteral(";User ID=tesmarin;Password=KOVU7");
+           g.CatalogoIni + QStringLiteral(";User ID=") + connectionValue(g.UsuarioSql) + QStringLiteral(";Password=") +
+           connectionValue(g.ClaveSql);
 }
 
 }  // namespace tpv

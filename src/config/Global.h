@@ -10,11 +10,14 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace tpv {
 
 struct Global {
     QString Ip, CatalogoIni, Id, PasW;
+    // The SQL Server login of this site (acceso-sql.ini); empty: the fixed one.
+    QString UsuarioSql, ClaveSql;
     int16_t Tiempo = 0;
     bool Raport = false;
     int16_t tpv = 0;
@@ -28,11 +31,18 @@ struct Global {
 
     // Where C:\tesmarin\tpv\ is on this machine, and the time limits.
     ConnectionOptions db;
+
+    // Why the settings row gave no server to connect to (no row with Cod
+    // 'Prul4', no table Confi); empty when it was read. A failed connection
+    // says it first: the empty address is not the cause.
+    QString configurationMissing;
 };
 
 // The business date of this terminal and its name, refreshed at every tick.
 struct BusinessDate {
     QString FechaTpv, NombreTpv;
+    // The business date last reported as no date, so it is reported once.
+    std::optional<QString> reportedInvalid;
 };
 
 // A server connection in use. One that start-up could not open is error 91

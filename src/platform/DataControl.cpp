@@ -9,9 +9,18 @@ namespace tpv {
 
 void DataControl::refresh() {
     connection_.reset();
-    auto c = openSqliteFile(QDir(options_.dataDir).filePath(databaseName_), options_.busyTimeoutMs);
-    if (!recordSource_.isEmpty()) c->query(recordSource_);
-    connection_ = std::move(c);
+    const QString path = QDir(options_.dataDir).filePath(databaseName_);
+    try {
+        auto c = openSqliteFile(path, options_.busyTimeoutMs);
+        if (!recordSource_.isEmpty()) c->query(recordSource_);
+        connection_ = std::move(c);
+    } catch (const TpvError &e) {
+        // The work file names itself: "no such table: Vacio" alone points
+        // nowhere (an empty file, a file of another program).
+        throw TpvError(e.number(), QStringLiteral("El archivo de trabajo %1 no sirve (%2); «lector-tpv-config poner» "
+                                                  "lo prepara de nuevo")
+                                       .arg(QDir::toNativeSeparators(path), e.description()));
+    }
 }
 
 void DataControl::execute(const QString &sql) {

@@ -1,6 +1,7 @@
 #include "platform/SqlConnection.h"
 
 #include "platform/Error.h"
+#include "platform/OdbcDiagnostics.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -12,7 +13,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlDriver>
+#include <QSqlField>
 #include <QSqlRecord>
+#include <QSqlResult>
 #include <sqlite3.h>
 
 #include <cstring>
@@ -23,8 +26,6 @@
 namespace tpv {
 
 namespace {
-
-constexpr int kRequestTimeoutSeconds = 30;
 
 StatementObserver gObserver = nullptr;
 
@@ -62,6 +63,16 @@ Variant sqliteValue(sqlite3_stmt *st, int i, int type) {
     }
 }
 
+// A char(n) or nchar(n) column as the ODBC driver types it (SQL_CHAR,
+// SQL_WCHAR).
+bool isFixedLengthText(const QSqlField &field) {
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    const int odbcType = field.typeID();
+    QT_WARNING_POP
+    return odbcType == 1 || odbcType == -8;
+}
+
 QString nextConnectionName() {
     static QAtomicInt counter;
     return QStringLiteral("tpv-%1").arg(counter.fetchAndAddRelaxed(1));
@@ -70,7 +81,8 @@ QString nextConnectionName() {
 // One QSqlDatabase per object; removed when the object goes.
 class QtSqlConnection : public Connection {
 public:
-    QtSqlConnection(const QString &driver, bool sqlite) : name_(nextConnectionName()), sqlite_(sqlite) {
+    QtSqlConnection(const QString &driver, const SqlDialect &dialect, bool sqlite)
+        : name_(nextConnectionName()), dialect_(dialect), sqlite_(sqlite) {
         QSqlDatabase::addDatabase(driver, name_);
     }
     ~QtSqlConnection() override {
@@ -87,7 +99,12 @@ public:
         const QString text = prepare(sql);
         observe(db(), text);
         QSqlQuery q(db());
-        if (!q.exec(text)) fail(q.lastError());
+        // Sent as it stands (a plain batch for SQL Server), not through a
+        // server cursor FreeTDS would open for a scrollable statement: SET
+        // options changed inside the cursor's procedure end with it, and a
+        // BEGIN TRANSACTION there would leave it unbalanced.
+        q.setForwardOnly(true);
+        if (!q.exec(text)) fail(q.lastError(), &q);
     }
 
     ResultSet query(const QString &sql) override {
@@ -97,23 +114,55 @@ public:
         if (sqlite_ && querySqlite(text, rs)) return rs;
         QSqlQuery q(db());
         q.setForwardOnly(true);
-        if (!q.exec(text)) fail(q.lastError());
+        if (!q.exec(text)) fail(q.lastError(), &q);
         const QSqlRecord rec = q.record();
-        for (int i = 0; i < rec.count(); ++i) rs.columns << rec.fieldName(i);
+        std::vector<char> unpad(static_cast<size_t>(rec.count()), 0);
+        for (int i = 0; i < rec.count(); ++i) {
+            rs.columns << rec.fieldName(i);
+            unpad[static_cast<size_t>(i)] = dialect_.padsFixedLengthText() && isFixedLengthText(rec.field(i));
+        }
         while (q.next()) {
             std::vector<Variant> row;
             row.reserve(static_cast<size_t>(rec.count()));
-            for (int i = 0; i < rec.count(); ++i) row.push_back(Variant::fromQVariant(q.value(i)));
+            for (int i = 0; i < rec.count(); ++i) {
+                QVariant v = q.value(i);
+                if (unpad[static_cast<size_t>(i)] && !v.isNull()) {
+                    QString t = v.toString();
+                    qsizetype end = t.size();
+                    while (end > 0 && t.at(end - 1) == QLatin1Char(' ')) --end;
+                    t.truncate(end);
+                    v = t;
+                }
+                row.push_back(Variant::fromQVariant(v));
+            }
             rs.rows.push_back(std::move(row));
         }
-        if (q.lastError().isValid()) fail(q.lastError());
+        if (q.lastError().isValid()) fail(q.lastError(), &q);
         return rs;
     }
 
-    [[noreturn]] static void fail(const QSqlError &e) {
-        QString text = e.databaseText().trimmed();
-        if (text.isEmpty()) text = e.text().trimmed();
-        throw TpvError(errorNumberForText(text + QLatin1Char(' ') + e.driverText()), text);
+    // Raises the error the dialect makes of a driver's failure. For ODBC the
+    // diagnostics Qt leaves out (SQLSTATEs, a dead connection) are read from
+    // the statement's and the connection's handles.
+    [[noreturn]] void fail(const QSqlError &e, const QSqlQuery *q = nullptr) {
+        DriverFailure f;
+        f.text = e.databaseText().trimmed();
+        if (f.text.isEmpty()) f.text = e.text().trimmed();
+        f.nativeCode = e.nativeErrorCode();
+        if (!sqlite_) {
+            const QSqlDatabase d = db();
+            readOdbcDiagnostics(q && q->result() ? q->result()->handle() : QVariant(),
+                                d.driver() ? d.driver()->handle() : QVariant(), &f.sqlStates, &f.connectionDead);
+        }
+        DriverFailure classified = f;
+        classified.text = f.text + QLatin1Char(' ') + e.driverText();
+        const long number = dialect_.errorNumber(classified);
+        throw TpvError(number, dialect_.description(f, number));
+    }
+
+    // The settings every new session of this database needs.
+    void setUpSession() {
+        for (const QString &s : dialect_.sessionSettings()) execute(s);
     }
 
     // The file's identity (device and inode) at the open, compared with the
@@ -146,7 +195,7 @@ public:
     }
 
 private:
-    QString prepare(const QString &sql) const { return sqlite_ ? rewriteForSqlite(sql) : sql; }
+    QString prepare(const QString &sql) const { return dialect_.statement(sql); }
 
     sqlite3 *sqliteHandle() {
         if (!handle_) {
@@ -224,6 +273,7 @@ private:
     }
 
     QString name_;
+    const SqlDialect &dialect_;
     bool sqlite_;
     QString path_;
     dev_t device_ = 0;
@@ -237,14 +287,14 @@ std::unique_ptr<QtSqlConnection> sqliteConnection(const QString &path, int busyT
         throw TpvError(err::CannotOpen,
                        QStringLiteral("No se encuentra el archivo '%1'.").arg(QDir::toNativeSeparators(path)));
     }
-    auto c = std::make_unique<QtSqlConnection>(QStringLiteral("QSQLITE"), true);
+    auto c = std::make_unique<QtSqlConnection>(QStringLiteral("QSQLITE"), sqliteDialect(), true);
     // Taken before the open: a file swapped in between is caught at the
     // first check rather than never.
     c->recordFile(path);
     QSqlDatabase db = c->db();
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
-    if (!db.open()) QtSqlConnection::fail(db.lastError());
+    if (!db.open()) c->fail(db.lastError());
     // A file that is not a database opens; its first statement fails.
     try {
         c->query(QStringLiteral("SELECT count(*) FROM sqlite_master"));
@@ -254,12 +304,39 @@ std::unique_ptr<QtSqlConnection> sqliteConnection(const QString &path, int busyT
     return c;
 }
 
+// NAME=VALUE;... where a value between braces may hold ';' (a "}" inside
+// is written "}}"), as connectionValue writes it.
 QHash<QString, QString> parseConnectionString(const QString &s) {
     QHash<QString, QString> out;
-    for (const QString &part : s.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const int eq = part.indexOf(QLatin1Char('='));
-        if (eq < 0) continue;
-        out.insert(part.left(eq).trimmed().toLower(), part.mid(eq + 1).trimmed());
+    int at = 0;
+    while (at < s.size()) {
+        const int eq = s.indexOf(QLatin1Char('='), at);
+        if (eq < 0) break;
+        const QString name = s.mid(at, eq - at).trimmed().toLower();
+        int p = eq + 1;
+        while (p < s.size() && s[p] == QLatin1Char(' ')) ++p;
+        QString value;
+        if (p < s.size() && s[p] == QLatin1Char('{')) {
+            for (++p; p < s.size(); ++p) {
+                if (s[p] == QLatin1Char('}')) {
+                    if (p + 1 < s.size() && s[p + 1] == QLatin1Char('}')) {
+                        value += QLatin1Char('}');
+                        ++p;
+                        continue;
+                    }
+                    ++p;
+                    break;
+                }
+                value += s[p];
+            }
+            const int semi = s.indexOf(QLatin1Char(';'), p);
+            at = semi < 0 ? static_cast<int>(s.size()) : semi + 1;
+        } else {
+            const int semi = s.indexOf(QLatin1Char(';'), p);
+            value = s.mid(p, semi < 0 ? -1 : semi - p).trimmed();
+            at = semi < 0 ? static_cast<int>(s.size()) : semi + 1;
+        }
+        out.insert(name, value);
     }
     return out;
 }
@@ -283,36 +360,12 @@ bool namesSqliteFile(const QString &ip) {
 
 void setStatementObserver(StatementObserver observer) { gObserver = observer; }
 
-QString rewriteForSqlite(const QString &sql) {
-    static const QRegularExpression deleteStar(QStringLiteral(R"(^\s*delete\s+\*\s+from\s+)"),
-                                               QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression deleteWhere(QStringLiteral(R"(^\s*delete\s+(?!from\b)(\w+)\s+where\s)"),
-                                                QRegularExpression::CaseInsensitiveOption);
-    QString out = sql;
-    auto m = deleteStar.match(out);
-    if (m.hasMatch()) return QStringLiteral("DELETE FROM ") + out.mid(m.capturedLength());
-    m = deleteWhere.match(out);
-    if (m.hasMatch()) {
-        return QStringLiteral("DELETE FROM ") + m.captured(1) + QStringLiteral(" WHERE ") + out.mid(m.capturedLength());
-    }
-    return out;
-}
-
-long errorNumberForText(const QString &text) {
-    const QString t = text.toLower();
-    if (t.contains(QLatin1String("no such table")) || t.contains(QLatin1String("invalid object name")))
-        return err::NoSuchTable;
-    if (t.contains(QLatin1String("no such column")) || t.contains(QLatin1String("invalid column name")) ||
-        t.contains(QLatin1String("has no column named")))
-        return err::NoSuchColumn;
-    if (t.contains(QLatin1String("file is not a database")) || t.contains(QLatin1String("unable to open")) ||
-        t.contains(QLatin1String("database is locked")) || t.contains(QLatin1String("disk i/o error")) ||
-        t.contains(QLatin1String("unable to connect")) || t.contains(QLatin1String("login timeout")) ||
-        t.contains(QLatin1String("communication link")) ||
-        t.contains(QLatin1String("database disk image is malformed")) || t.contains(QLatin1String("[08")) ||
-        t.contains(QLatin1String("data source name not found")) || t.contains(QLatin1String("readonly database")))
-        return err::CannotOpen;
-    return err::SqlSyntax;
+QString connectionValue(const QString &value) {
+    static const QRegularExpression special(QStringLiteral(R"([;{}=]|^\s|\s$)"));
+    if (!value.contains(special)) return value;
+    QString braced = value;
+    braced.replace(QLatin1Char('}'), QLatin1String("}}"));
+    return QLatin1Char('{') + braced + QLatin1Char('}');
 }
 
 std::unique_ptr<Connection> openSqliteFile(const QString &path, int busyTimeoutMs) {
@@ -321,8 +374,9 @@ std::unique_ptr<Connection> openSqliteFile(const QString &path, int busyTimeoutM
 
 std::unique_ptr<Connection> createSqliteFile(const QString &path) { return sqliteConnection(path, 5000, true); }
 
-std::unique_ptr<Connection> openOdbc(const QString &odbcConnectionString, int loginTimeoutSeconds) {
-    auto c = std::make_unique<QtSqlConnection>(QStringLiteral("QODBC"), false);
+std::unique_ptr<Connection> openOdbc(const QString &odbcConnectionString, int loginTimeoutSeconds,
+                                     int requestTimeoutSeconds, const SqlDialect &dialect) {
+    auto c = std::make_unique<QtSqlConnection>(QStringLiteral("QODBC"), dialect, false);
     QSqlDatabase db = c->db();
     db.setDatabaseName(odbcConnectionString);
     // FreeTDS waits forever on a host that never answers without these: the
@@ -330,13 +384,14 @@ std::unique_ptr<Connection> openOdbc(const QString &odbcConnectionString, int lo
     // mid-evening must not freeze the window).
     db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%2")
                              .arg(loginTimeoutSeconds)
-                             .arg(kRequestTimeoutSeconds));
+                             .arg(requestTimeoutSeconds));
     if (!db.open()) {
         const QSqlError e = db.lastError();
         QString text = e.databaseText().trimmed();
         if (text.isEmpty()) text = e.text().trimmed();
         throw TpvError(err::CannotOpen, text);
     }
+    c->setUpSession();
     return c;
 }
 
@@ -361,7 +416,10 @@ QString freeTdsConnectionString(const QString &host, const QString &catalog, con
         s += QStringLiteral("Instance=%1;").arg(instance);
     else
         s += QStringLiteral("Port=%1;").arg(port);
-    s += QStringLiteral("Database=%1;UID=%2;PWD=%3;TDS_Version=7.4").arg(catalog, user, password);
+    // Spanish text both ways whatever the process locale (a service has
+    // none, and FreeTDS would take ISO-8859-1: no euro sign).
+    s += QStringLiteral("Database=%1;UID=%2;PWD=%3;TDS_Version=7.4;ClientCharset=UTF-8")
+             .arg(catalog, connectionValue(user), connectionValue(password));
     return s;
 }
 
@@ -382,10 +440,24 @@ std::unique_ptr<Connection> openConnection(const QString &connectionString, cons
         if (namesSqliteFile(source)) {
             return openSqliteFile(localFilePath(source, options.dataDir), options.busyTimeoutMs);
         }
-        return openOdbc(
-            freeTdsConnectionString(source, parts.value(QStringLiteral("initial catalog")),
-                                    parts.value(QStringLiteral("user id")), parts.value(QStringLiteral("password"))),
-            options.loginTimeoutSeconds);
+        const QString catalog = parts.value(QStringLiteral("initial catalog"));
+        const QString user = parts.value(QStringLiteral("user id"));
+        try {
+            // FreeTDS's own limit for each request (its "timeout"): without it
+            // a server that stops answering holds the tick for ever, whatever
+            // SQL_ATTR_CONNECTION_TIMEOUT says.
+            const QString odbc =
+                freeTdsConnectionString(source, catalog, user, parts.value(QStringLiteral("password"))) +
+                QStringLiteral(";Timeout=%1").arg(options.requestTimeoutSeconds);
+            return openOdbc(odbc, options.loginTimeoutSeconds, options.requestTimeoutSeconds, sqlServerDialect());
+        } catch (const TpvError &e) {
+            // Where it tried and as whom: the installer's first question.
+            // Never the password.
+            throw TpvError(
+                e.number(),
+                QStringLiteral("No se puede conectar con SQL Server en %1 (base de datos «%2», usuario «%3»): %4")
+                    .arg(source, catalog, user, e.description()));
+        }
     }
     throw TpvError(err::CannotOpen, QStringLiteral("No se encontró el proveedor especificado: ") + provider);
 }

@@ -6,6 +6,7 @@
 //     -> an SQLite file when IP names one (absolute path, *.db, *.sqlite),
 //        else SQL Server through ODBC and FreeTDS.
 #include "platform/Database.h"
+#include "platform/SqlDialect.h"
 
 #include <QString>
 #include <memory>
@@ -15,6 +16,9 @@ namespace tpv {
 struct ConnectionOptions {
     QString dataDir;  // stands for C:\tesmarin\tpv\ .
     int loginTimeoutSeconds = 5;
+    // Each request to SQL Server: a server that stops answering mid-evening
+    // must not freeze the window.
+    int requestTimeoutSeconds = 30;
     int busyTimeoutMs = 5000;
 };
 
@@ -25,7 +29,12 @@ std::unique_ptr<Connection> openSqliteFile(const QString &path, int busyTimeoutM
 // Creates an SQLite file; only the demo and the tests make databases.
 std::unique_ptr<Connection> createSqliteFile(const QString &path);
 // A DSN-less ODBC connection string, as it stands.
-std::unique_ptr<Connection> openOdbc(const QString &odbcConnectionString, int loginTimeoutSeconds);
+std::unique_ptr<Connection> openOdbc(const QString &odbcConnectionString, int loginTimeoutSeconds,
+                                     int requestTimeoutSeconds = 30, const SqlDialect &dialect = odbcDialect());
+
+// A value as a connection string holds it: between braces when it has a
+// ';', a brace, '=' or blanks at its ends (a password may).
+QString connectionValue(const QString &value);
 
 // The ODBC string for a SQL Server host written as HOST, HOST\INSTANCE or HOST,PORT.
 QString freeTdsConnectionString(const QString &host, const QString &catalog, const QString &user,
@@ -37,12 +46,5 @@ QString freeTdsConnectionString(const QString &host, const QString &catalog, con
 // with it, to replay the same statements without the program around them.
 using StatementObserver = void (*)(const QString &database, const QString &sql);
 void setStatementObserver(StatementObserver observer);
-
-// The statement forms the local files and SQL Server accept but SQLite does
-// not, rewritten: "Delete * from T" and "Delete T Where ...".
-QString rewriteForSqlite(const QString &sql);
-
-// Maps a provider's error text to the error numbers the procedures test.
-long errorNumberForText(const QString &text);
 
 }  // namespace tpv

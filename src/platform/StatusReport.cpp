@@ -20,6 +20,11 @@ void StatusReport::notice(const QString &text) {
     if (onReport) onReport(text);
 }
 
+void StatusReport::stillShown(const QString &text) {
+    ++count_;
+    line_.setCaption(text);
+}
+
 void StatusReport::clear() {
     if (log_.recovered(kKey) && onReport) onReport(QStringLiteral("Funcionamiento normal"));
     line_.setCaption(QString());

@@ -19,6 +19,9 @@ public:
     // Something the operator must know once (not a failure that goes on):
     // shown and logged now, with no "recovered" line later.
     void notice(const QString &text);
+    // A condition already told (with notice) that goes on: it stays on the
+    // status line and is not logged again.
+    void stillShown(const QString &text);
     // Back to normal: the status line is emptied, and the log says so when
     // something had been reported.
     void clear();

@@ -17,9 +17,42 @@ void restartPolling(PollTimer &T, int16_t Tiempo, StatusReport &status) {
     T.setInterval(Tiempo);
 }
 
+namespace {
+
+// A business date that is not a date (a mistyped closing, a name in
+// CierreFecha) matches no day's jobs, or worse the jobs that carry the same
+// text: nothing is polled for it, and the operator is told once, on the
+// status line and in the log, until it changes.
+bool fechaTpvUtilizable(const QueueContext &q) {
+    BusinessDate &day = q.day;
+    if (esFechaDeTrabajo(day.FechaTpv)) {
+        day.reportedInvalid.reset();
+        return true;
+    }
+    const QString text =
+        day.FechaTpv.isEmpty()
+            ? QStringLiteral("No hay fecha de trabajo del TPV %1 en icierre (cierrecod = %1): no se imprime nada")
+                  .arg(q.g.tpv)
+            : QStringLiteral(
+                  "La fecha de trabajo del TPV %1 en icierre (CierreFecha = «%2») no es una fecha AAAAMMDD: "
+                  "no se imprime nada hasta que se corrija")
+                  .arg(q.g.tpv)
+                  .arg(day.FechaTpv);
+    if (day.reportedInvalid != day.FechaTpv) {
+        day.reportedInvalid = day.FechaTpv;
+        q.status.notice(text);
+    } else {
+        q.status.stillShown(text);
+    }
+    return false;
+}
+
+}  // namespace
+
 void T_Timer(const QueueContext &q) {
     restartPolling(q.T, q.g.Tiempo, q.status);
     Actualizar(q.g, q.day, q.lists);
+    if (!fechaTpvUtilizable(q)) return;
     avisar_trabajos_inaccesibles(q.g, q.day, q.status, q.unpollableReported);
     Funciones(q);
 }

@@ -103,7 +103,8 @@ TEST_F(Sql, ServerStringNamingAFileOpensThatSqliteFile) {
 TEST(FreeTds, HostFormsBecomeServerAndPort) {
     EXPECT_EQ(freeTdsConnectionString(QStringLiteral("10.0.0.5"), QStringLiteral("Garnet"), QStringLiteral("u"),
                                       QStringLiteral("p")),
-              QStringLiteral("DRIVER={FreeTDS};Server=10.0.0.5;Port=1433;Database=Garnet;UID=u;PWD=p;TDS_Version=7.4"));
+              QStringLiteral("DRIVER={FreeTDS};Server=10.0.0.5;Port=1433;Database=Garnet;UID=u;PWD=p;TDS_Version=7.4;"
+                             "ClientCharset=UTF-8"));
     EXPECT_TRUE(freeTdsConnectionString(QStringLiteral("srv,1500"), QStringLiteral("G"), {}, {})
                     .contains(QLatin1String("Server=srv;Port=1500;")));
     EXPECT_TRUE(freeTdsConnectionString(QStringLiteral("srv\\SQLEXPRESS"), QStringLiteral("G"), {}, {})

@@ -208,18 +208,25 @@ TEST_F(BadInput, HostileTextsPrintAndAreStoredVerbatim) {
     expectIntegrity();
 }
 
-TEST_F(BadInput, AQuoteInTheBusinessDatePollsAndPrintsInsteadOfStoppingAllPrinting) {
+TEST_F(BadInput, ABusinessDateThatIsNoDateIsReportedOncePrintsNothingAndPrintingResumesWhenCorrected) {
     routeAllTo(2);
-    const QString odd = QStringLiteral("2026'12");
+    const QString odd = QStringLiteral("D'Artagnan");
     demo::setBusinessDate(*server, 1, odd);
     demo::addOrder(*server, 1, odd, 34, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
     start();
+    testing::internal::CaptureStderr();
+    tick();
+    tick();
+    const QString log = QString::fromUtf8(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(log.count(QStringLiteral("«D'Artagnan»")), 1) << log.toStdString();
+    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("no es una fecha")))
+        << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(tickets(QStringLiteral("Barra")).isEmpty());
+    EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 0);
+    // The closing corrected on the server: the day's jobs print again.
+    demo::setBusinessDate(*server, 1, fecha);
+    demo::addOrder(*server, 1, fecha, 35, 1, {line(QStringLiteral("AGUA"), QStringLiteral("Agua"), 1)}, {});
     quietTick();
-    EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1) << f->lbEstado.caption().toStdString();
-    EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 1);
-    EXPECT_EQ(scalar(QStringLiteral("SELECT TilImp FROM Til")), 1);
-    quietTick();
-    EXPECT_EQ(f->lstReal.listCount(), 2);
     EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1);
     EXPECT_TRUE(f->lbEstado.caption().isEmpty()) << f->lbEstado.caption().toStdString();
     expectIntegrity();
