@@ -2,15 +2,14 @@
 
 #include "app/FrmPpal.h"
 #include "app/Lifecycle.h"
+#include "app/window/PrinterTrialCommand.h"
 #include "app/window/StopSignals.h"
 #include "platform/Console.h"
 #include "platform/Environment.h"
 #include "platform/Error.h"
 #include "platform/Log.h"
 #include "platform/ServiceNotify.h"
-#include "platform/escpos/EscPosPrinters.h"
 #include "app/Version.h"
-#include "platform/gui/CupsPrinters.h"
 #include "platform/gui/QtDialogs.h"
 
 #include <QApplication>
@@ -41,6 +40,8 @@ std::optional<CommandLine> readCommandLine(int argc, char **argv, int *exitCode)
         *exitCode = cl ? 0 : 2;
         return std::nullopt;
     }
+    // A printer test opens no window.
+    if (!cl->testPrinter.isEmpty()) cl->headless = true;
     if (!cl->headless && !hasDisplay()) {
         writeErrorLine(QStringLiteral("No hay pantalla: se funciona sin ventana (--headless)."));
         cl->headless = true;
@@ -52,16 +53,7 @@ std::optional<CommandLine> readCommandLine(int argc, char **argv, int *exitCode)
 // The outside world the program runs on: the printers, the message boxes
 // (Qt's or the headless ones), the clock.
 struct Platform {
-    explicit Platform(const CommandLine &cl) : headless(cl.headless) {
-        if (!cl.printersDir.isEmpty())
-            printers = std::make_unique<FolderPrinters>(cl.printersDir);
-        else
-            printers = std::make_unique<CupsPrinters>();
-        QStringList errors;
-        addDeclaredPrinters(*printers, cl.dataDir, &errors);
-        for (const QString &e : errors) writeErrorLine(e, LogPriority::Warning);
-        setFolderPreview(&writePdfPreview);
-    }
+    explicit Platform(const CommandLine &cl) : headless(cl.headless), printers(installedPrinters(cl)) {}
     Dialogs &dialogs() { return headless ? static_cast<Dialogs &>(headlessDialogs) : qtDialogs; }
 
     bool headless;
@@ -272,6 +264,7 @@ int runProgram(int argc, char **argv) {
     int exitCode = 0;
     const auto cl = readCommandLine(argc, argv, &exitCode);
     if (!cl) return exitCode;
+    if (!cl->testPrinter.isEmpty()) return runPrinterTrial(argc, argv, *cl);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lector-tpv"));
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,0 +1,21 @@
+#pragma once
+// The printers the program drives, and lector-tpv --probar-impresora, which
+// needs them and nothing else.
+#include "platform/Environment.h"
+#include "platform/Printers.h"
+
+#include <memory>
+
+namespace tpv {
+
+// The folder printers of --printers, else CUPS's queues, with the thermal
+// printers of impresoras.ini beside them; the file's mistakes go to the log
+// as warnings.
+std::unique_ptr<PrinterLayer> installedPrinters(const CommandLine &cl);
+
+// Prints the test ticket on cl.testPrinter and says in Spanish how it went:
+// standard output when the printer took it (exit status 0), standard error
+// otherwise (1).
+int runPrinterTrial(int argc, char **argv, const CommandLine &cl);
+
+}  // namespace tpv
