@@ -13,7 +13,8 @@
 #include "platform/Environment.h"
 #include "platform/Printers.h"
 #include "platform/SqlConnection.h"
-#include "printer/DeliveryJournal.h"
+#include "printing/DeliveryJournal.h"
+#include "printing/DeliveryPlan.h"
 #include "queue/Queue.h"
 
 #include <QApplication>
@@ -422,32 +423,37 @@ void BM_Drain(benchmark::State &state) {
 }
 BENCHMARK(BM_Drain)->ArgName("pending")->Arg(300)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// The delivery journal alone, per ticket: a sending of `printers` tickets to
-// a port that delivers nothing, in the data folder of a temporary directory
-// (each delivery is one durable insert; completion one durable delete).
-// Wall time, as the cost is the disk's.
-class NoOutput : public TicketOutput {
-public:
-    void send(const QString &, const QString &, const std::function<void()> &) override {}
-};
-
-void BM_JournalPerTicket(benchmark::State &state) {
+// The delivery journal alone, per dish: an order of `dishes` lines to three
+// printers, each printer's ticket announced, confirmed, and the order marked
+// completed, in the data folder of a temporary directory (two durable
+// transactions per ticket and one per completion). Wall time, as the cost is
+// the disk's.
+void BM_JournalPerDish(benchmark::State &state) {
     QTemporaryDir dir;
-    NoOutput none;
-    DeliveryJournal journal(none, dir.path());
-    const int printers = static_cast<int>(state.range(0));
-    const QString text = QStringLiteral("Fecha 07/12/2026     Tpv 1\r\n").repeated(30) +
-                         QStringLiteral("**********\r\nHora de Envio: 13:00:00\r\n*");
-    int ord = 0;
+    DeliveryJournal journal(dir.path());
+    const int dishes = static_cast<int>(state.range(0));
+    int order = 0;
     for (auto _ : state) {
-        journal.beginSending({QStringLiteral("1"), QStringLiteral("20261207"), QString::number(++ord)});
-        for (int k = 1; k <= printers; ++k) journal.send(QStringLiteral("Impresora%1").arg(k), text, nullptr);
-        journal.sendingCompleted();
+        const OrderKey key{QStringLiteral("1"), QStringLiteral("20261207"), QString::number(++order)};
+        std::vector<ReadDish> read;
+        for (int i = 1; i <= dishes; ++i) read.push_back({{DishKey::Kind::Carta, QString::number(i)}, 1, 0});
+        for (int k = 1; k <= 3; ++k) {
+            const QString printer = QStringLiteral("Impresora%1").arg(k);
+            const PrinterPlan plan = planPrinter(read, journal.received(key, printer), journal.doubtful(key, printer));
+            for (const PlannedTicket &t : plan.tickets) {
+                std::vector<DishPart> parts;
+                for (const auto &e : t.entries) parts.push_back(e.part);
+                journal.delivered(journal.announce(key, printer, QStringLiteral("1"), parts, QStringLiteral("x")), {});
+            }
+        }
+        std::vector<std::pair<DishKey, double>> marked;
+        for (const ReadDish &d : read) marked.push_back({d.key, d.ordered});
+        journal.completed(key, marked);
     }
-    state.counters["ms_per_ticket"] = benchmark::Counter(static_cast<double>(state.iterations() * printers) / 1000.0,
-                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ms_per_dish"] = benchmark::Counter(static_cast<double>(state.iterations() * dishes) / 1000.0,
+                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_JournalPerTicket)->ArgName("printers")->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_JournalPerDish)->ArgName("dishes")->Arg(1)->Arg(10)->Arg(30)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

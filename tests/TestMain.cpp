@@ -1,3 +1,5 @@
+#include "printing/CrashChild.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -11,6 +13,7 @@ int main(int argc, char **argv) {
     else if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet("TPV_CRASH_CHILD")) return tpv::test::crashChildMain();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

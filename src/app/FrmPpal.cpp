@@ -3,8 +3,23 @@
 #include "platform/Console.h"
 #include "platform/Error.h"
 #include "printing/ImpComanda.h"
+#include "printing/ReprintLast.h"
+
+#include <QDir>
 
 namespace tpv {
+
+namespace {
+
+// The backup printers of impresoras.ini; its mistakes are said at start.
+QHash<QString, BackupSetting> backupSettings(const QString &dataDir) {
+    QStringList errors;
+    auto settings = readBackupSettings(QDir(dataDir).filePath(QStringLiteral("impresoras.ini")), &errors);
+    for (const QString &e : errors) writeErrorLine(e, LogPriority::Warning);
+    return settings;
+}
+
+}  // namespace
 
 FrmPpal::FrmPpal(Dialogs &d, PrinterLayer &p, Clock &c, ConnectionOptions o, std::unique_ptr<TimerEngine> timer)
     : dialogs(d),
@@ -12,9 +27,10 @@ FrmPpal::FrmPpal(Dialogs &d, PrinterLayer &p, Clock &c, ConnectionOptions o, std
       clock(c),
       T(std::move(timer)),
       C(o),
-      output(&journal_),
+      output(&backupOutput_),
+      journal(o.dataDir),
       panelOutput_(printerPanel()),
-      journal_(panelOutput_, o.dataDir) {
+      backupOutput_(panelOutput_, backupSettings(o.dataDir), health, c) {
     g.db = std::move(o);
     // Outside the visible part of the window until a done job is clicked.
     FraPre.setVisible(false);
@@ -37,14 +53,21 @@ QueueContext FrmPpal::queue() {
             unpollableReported};
 }
 
-PrintContext FrmPpal::printing() { return {g, C, lineasp, ReimprimirTodo, *output, clock, status, dialogs}; }
+PrintContext FrmPpal::printing() { return {g, C, lineasp, ReimprimirTodo, *output, journal, clock, status, dialogs}; }
 
 PanelContext FrmPpal::printerPanel() {
     return {panel, printers, dialogs, [this] { clearAllDataChanged(); }};
 }
 
 ReprintContext FrmPpal::reprint() {
-    return {g, day, lists(), FraListas, FraPre, T, dialogs, C, ReimprimirTodo, status};
+    ReprintContext r{g, day, lists(), FraListas, FraPre, T, dialogs, C, ReimprimirTodo, status, {}, {}};
+    r.orderReset = [this](const QString &comanda) {
+        journal.prepareReprint({QString::number(g.tpv), FechaTpv, comanda});
+    };
+    r.printLastSending = [this](const QString &tpv, const QString &fecha, const QString &comanda) {
+        reprintLastSending(printing(), tpv, fecha, comanda);
+    };
+    return r;
 }
 
 FontContext FrmPpal::font() { return {g, printers, C, dialogs, status}; }
@@ -60,6 +83,8 @@ void FrmPpal::showPrinterStates() {
     for (const PrinterLayer::Status &s : printers.states()) {
         QString line = s.name;
         if (!s.label.isEmpty()) line += QStringLiteral(": ") + s.label;
+        if (const QString backup = health.standIn(s.name); !backup.isEmpty())
+            line += (s.label.isEmpty() ? QStringLiteral(": desviada a ") : QStringLiteral(", desviada a ")) + backup;
         if (s.lastTicket.isValid())
             line += QStringLiteral(", último ticket ") + s.lastTicket.toString(QStringLiteral("HH:mm:ss"));
         lines << line;

@@ -12,9 +12,11 @@
 #include "platform/PollTimer.h"
 #include "platform/Printers.h"
 #include "platform/StatusReport.h"
-#include "printer/DeliveryJournal.h"
+#include "printer/BackupPrinters.h"
 #include "printer/PanelOutput.h"
+#include "printer/PrinterHealth.h"
 #include "printer/PrinterPanel.h"
+#include "printing/DeliveryJournal.h"
 #include "printing/PrintRun.h"
 #include "queue/Queue.h"
 #include "reprint/ReprintControls.h"
@@ -63,9 +65,13 @@ public:
     PollTimer T;
     DataControl C;
     StatusReport status{lbEstado};
-    // Where the print run sends its tickets; the delivery journal in front of
-    // the printer panel by default.
+    // Where the print run sends its tickets: the printer panel, with the
+    // backup printers in front of it, by default.
     TicketOutput *output;
+    // How each printer has fared, and which stands in for which.
+    PrinterHealth health;
+    // What each printer has received of each order.
+    DeliveryJournal journal;
 
     // The parts of the window each subsystem works on.
     JobLists lists();
@@ -92,9 +98,8 @@ public:
 
 private:
     PanelOutput panelOutput_;
+    BackupOutput backupOutput_;
     QHash<QString, QString> loggedStates_;  // printer -> state last logged
-    // In front of the panel: no printer gets the same ticket of a sending twice.
-    DeliveryJournal journal_;
 };
 
 }  // namespace tpv

@@ -1,6 +1,7 @@
 #include "platform/Error.h"
 #include "platform/Printers.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -134,6 +135,7 @@ class FolderDevice : public PrinterDevice {
 public:
     explicit FolderDevice(QString dir) : dir_(std::move(dir)) {}
     void deliver(const PrinterState &printer, const Document &document) override;
+    std::optional<bool> holds(const PrinterState &printer, const QString &title, const QString &digest) const override;
     void setPreview(const QString &name, bool on) {
         if (on)
             preview_.insert(name);
@@ -175,11 +177,40 @@ void FolderDevice::deliver(const PrinterState &printer, const Document &document
         if (p == PrinterProperty::DriverName || p == PrinterProperty::Port) continue;
         if (printer.values.contains(p)) props.insert(propertyName(p), toJson(printer.values.value(p)));
     }
+    // The title names the ticket, so that it can be found here again.
+    if (!document.title.isEmpty()) props.insert(QStringLiteral("Titulo"), document.title);
     if (gPreview && preview_.contains(name)) gPreview(d.filePath(base + QStringLiteral(".pdf")), printer, text);
     // The text before the .json: a reader that sees the .json finds the .txt whole.
     writeWhole(d.filePath(base + QStringLiteral(".txt")), text.toUtf8());
     writeWhole(d.filePath(base + QStringLiteral(".json")), QJsonDocument(props).toJson());
     last_.insert(name, number);
+}
+
+std::optional<bool> FolderDevice::holds(const PrinterState &printer, const QString &title,
+                                        const QString &digest) const {
+    const QDir d(QDir(dir_).filePath(printer.name()));
+    if (!d.exists()) return false;
+    // A ticket announced just before the process died is among the last
+    // few; one whose .json never came (died between the two files) is known
+    // by its text.
+    const int last = lastDocumentNumber(d);
+    for (int n = last; n > 0 && n > last - 20; --n) {
+        const QString base = d.filePath(documentBase(n));
+        QFile json(base + QStringLiteral(".json"));
+        if (json.open(QIODevice::ReadOnly)) {
+            if (!title.isEmpty() &&
+                QJsonDocument::fromJson(json.readAll()).object().value(QStringLiteral("Titulo")).toString() == title)
+                return true;
+            continue;
+        }
+        QFile txt(base + QStringLiteral(".txt"));
+        if (!txt.open(QIODevice::ReadOnly)) continue;
+        QByteArray text = txt.readAll();
+        if (text.endsWith("\r\n")) text.chop(2);  // the line end printing adds
+        if (QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex()) == digest)
+            return true;
+    }
+    return false;
 }
 
 }  // namespace

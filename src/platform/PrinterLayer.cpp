@@ -232,6 +232,14 @@ void PrinterLayer::newTick() {
         if (device) device->newTick();
 }
 
+std::optional<bool> PrinterLayer::holds(const QString &name, const QString &title, const QString &digest) const {
+    for (int i = 0; i < count(); ++i) {
+        const auto &device = devices_[static_cast<size_t>(i)];
+        if (installed(i).name() == name) return device ? device->holds(installed(i), title, digest) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
 std::vector<PrinterLayer::Status> PrinterLayer::states() const {
     std::vector<Status> out;
     for (int i = 0; i < count(); ++i) {

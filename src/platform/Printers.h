@@ -17,6 +17,7 @@
 #include <QStringList>
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tpv {
@@ -78,6 +79,16 @@ public:
     // A new poll tick begins: a device that remembers a failure so as not to
     // try the printer again within one tick forgets it here.
     virtual void newTick() {}
+    // Whether the printer has a document of that title, or whose text (the
+    // printed text without the line end printing adds) has that SHA-256
+    // digest in hex; nullopt when the device cannot tell (a thermal printer
+    // keeps nothing to ask).
+    virtual std::optional<bool> holds(const PrinterState &printer, const QString &title, const QString &digest) const {
+        (void)printer;
+        (void)title;
+        (void)digest;
+        return std::nullopt;
+    }
     // What the device last saw of the printer, in Spanish for the operator
     // ("Lista", "Sin papel", ...); empty when it cannot tell.
     virtual QString stateLabel(const PrinterState &) const { return {}; }
@@ -135,6 +146,10 @@ public:
 
     // A new poll tick begins (see PrinterDevice::newTick).
     void newTick();
+
+    // Asks the installed printer of that name whether it has a document
+    // (see PrinterDevice::holds); false for a printer not installed.
+    std::optional<bool> holds(const QString &name, const QString &title, const QString &digest) const;
 
     // What the operator sees of each installed printer, in list order: the
     // device's own state label, else "Lista" once a ticket went through

@@ -20,14 +20,19 @@ void selectDestination(const PanelContext &p, const QString &name) {
 
 }  // namespace
 
-void PanelOutput::send(const QString &printer, const QString &ticketText, const std::function<void()> &onSelected) {
+QString PanelOutput::send(const QString &printer, const Document &ticket, const std::function<void()> &onSelected) {
     selectDestination(p_, printer);
     if (onSelected) onSelected();
     cmdMakeCurrent_Click(p_);
     p_.panel.cboOrientation.setListIndex(0);
     cmdSet_Click(p_);
-    p_.printers.print(ticketText);
+    p_.printers.print(ticket);
     p_.printers.endDoc();
+    return printer;
+}
+
+std::optional<bool> PanelOutput::arrived(const QString &printer, const QString &title, const QString &digest) {
+    return p_.printers.holds(printer, title, digest);
 }
 
 }  // namespace tpv

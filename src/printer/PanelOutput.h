@@ -11,7 +11,9 @@ namespace tpv {
 class PanelOutput : public TicketOutput {
 public:
     explicit PanelOutput(PanelContext panel) : p_(std::move(panel)) {}
-    void send(const QString &printer, const QString &ticketText, const std::function<void()> &onSelected) override;
+    QString send(const QString &printer, const Document &ticket, const std::function<void()> &onSelected) override;
+    // Asks the printer's own device (a folder or a print queue can tell).
+    std::optional<bool> arrived(const QString &printer, const QString &title, const QString &digest) override;
 
 private:
     PanelContext p_;

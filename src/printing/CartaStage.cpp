@@ -15,17 +15,17 @@ std::vector<Variant> destinosOf(const Recordset &row) {
     return out;
 }
 
-// The extras of a line's cargosr row, for every destination in turn: each
-// gets its modifier, garnish and sauce in a block. A code of 0 prints none.
-void appendExtras(PrintRun &run, const std::vector<Variant> &destinos, const Recordset &extraRow) {
-    for (const Variant &d : destinos) {
-        for (const auto &[code, name] : kExtraKinds) {
-            const Variant c = extraRow.field(QString::fromLatin1(code));
-            sql::requireInteger(c, sql::Width::Int16, QString::fromLatin1(code), true);
-            if (c.isNull() || c.toDouble() == 0) continue;
-            run.texto(d) += ticket::extra(extraRow.field(QString::fromLatin1(name)).toText());
-        }
+// The names of the extras of a line's cargosr row, modifier, garnish and
+// sauce in this order. A code of 0 prints none.
+QStringList extrasOf(const Recordset &extraRow) {
+    QStringList out;
+    for (const auto &[code, name] : kExtraKinds) {
+        const Variant c = extraRow.field(QString::fromLatin1(code));
+        sql::requireInteger(c, sql::Width::Int16, QString::fromLatin1(code), true);
+        if (c.isNull() || c.toDouble() == 0) continue;
+        out << extraRow.field(QString::fromLatin1(name)).toText();
     }
+    return out;
 }
 
 }  // namespace
@@ -46,7 +46,6 @@ void printCartaLines(const PrintContext &p, PrintRun &run) {
         return;
     }
     if (!p.ReimprimirTodo) deleteLineSnapshots(g, j);
-    const QString title = ticket::cartaTitle(run.Cabecera);
     while (!g.Rs2.eof()) {
         const Recordset &line = g.Rs2;
         // Written by a terminal after the run read the order: it prints with
@@ -55,13 +54,9 @@ void printCartaLines(const PrintContext &p, PrintRun &run) {
             g.Rs2.moveNext();
             continue;
         }
-        const std::vector<Variant> destinos = destinosOf(line);
-        for (const Variant &d : destinos)
-            if (run.texto(d).isEmpty()) run.texto(d) = title;
-        const double quantity =
-            line.field(QStringLiteral("TilCant")).toDouble() - line.field(QStringLiteral("TilImp")).toDouble();
-        const QString lineText = ticket::cartaLine(quantity, line.field(QStringLiteral("TilArtN")).toText());
-        for (const Variant &d : destinos) run.texto(d) += lineText;
+        const std::vector<int> destinos = run.destinations(destinosOf(line));
+        ticket::Dish look;
+        look.name = line.field(QStringLiteral("TilArtN")).toText();
 
         // A line without a number would find no extras and no line of its
         // own, and run into the next line on the ticket: it fails the job.
@@ -79,18 +74,20 @@ void printCartaLines(const PrintContext &p, PrintRun &run) {
                            QStringLiteral(" AND TilFec = '") + fecha + QStringLiteral("' AND TilOrd = ") +
                            sql::bare(tilOrd),
                        conn(g.Cn3));
-            // The line is gone from Til since the selection: no line end, no
-            // snapshot row.
+            // The line is gone from Til since the selection: it is not
+            // printed and gets no snapshot row.
             if (g.Rs3.eof()) {
                 g.Rs2.moveNext();
                 continue;
             }
         } else {
-            appendExtras(run, destinos, g.Rs3);
+            look.extras = extrasOf(g.Rs3);
         }
-        // The first of the line ends goes to destino1, like every other piece
-        // of the line.
-        for (const Variant &d : destinos) run.texto(d) += ticket::cartaLineEnd(withExtraRow);
+        look.blankAfter = withExtraRow;
+        const ReadDish dish{{DishKey::Kind::Carta, sqlLiteral(tilOrd)},
+                            line.field(QStringLiteral("TilCant")).toDouble(),
+                            line.field(QStringLiteral("TilImp")).toDouble()};
+        for (int d : destinos) run.TextoImpresora[static_cast<size_t>(d)].add(dish, look);
         if (!p.ReimprimirTodo) {
             const QString statement = lineSnapshotStatement(line, withExtraRow ? &g.Rs3 : nullptr, j);
             g.Rs3.close();

@@ -9,6 +9,8 @@
 #include "printing/Ticket.h"
 #include "reprint/Snapshots.h"
 
+#include <algorithm>
+
 namespace tpv {
 
 int PrintRun::index(const Variant &destino) const {
@@ -24,7 +26,16 @@ int PrintRun::index(const Variant &destino) const {
     return d;
 }
 
-QString &PrintRun::texto(const Variant &destino) { return TextoImpresora[static_cast<size_t>(index(destino))]; }
+RoutedDishes &PrintRun::texto(const Variant &destino) { return TextoImpresora[static_cast<size_t>(index(destino))]; }
+
+std::vector<int> PrintRun::destinations(const std::vector<Variant> &destinos) const {
+    std::vector<int> out;
+    for (const Variant &d : destinos) {
+        const int k = index(d);
+        if (std::find(out.begin(), out.end(), k) == out.end()) out.push_back(k);
+    }
+    return out;
+}
 
 void printHeader(const PrintContext &p, PrintRun &run) {
     Global &g = p.g;
@@ -37,8 +48,8 @@ void printHeader(const PrintContext &p, PrintRun &run) {
     if (!g.Rs2.eof()) {
         const Recordset &t = g.Rs2;
         run.Cabecera =
-            ticket::header(t.field(QStringLiteral("TicFec1")).toText(), t.field(QStringLiteral("TicSal")).toText(),
-                           t.field(QStringLiteral("TicMes")).toText(), t.field(QStringLiteral("TicComa")).toText());
+            ticket::Header{t.field(QStringLiteral("TicFec1")).toText(), t.field(QStringLiteral("TicSal")).toText(),
+                           t.field(QStringLiteral("TicMes")).toText(), t.field(QStringLiteral("TicComa")).toText()};
         if (!p.ReimprimirTodo) regrabar_TicImp(g, run.job);
     }
     g.Rs2.close();
@@ -56,7 +67,7 @@ void ImpComanda(const PrintContext &p) {
     try {
         readOrder(p, run);
         printHeader(p, run);
-        run.TextoImpresora.assign(static_cast<size_t>(p.g.NumImpresoras) + 1, QString());
+        run.TextoImpresora.assign(static_cast<size_t>(p.g.NumImpresoras) + 1, RoutedDishes());
         printCartaLines(p, run);
         printMenuLines(p, run);
         sendTicketsAndComplete(p, run);

@@ -23,36 +23,26 @@ void printMenuLines(const PrintContext &p, PrintRun &run) {
         return;
     }
     if (!p.ReimprimirTodo) deleteMenuSnapshots(g, j);
-    run.MenuIniciado.assign(run.TextoImpresora.size(), false);
     while (!g.Rs2.eof()) {
         const Recordset &dish = g.Rs2;
         if (run.tilmRead.writtenSince(dish.field(QStringLiteral("Orden")), dish.field(QStringLiteral("Cantidad")))) {
             g.Rs2.moveNext();
             continue;
         }
-        std::vector<Variant> destinos;
-        for (const char *d : kDestinos) destinos.push_back(dish.field(QString::fromLatin1(d)));
-        for (const Variant &d : destinos) {
-            const size_t k = static_cast<size_t>(run.index(d));
-            if (run.TextoImpresora[k].isEmpty()) {
-                run.TextoImpresora[k] = ticket::menuTitle(run.Cabecera, true);
-                run.MenuIniciado[k] = true;
-            } else if (!run.MenuIniciado[k]) {
-                run.TextoImpresora[k] += ticket::menuTitle(run.Cabecera, false);
-                run.MenuIniciado[k] = true;
-            }
-        }
-        const int16_t quantity = roundToInt16(dish.field(QStringLiteral("cantidad")).toDouble() -
-                                              dish.field(QStringLiteral("imp")).toDouble());
-        const QString dishText = ticket::menuDish(quantity, dish.field(QStringLiteral("mlplan")).toText());
-        for (const Variant &d : destinos) run.texto(d) += dishText;
+        std::vector<Variant> routing;
+        for (const char *d : kDestinos) routing.push_back(dish.field(QString::fromLatin1(d)));
+        const std::vector<int> destinos = run.destinations(routing);
+        ticket::Dish look;
+        look.name = dish.field(QStringLiteral("mlplan")).toText();
         // A code of 0 prints its extra too; only a null code leaves it out.
         for (const auto &[code, name] : kExtraKinds) {
             if (dish.field(QString::fromLatin1(code)).isNull()) continue;
-            const QString extra = ticket::extra(dish.field(QString::fromLatin1(name)).toText());
-            for (const Variant &d : destinos) run.texto(d) += extra;
+            look.extras << dish.field(QString::fromLatin1(name)).toText();
         }
-        for (const Variant &d : destinos) run.texto(d) += ticket::menuDishEnd();
+        const ReadDish read{{DishKey::Kind::Menu, sqlLiteral(lineNumber(dish, "orden", "mlplan"))},
+                            dish.field(QStringLiteral("cantidad")).toDouble(),
+                            dish.field(QStringLiteral("imp")).toDouble()};
+        for (int d : destinos) run.TextoImpresora[static_cast<size_t>(d)].addMenu(read, look);
         const QString statement = menuSnapshotStatement(dish, j);
         if (!p.ReimprimirTodo) conn(g.Cn3).execute(statement);
         g.Rs2.moveNext();

@@ -11,6 +11,8 @@
 #include "platform/StatusReport.h"
 #include "printing/PrintRun.h"
 #include "printing/Ticket.h"
+#include "printing/DeliveryJournal.h"
+#include "printing/DeliveryPlan.h"
 #include "printing/TicketOutput.h"
 #include "reprint/Snapshots.h"
 
@@ -62,31 +64,110 @@ QString failureMessage(const TpvError &e, const QString &printer) {
     return QStringLiteral("Imposible Iniciar Impresión : Seleccione Otra Impresora");
 }
 
+QString markOf(TicketKind kind) {
+    switch (kind) {
+        case TicketKind::Reprint:
+            return ticket::kReprintMark;
+        case TicketKind::PossibleRepeat:
+            return ticket::kPossibleRepeatMark;
+        case TicketKind::New:
+            break;
+    }
+    return {};
+}
+
+// Sends a printer what it still lacks of the order, ticket by ticket, each
+// announced to the journal before it goes out and confirmed once the printer
+// has it. A failure stops this printer's tickets and is passed on.
+void sendToPrinter(const PrintContext &p, const PrintRun &run, const QString &printer, const RoutedDishes &dishes) {
+    const OrderKey order = run.order();
+    const PrinterPlan plan =
+        planPrinter(dishes.read, p.journal.received(order, printer), p.journal.doubtful(order, printer));
+    p.journal.forgetDoubtful(plan.settledWithoutTicket);
+    for (const PlannedTicket &planned : plan.tickets) {
+        std::vector<std::pair<size_t, double>> quantities;
+        for (const PlannedTicket::Entry &e : planned.entries) quantities.emplace_back(e.dish, e.quantity());
+        QStringList marks;
+        if (const QString mark = markOf(planned.kind); !mark.isEmpty()) marks << mark;
+        Document ticket = ticketOf(p, run.Cabecera, dishes, quantities, marks);
+        std::vector<DishPart> parts;
+        for (const PlannedTicket::Entry &e : planned.entries) parts.push_back(e.part);
+        const AnnouncedTicket announced =
+            p.journal.announce(order, printer, run.job.ord(), parts, DeliveryJournal::digest(ticket.text()));
+        ticket.title = announced.title;
+        QString tookIt;
+        try {
+            tookIt = p.output.send(printer, ticket, [&p] { p.ReimprimirTodo = false; });
+        } catch (const TpvError &) {
+            p.journal.notDelivered(announced);
+            throw;
+        }
+        p.journal.delivered(announced, planned.settles);
+        logLine(
+            LogPriority::Info,
+            ticketSentText(run.job.PPOrd.toInt32(), run.job.PParg3.toInt32(),
+                           tookIt == printer ? printer : tookIt + QStringLiteral(" (por ") + printer + QLatin1Char(')'),
+                           ticket::lineCount(ticket)));
+    }
+}
+
+// What completion marked printed, as the journal names the dishes.
+std::vector<std::pair<DishKey, double>> markedDishes(const PrintRun &run) {
+    std::vector<std::pair<DishKey, double>> out;
+    for (const auto &[number, quantity] : run.tilRead.rows) out.push_back({{DishKey::Kind::Carta, number}, quantity});
+    for (const auto &[number, quantity] : run.tilmRead.rows) out.push_back({{DishKey::Kind::Menu, number}, quantity});
+    return out;
+}
+
 }  // namespace
+
+static ticket::Content contentOf(const std::optional<ticket::Header> &header, const RoutedDishes &dishes,
+                                 const std::vector<std::pair<size_t, double>> &quantities, const QStringList &marks) {
+    ticket::Content c;
+    c.header = header;
+    c.marks = marks;
+    for (const auto &[dish, quantity] : quantities) {
+        ticket::Dish look = dishes.look[dish];
+        look.cancelled = quantity < 0;
+        if (dishes.inMenu[dish]) {
+            look.quantity = ticket::menuQuantity(quantity);
+            c.menu.push_back(std::move(look));
+        } else {
+            look.quantity = ticket::cartaQuantity(quantity);
+            c.carta.push_back(std::move(look));
+        }
+    }
+    return c;
+}
+
+Document ticketOf(const PrintContext &p, const std::optional<ticket::Header> &header, const RoutedDishes &dishes,
+                  const std::vector<std::pair<size_t, double>> &quantities, const QStringList &marks) {
+    return ticket::compose(contentOf(header, dishes, quantities, marks), p.clock.timeOfDay(), p.g.lineaspie);
+}
 
 void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
     Global &g = p.g;
-    p.output.beginSending({run.job.arg1(), run.job.fecha(), run.job.ord()});
+    const OrderKey order = run.order();
+    // Tickets of this order that a process which died may have sent.
+    p.journal.forgetDaysBefore(order.fecha);
+    p.journal.resolveInterrupted(order, [&p](const QString &printer, const QString &title, const QString &digest) {
+        return p.output.arrived(printer, title, digest);
+    });
     bool armed = false;
     int k = 0;
     try {
-        // A printer that fails does not hold back the others: each gets its
-        // ticket now, and the journal keeps it from being sent twice when
-        // the job runs again. The first failure is the one reported.
+        // A printer that fails does not hold back the others: each gets what
+        // it lacks now, and the journal keeps it from getting a dish twice
+        // when the job runs again. The first failure is the one reported.
         std::optional<TpvError> failed;
         int failedPrinter = 0;
         for (k = 0; k < g.NumImpresoras; ++k) {
-            QString &text = run.TextoImpresora[static_cast<size_t>(k)];
-            if (text.isEmpty() || k == 0) continue;
-            text += ticket::footer(p.clock.timeOfDay());
+            const RoutedDishes &dishes = run.TextoImpresora[static_cast<size_t>(k)];
+            if (dishes.isEmpty() || k == 0) continue;
             g.lineaspie = lineas_pie(p.lineasp.text());
-            text += ticket::blankLines(g.lineaspie);
             armed = true;
             try {
-                p.output.send(g.Impresoras.value(k), text, [&p] { p.ReimprimirTodo = false; });
-                logLine(LogPriority::Info,
-                        ticketSentText(run.job.PPOrd.toInt32(), run.job.PParg3.toInt32(), g.Impresoras.value(k),
-                                       static_cast<int>(text.count(ticket::CRLF))));
+                sendToPrinter(p, run, g.Impresoras.value(k), dishes);
             } catch (const TpvError &e) {
                 if (!failed) {
                     failed = e;
@@ -108,10 +189,11 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
         p.dialogs.message(message, QStringLiteral("ATENCIÓN"), MsgIcon::Critical);
         return;
     }
-    // The job is done in the database; a journal that cannot note it only
-    // means a later reprint of the job may skip tickets already delivered.
+    // The order is marked printed in the database; a journal that cannot
+    // note it only means a later reprint of these dishes may go without its
+    // mark.
     try {
-        p.output.sendingCompleted();
+        p.journal.completed(order, markedDishes(run));
     } catch (const TpvError &e) {
         p.status.report(QStringLiteral("No se pudo anotar la comanda como impresa en el registro de entregas (") +
                         e.numberAndDescription() + QLatin1Char(')'));

@@ -3,6 +3,8 @@
 // printer, then marked done.
 #include "config/Global.h"
 #include "db/OrderRows.h"
+#include "printing/DeliveryPlan.h"
+#include "printing/Ticket.h"
 
 #include <QSet>
 #include <QString>
@@ -12,6 +14,7 @@
 namespace tpv {
 class Clock;
 class DataControl;
+class DeliveryJournal;
 class Dialogs;
 class StatusReport;
 class TextField;
@@ -24,6 +27,7 @@ struct PrintContext {
     TextField &lineasp;  // blank lines, read afresh for every ticket
     bool &ReimprimirTodo;
     TicketOutput &output;
+    DeliveryJournal &journal;  // what each printer has received of each order
     Clock &clock;
     StatusReport &status;
     Dialogs &dialogs;
@@ -37,6 +41,8 @@ struct ReadRows {
     QString numberColumn, quantityColumn;
     QStringList conditions;
     QSet<QString> keys;  // number and quantity as SQL literals
+    // Each row read, its number as an SQL literal and its quantity.
+    std::vector<std::pair<QString, double>> rows;
 
     void add(const Variant &number, const Variant &quantity);
     bool contains(const Variant &number, const Variant &quantity) const;
@@ -49,21 +55,53 @@ struct ReadRows {
     QString restriction() const;
 };
 
+// A value as an SQL literal, written as the database returned it.
+QString sqlLiteral(const Variant &v);
+
+// What one printer number collects in a run: each dish routed to it, as
+// read and as it looks on the ticket (its quantity is set per ticket, from
+// what the printer still lacks).
+struct RoutedDishes {
+    std::vector<ReadDish> read;
+    std::vector<ticket::Dish> look;
+    std::vector<bool> inMenu;  // a menu dish, else an à-la-carte line
+    void add(const ReadDish &dish, const ticket::Dish &dishLook) { push(dish, dishLook, false); }
+    void addMenu(const ReadDish &dish, const ticket::Dish &dishLook) { push(dish, dishLook, true); }
+    bool isEmpty() const { return read.empty(); }
+
+private:
+    void push(const ReadDish &dish, const ticket::Dish &dishLook, bool menu) {
+        read.push_back(dish);
+        look.push_back(dishLook);
+        inMenu.push_back(menu);
+    }
+};
+
 // The state of one run; nothing of it outlives the call.
 struct PrintRun {
     JobValues job;
-    QString Cabecera;
-    std::vector<QString> TextoImpresora;  // indices 0 to NumImpresoras
-    std::vector<bool> MenuIniciado;       // indices 0 to NumImpresoras
+    std::optional<ticket::Header> Cabecera;    // none when the order has no header row
+    std::vector<RoutedDishes> TextoImpresora;  // indices 0 to NumImpresoras
     ReadRows tilRead{QStringLiteral("TilOrd"), QStringLiteral("TilCant"), {}, {}};
     ReadRows tilmRead{QStringLiteral("Orden"), QStringLiteral("Cantidad"), {}, {}};
     ReadRows cargosRead{QStringLiteral("CaOrd"), QStringLiteral("CaCant"), {}, {}};
 
     // The entry of a printer number read from a routing column (error 94 for
     // a null, error 9 outside 0 to NumImpresoras).
-    QString &texto(const Variant &destino);
+    RoutedDishes &texto(const Variant &destino);
     int index(const Variant &destino) const;
+    // The printer numbers of a routing row, each once: a printer named in
+    // two routing columns gets the dish once.
+    std::vector<int> destinations(const std::vector<Variant> &destinos) const;
+    // The order as the journal names it.
+    OrderKey order() const { return {job.arg1(), job.fecha(), job.PParg3.toText()}; }
 };
+
+// A ticket of the dishes given (by their position among the printer's
+// dishes) with the quantities given, under the marks given: its time of
+// sending is now, its blank lines the last read.
+Document ticketOf(const PrintContext &p, const std::optional<ticket::Header> &header, const RoutedDishes &dishes,
+                  const std::vector<std::pair<size_t, double>> &quantities, const QStringList &marks);
 
 // The stages of the run, in order. readOrder counts a null printed count as
 // 0 and reads the rows the run will mark printed.

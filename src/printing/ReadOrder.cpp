@@ -7,10 +7,7 @@
 
 namespace tpv {
 
-namespace {
-
-// A value as an SQL literal, written as the database returned it.
-QString literal(const Variant &v) {
+QString sqlLiteral(const Variant &v) {
     switch (v.kind()) {
         case Variant::Kind::Integer:
             return v.toText();
@@ -22,6 +19,8 @@ QString literal(const Variant &v) {
             return sql::quoted(v);
     }
 }
+
+namespace {
 
 // The terms joined by OR two by two, so that a long order nests the
 // expression only as deep as the logarithm of its rows.
@@ -43,16 +42,17 @@ void readRows(Connection &cn, const QString &sqlText, ReadRows &rows) {
 void ReadRows::add(const Variant &number, const Variant &quantity) {
     // A row without a number or quantity is never selected as unprinted.
     if (number.isNull() || quantity.isNull()) return;
-    const QString n = literal(number), q = literal(quantity);
+    const QString n = sqlLiteral(number), q = sqlLiteral(quantity);
     if (keys.contains(n + QLatin1Char('|') + q)) return;
     keys.insert(n + QLatin1Char('|') + q);
+    rows.emplace_back(n, quantity.toDouble());
     conditions << QLatin1Char('(') + numberColumn + QStringLiteral(" = ") + n + QStringLiteral(" AND ") +
                       quantityColumn + QStringLiteral(" = ") + q + QLatin1Char(')');
 }
 
 bool ReadRows::contains(const Variant &number, const Variant &quantity) const {
     if (number.isNull() || quantity.isNull()) return false;
-    return keys.contains(literal(number) + QLatin1Char('|') + literal(quantity));
+    return keys.contains(sqlLiteral(number) + QLatin1Char('|') + sqlLiteral(quantity));
 }
 
 QString ReadRows::restriction() const {

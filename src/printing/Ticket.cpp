@@ -2,7 +2,6 @@
 
 #include "platform/Variant.h"
 
-#include <QRegularExpression>
 #include <QTime>
 
 namespace tpv::ticket {
@@ -10,52 +9,66 @@ namespace tpv::ticket {
 namespace {
 const QString kRule = QStringLiteral("__________________");  // eighteen underscores
 const QString kExtraIndent = QStringLiteral("     /");
-const QString kSentLabel = QStringLiteral("Hora de Envio: ");
+const QString kMenuTitle = QStringLiteral("Platos de Menu");
+
+void addDish(Document &d, const Dish &dish) {
+    d.addLine(dish.cancelled ? LineRole::CancelledDish : LineRole::Dish, dish.quantity + QLatin1Char(' ') + dish.name);
+    for (const QString &extra : dish.extras)
+        d.addLine(dish.cancelled ? LineRole::CancelledExtra : LineRole::Extra, kExtraIndent + extra);
+    if (dish.blankAfter) d.addLine(LineRole::Blank, QString());
+}
 }  // namespace
 
-QString header(const QString &TicFec1, const QString &TicSal, const QString &TicMes, const QString &TicComa) {
-    return QStringLiteral("Fecha ") + TicFec1 + QStringLiteral("     Tpv ") + TicSal + CRLF + QStringLiteral("Mesa ") +
-           TicMes + QStringLiteral(" Comanda N.  ") + TicComa + CRLF + CRLF;
+QString backupMark(const QString &meantFor) { return QStringLiteral("*** RESPALDO DE %1 ***").arg(meantFor); }
+
+QString cartaQuantity(double quantity) { return numberToText(quantity); }
+
+QString menuQuantity(double quantity) { return QString::number(roundToInt16(quantity)); }
+
+Document compose(const Content &c, const QTime &sent, int blankLines) {
+    Document d;
+    if (c.header) {
+        const Header &h = *c.header;
+        d.addLine(LineRole::Header, QStringLiteral("Fecha ") + h.TicFec1 + QStringLiteral("     Tpv ") + h.TicSal);
+        d.addLine(LineRole::TableOrder,
+                  QStringLiteral("Mesa ") + h.TicMes + QStringLiteral(" Comanda N.  ") + h.TicComa);
+    }
+    for (const QString &mark : c.marks) d.addLine(LineRole::Mark, mark);
+    if (c.header) d.addLine(LineRole::Blank, QString());
+    if (!c.carta.empty()) {
+        d.addLine(LineRole::SectionTitle, QStringLiteral(" ***** ARTICULOS CARTA *****"));
+        for (const Dish &dish : c.carta) addDish(d, dish);
+    }
+    if (!c.menu.empty()) {
+        if (c.carta.empty()) {
+            d.addLine(LineRole::SectionTitle, kRule);
+            d.addLine(LineRole::SectionTitle, kMenuTitle);
+            d.addLine(LineRole::SectionTitle, kRule);
+        } else {
+            d.addLine(LineRole::SectionTitle, kRule + kMenuTitle + kRule);
+        }
+        for (const Dish &dish : c.menu) addDish(d, dish);
+    }
+    d.addLine(LineRole::Footer, QStringLiteral("**********"));
+    d.addLine(LineRole::Footer, QStringLiteral("Hora de Envio: ") + sent.toString(QStringLiteral("HH:mm:ss")));
+    d.addLine(LineRole::Footer, QStringLiteral("*"));
+    for (int i = 0; i < blankLines; ++i) d.addLine(LineRole::Blank, QString());
+    return d;
 }
 
-QString cartaTitle(const QString &Cabecera) { return Cabecera + QStringLiteral(" ***** ARTICULOS CARTA *****") + CRLF; }
-
-QString cartaLine(double quantity, const QString &TilArtN) {
-    return numberToText(quantity) + QLatin1Char(' ') + TilArtN;
+void addMark(Document &ticket, const QString &mark) {
+    std::vector<DocumentLine> lines = ticket.lines();
+    size_t at = 0;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].role == LineRole::TableOrder) at = i + 1;
+    while (at < lines.size() && lines[at].role == LineRole::Mark) ++at;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), DocumentLine{LineRole::Mark, mark});
+    Document out;
+    out.title = ticket.title;
+    for (const DocumentLine &l : lines) out.addLine(l.role, l.text);
+    ticket = std::move(out);
 }
 
-QString extra(const QString &name) { return CRLF + kExtraIndent + name; }
-
-QString cartaLineEnd(bool withExtraRow) { return withExtraRow ? CRLF + CRLF : CRLF; }
-
-QString menuTitle(const QString &Cabecera, bool textEmpty) {
-    if (textEmpty) return Cabecera + kRule + CRLF + QStringLiteral("Platos de Menu") + CRLF + kRule + CRLF;
-    return kRule + QStringLiteral("Platos de Menu") + kRule + CRLF;
-}
-
-QString menuDish(int16_t quantity, const QString &mlplan) {
-    return QString::number(quantity) + QLatin1Char(' ') + mlplan;
-}
-
-QString menuDishEnd() { return CRLF; }
-
-QString footer(const QTime &sent) {
-    return QStringLiteral("**********") + CRLF + kSentLabel + sent.toString(QStringLiteral("HH:mm:ss")) + CRLF +
-           QStringLiteral("*");
-}
-
-QString blankLines(int count) { return count > 0 ? CRLF.repeated(count) : QString(); }
-
-QString withoutSendingTime(const QString &ticketText) {
-    static const QRegularExpression time(QStringLiteral("(\r\nHora de Envio: )\\d\\d:\\d\\d:\\d\\d(\r\n\\*)"));
-    QString out = ticketText;
-    // Only the footer's line: the last match, so a dish named like it stays.
-    const int at = out.lastIndexOf(CRLF + kSentLabel);
-    if (at < 0) return out;
-    const auto m = time.match(out, at);
-    if (m.hasMatch() && m.capturedStart() == at)
-        out.replace(m.capturedStart(), m.capturedLength(), m.captured(1) + m.captured(2));
-    return out;
-}
+int lineCount(const Document &ticket) { return static_cast<int>(ticket.lines().size()) - 1; }
 
 }  // namespace tpv::ticket

@@ -1,29 +1,34 @@
 #pragma once
 // The ticket output port: the print run hands each finished ticket to one
 // named printer through it and learns nothing else of printers. The program
-// sends through the printer panel (printer/PanelOutput.h); the delivery
-// journal and the kitchen printers sit behind the same port.
+// sends through the printer panel (printer/PanelOutput.h), with the backup
+// printers in front of it (printer/BackupOutput.h).
+#include "platform/Document.h"
+
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace tpv {
-
-// A sending: one job of the queue, named as the queue names it.
-struct SendingKey {
-    QString tpv, fecha, ord;  // PParg1, PPFecha, PPOrd as stored
-};
 
 class TicketOutput {
 public:
     virtual ~TicketOutput() = default;
-    // The print run of that sending starts; its tickets follow.
-    virtual void beginSending(const SendingKey &) {}
-    // The sending was marked done in the database.
-    virtual void sendingCompleted() {}
-    // Sends one ticket to the printer of that device name, or fails with the
-    // error of the step that failed. `onSelected` runs once the printer has
-    // been found in the printer list, before anything is sent.
-    virtual void send(const QString &printer, const QString &ticketText, const std::function<void()> &onSelected) = 0;
+    // Sends one ticket meant for the printer of that device name, or fails
+    // with the error of the step that failed. `onSelected` runs once the
+    // printer has been found in the printer list, before anything is sent.
+    // Returns the device name of the printer that took it (another one when
+    // a backup printer stood in).
+    virtual QString send(const QString &printer, const Document &ticket, const std::function<void()> &onSelected) = 0;
+    // Whether a ticket meant for that printer, sent by an earlier process
+    // that died before noting it, reached a printer: found by its title, or
+    // by the digest of its text. nullopt when the printer cannot tell.
+    virtual std::optional<bool> arrived(const QString &printer, const QString &title, const QString &digest) {
+        (void)printer;
+        (void)title;
+        (void)digest;
+        return std::nullopt;
+    }
 };
 
 }  // namespace tpv

@@ -70,6 +70,7 @@ void cmdTodo_Click(const ReprintContext &r) {
     conn(g.Cn).execute(QStringLiteral("UPDATE PendGar SET PPPend = 0 WHERE PPOrd = ") + ppord +
                        QStringLiteral(" AND PPFecha = '") + sql::escaped(date) + QStringLiteral("' AND PPArg1 = '") +
                        tpv + QStringLiteral("'"));
+    if (r.orderReset) r.orderReset(order);
     r.T.runTick();
 }
 
@@ -83,6 +84,9 @@ void cmdUltimo_Click(const ReprintContext &r) {
 
 void LoUltimo(const ReprintContext &r) {
     for (const QString &sqlText : schema::localSnapshotEmptying()) r.C.execute(sqlText);
+    const int i = r.lists.lstReal.listIndex();
+    if (i <= 0 || !r.printLastSending) return;
+    r.printLastSending(QString::number(r.g.tpv), r.lists.lstFech.list(i), r.lists.lstComa.list(i));
 }
 
 void cmdVolver_Click(const ReprintContext &r) {
@@ -91,6 +95,7 @@ void cmdVolver_Click(const ReprintContext &r) {
     conn(g.Cn).execute(QStringLiteral("Update til set TilImp = 0 Where TilFec = '") + fecha + QStringLiteral("'"));
     conn(g.Cn).execute(QStringLiteral("Update tilm set Imp = 0 Where Fecha = '") + fecha + QStringLiteral("'"));
     conn(g.Cn).execute(QStringLiteral("UPDATE PendGar Set PPPend = 0 Where PPFecha = '") + fecha + QStringLiteral("'"));
+    if (r.orderReset) r.orderReset(QString());
     Actualizar(g, r.day, r.lists);
 }
 

@@ -25,6 +25,12 @@ struct ReprintContext {
     DataControl &C;
     bool &ReimprimirTodo;
     StatusReport &status;
+    // Told, before the poll prints it, of an order reset to print again
+    // whole (its number), or of the whole day (an empty number).
+    std::function<void(const QString &comanda)> orderReset;
+    // Prints again the last sending of the order of a done job, as the
+    // server's snapshot keeps it (terminal, business date, order number).
+    std::function<void(const QString &tpv, const QString &fecha, const QString &comanda)> printLastSending;
 };
 
 // Connects the lists to the procedures below.

@@ -5,7 +5,7 @@
 #include "app/Lifecycle.h"
 #include "platform/Error.h"
 #include "platform/SqlConnection.h"
-#include "printing/TicketOutput.h"
+#include "printing/HookedOutput.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,22 +15,6 @@ using namespace tpv;
 using namespace tpv::test;
 
 namespace {
-
-// Sends through the real port and runs a hook after each ticket.
-class HookedOutput : public TicketOutput {
-public:
-    HookedOutput(TicketOutput &inner, std::function<void()> after) : inner_(inner), after_(std::move(after)) {}
-    void beginSending(const SendingKey &key) override { inner_.beginSending(key); }
-    void sendingCompleted() override { inner_.sendingCompleted(); }
-    void send(const QString &printer, const QString &text, const std::function<void()> &onSelected) override {
-        inner_.send(printer, text, onSelected);
-        if (after_) after_();
-    }
-
-private:
-    TicketOutput &inner_;
-    std::function<void()> after_;
-};
 
 class Recovery : public ServerTest {
 protected:
@@ -85,7 +69,7 @@ TEST_F(Recovery, AServerLostInsideAJobStopsTheTickInsteadOfFailingEachJobInTurn)
     start();
     QByteArray saved;
     bool spoiled = false;
-    HookedOutput hooked(*f->output, [&] {
+    HookedOutput hooked(*f->output, [&](const QString &, const Document &) {
         if (spoiled) return;
         spoiled = true;
         saved = saveServerFile();

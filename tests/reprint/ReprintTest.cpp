@@ -103,3 +103,46 @@ TEST_F(Reprint, VolverMakesTheWholeDayPendingAndTheNextTicksPrintItAgainInQueueO
     EXPECT_TRUE(t[4].contains(QStringLiteral("Comanda N.  41")));
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")), 0);
 }
+
+// "Re-Imprimir lo ultimo" printed nothing: it only emptied local tables.
+// It prints the order's last sending as the server's snapshot keeps it,
+// under the reprint mark, and changes no count and no job.
+TEST_F(Reprint, ReprintLastPrintsTheOrdersLastSendingAgainMarkedAndChangesNothing) {
+    routeAllTo(1, 2);
+    demo::addOrder(*server, 1, fecha, 50, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
+    start();
+    tick();
+    demo::addOrder(*server, 1, fecha, 50, 1, {line(QStringLiteral("VINO"), QStringLiteral("Vino"), 2)},
+                   {dish(QStringLiteral("ENSA"), QStringLiteral("Ensalada"), 1)});
+    tick();
+    tick();
+    const int printedBefore = scalar(QStringLiteral("SELECT sum(TilImp) FROM Til"));
+    f->lstReal.click(entryOf(1));
+    cmdUltimo_Click(f->reprint());
+    for (const char *printer : {"Cocina", "Barra"}) {
+        const QStringList t = tickets(QString::fromLatin1(printer));
+        ASSERT_EQ(t.size(), 3) << printer << messages().join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(t[2].contains(QStringLiteral("Mesa 1 Comanda N.  50\r\n*** REIMPRESIÓN ***\r\n")))
+            << t[2].toStdString();
+        EXPECT_TRUE(t[2].contains(QStringLiteral("\r\n2 Vino\r\n")) &&
+                    t[2].contains(QStringLiteral("\r\n1 Ensalada\r\n")));
+        EXPECT_FALSE(t[2].contains(QStringLiteral("Caña")));
+    }
+    EXPECT_EQ(scalar(QStringLiteral("SELECT sum(TilImp) FROM Til")), printedBefore);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")), 0);
+    // The choice stays open, as before, and the next polls print nothing.
+    EXPECT_TRUE(f->FraPre.visible());
+    cmdCancelar_Click(f->reprint());
+    tick();
+    EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 3);
+}
+
+TEST_F(Reprint, VolverFromThisPcPrintsEveryOrderOnceMoreUnderTheReprintMark) {
+    printThreeJobs();
+    cmdVolver_Click(f->reprint());
+    tick();
+    tick();
+    const QStringList t = tickets(QStringLiteral("Barra"));
+    ASSERT_EQ(t.size(), 5);
+    for (int i = 3; i < 5; ++i) EXPECT_TRUE(t[i].contains(QStringLiteral("*** REIMPRESIÓN ***"))) << i;
+}

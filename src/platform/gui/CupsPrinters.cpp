@@ -105,6 +105,11 @@ public:
     void validate(const PrinterState &printer, PrinterProperty p, const Variant &v) const override;
     QString stateLabel(const PrinterState &printer) const override;
     void newTick() override { waiting_.newTick(); }
+    // A ticket is known in the queue by the title it was sent with.
+    std::optional<bool> holds(const PrinterState &printer, const QString &title, const QString &) const override {
+        if (title.isEmpty()) return std::nullopt;
+        return waiting_.hasJobTitled(printer.name(), title);
+    }
 
 private:
     // Asked from the list of printers, which only reads the device.

@@ -66,6 +66,27 @@ bool CupsWaitingJobs::ask() {
     return false;
 }
 
+std::optional<bool> CupsWaitingJobs::hasJobTitled(const QString &queue, const QString &title) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        bool made = false;
+        http_t *http = connection(&made);
+        if (!http) return std::nullopt;
+        cups_job_t *jobs = nullptr;
+        const QByteArray name = queue.toUtf8();
+        const int n = cupsGetJobs2(http, &jobs, name.constData(), 1, CUPS_WHICHJOBS_ALL);
+        if (n >= 0) {
+            bool found = false;
+            for (int i = 0; i < n && !found; ++i) found = jobs[i].title && QString::fromUtf8(jobs[i].title) == title;
+            cupsFreeJobs(n, jobs);
+            return found;
+        }
+        const bool transport = httpError(http) != 0 || cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
+        closeConnection();
+        if (made || !transport) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 int CupsWaitingJobs::waiting(const QString &queue) {
     if (!fresh_) {
         fresh_ = true;

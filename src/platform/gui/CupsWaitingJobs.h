@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QString>
 #include <chrono>
+#include <optional>
 
 typedef struct _http_s http_t;
 
@@ -26,6 +27,11 @@ public:
     // is off or unreachable). A ticket that is just printing is not counted.
     // -1 when the scheduler did not answer.
     int waiting(const QString &queue);
+    // Whether `queue` keeps, or kept (the scheduler's history of finished
+    // jobs), a job of this user with that title; nullopt when the
+    // scheduler did not answer. Asked on its own, not once per tick: only a
+    // ticket left unconfirmed by a process that died needs it.
+    std::optional<bool> hasJobTitled(const QString &queue, const QString &title);
     // A new tick: the next waiting() asks the scheduler again (unless it is
     // being left alone after a failure).
     void newTick() { fresh_ = false; }
