@@ -49,11 +49,16 @@ protected:
         int exitCode = -999;
         QString out, err;
     };
-    Run probar(const QString &printer) const {
+    // Runs the test on that printer, with the folder printers unless
+    // withCups (then CUPS's queues stand beside the declared printers).
+    Run probar(const QString &printer, bool withCups = false) const {
         QProcess p;
-        p.start(QStringLiteral(TPV_PROGRAM),
-                {QStringLiteral("--probar-impresora"), printer, QStringLiteral("--data-dir"), dataDir(),
-                 QStringLiteral("--printers"), printersDir()});
+        QStringList args{QStringLiteral("--probar-impresora"), printer, QStringLiteral("--data-dir"), dataDir()};
+        if (!withCups) args << QStringLiteral("--printers") << printersDir();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("TPV_PRINTERS_DIR"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(TPV_PROGRAM), args);
         Run r;
         if (!p.waitForFinished(30000)) {
             p.kill();
@@ -144,4 +149,13 @@ TEST_F(PrinterTrial, UnknownPrinterListsTheInstalledOnesAndFails) {
     EXPECT_TRUE(r.err.contains(
         QStringLiteral("No hay ninguna impresora llamada «Terraza». Impresoras instaladas: Barra, Cocina.")))
         << r.err.toStdString();
+}
+
+TEST_F(PrinterTrial, CupsQueueTakesTheTestTicket) {
+    const QString queue = qEnvironmentVariable("TPV_CUPS_TEST_PRINTER");
+    if (queue.isEmpty()) GTEST_SKIP() << "no hay planificador CUPS de pruebas (TPV_CUPS_TEST_PRINTER sin definir)";
+    const Run r = probar(queue, true);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("La impresora %1 ha recibido el ticket de prueba.").arg(queue)))
+        << r.out.toStdString();
 }
