@@ -1,12 +1,13 @@
 #include "platform/escpos/EscPosConfig.h"
 
 #include "platform/escpos/EscPosCodePage.h"
-#include "platform/escpos/EscPosLink.h"
+#include "platform/escpos/EscPosConnection.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <algorithm>
+#include <vector>
 
 namespace tpv {
 
@@ -68,6 +69,29 @@ struct Choice {
     bool offered = true;
 };
 
+using C = EscPosPrinterConfig;
+
+// The words of each key, in the order messages offer them.
+const std::vector<Choice<C::Cut>> kCuts{{"parcial", C::Cut::Partial}, {"total", C::Cut::Full}, {"no", C::Cut::None}};
+const std::vector<Choice<C::Alert>> kAlerts{{"no", C::Alert::None},
+                                            {"si", C::Alert::Buzzer},
+                                            {"sí", C::Alert::Buzzer, false},
+                                            {"cajon", C::Alert::Drawer},
+                                            {"cajón", C::Alert::Drawer, false}};
+const std::vector<Choice<C::StateQueries>> kStateQueries{{"auto", C::StateQueries::Auto},
+                                                         {"si", C::StateQueries::Always},
+                                                         {"sí", C::StateQueries::Always, false},
+                                                         {"no", C::StateQueries::Never}};
+const std::vector<Choice<C::Style>> kStyles{{"cocina", C::Style::Kitchen}, {"sencillo", C::Style::Plain}};
+
+// The word impresoras.ini writes for a value.
+template <typename T>
+QString wordFor(const std::vector<Choice<T>> &choices, T value) {
+    for (const Choice<T> &c : choices)
+        if (c.value == value && c.offered) return QString::fromUtf8(c.word);
+    return {};
+}
+
 // Reads one printer's group; false when the printer cannot be used.
 class GroupReader {
 public:
@@ -86,28 +110,14 @@ public:
     }
 
     bool read(EscPosPrinterConfig *cfg) {
-        using C = EscPosPrinterConfig;
         cfg->name = name_;
         const bool connectionOk = readConnection(cfg);
         const bool pageOk = readCodePage(cfg);
         readTable(cfg);
-        readChoice<C::Cut>(QStringLiteral("corte"),
-                           {{"parcial", C::Cut::Partial}, {"total", C::Cut::Full}, {"no", C::Cut::None}}, &cfg->cut);
-        readChoice<C::Alert>(QStringLiteral("aviso"),
-                             {{"no", C::Alert::None},
-                              {"si", C::Alert::Buzzer},
-                              {"sí", C::Alert::Buzzer, false},
-                              {"cajon", C::Alert::Drawer},
-                              {"cajón", C::Alert::Drawer, false}},
-                             &cfg->alert);
-        readChoice<C::StateQueries>(QStringLiteral("estado"),
-                                    {{"auto", C::StateQueries::Auto},
-                                     {"si", C::StateQueries::Always},
-                                     {"sí", C::StateQueries::Always, false},
-                                     {"no", C::StateQueries::Never}},
-                                    &cfg->stateQueries);
-        readChoice<C::Style>(QStringLiteral("estilo"), {{"cocina", C::Style::Kitchen}, {"sencillo", C::Style::Plain}},
-                             &cfg->style);
+        readChoice(QStringLiteral("corte"), kCuts, &cfg->cut);
+        readChoice(QStringLiteral("aviso"), kAlerts, &cfg->alert);
+        readChoice(QStringLiteral("estado"), kStateQueries, &cfg->stateQueries);
+        readChoice(QStringLiteral("estilo"), kStyles, &cfg->style);
         return connectionOk && pageOk;
     }
 
@@ -165,23 +175,19 @@ private:
     // One of a few words (without regard to case); another word is reported
     // and the value stays as it was.
     template <typename T>
-    void readChoice(const QString &key, std::initializer_list<Choice<T>> choices, T *out) {
+    void readChoice(const QString &key, const std::vector<Choice<T>> &choices, T *out) {
         if (!has(key)) return;
         const QString v = value(key).toLower();
         QStringList words;
         for (const Choice<T> &c : choices) {
-            const QString word = QString::fromUtf8(c.word);
-            if (v == word) {
+            if (v == QString::fromUtf8(c.word)) {
                 *out = c.value;
                 return;
             }
-            if (c.offered) words << word;
+            if (c.offered) words << QString::fromUtf8(c.word);
         }
-        QString current;
-        for (const Choice<T> &c : choices)
-            if (c.value == *out && current.isEmpty()) current = QString::fromUtf8(c.word);
         report(key, QStringLiteral("la impresora %1 tiene %2=%3, que no es %4; se usa %5")
-                        .arg(name_, key, value(key), oneOf(words), current));
+                        .arg(name_, key, value(key), oneOf(words), wordFor(choices, *out)));
     }
 
     static QString oneOf(const QStringList &words) {
@@ -232,44 +238,9 @@ int EscPosPrinterConfig::selector() const {
     return table >= 0 ? table : escPosCodePageSelector(escPosCodePageSupported(codePage) ? codePage : 858);
 }
 
-QString cutName(EscPosPrinterConfig::Cut cut) {
-    switch (cut) {
-        case EscPosPrinterConfig::Cut::Partial:
-            return QStringLiteral("parcial");
-        case EscPosPrinterConfig::Cut::Full:
-            return QStringLiteral("total");
-        case EscPosPrinterConfig::Cut::None:
-            break;
-    }
-    return QStringLiteral("no");
-}
-
-QString alertName(EscPosPrinterConfig::Alert alert) {
-    switch (alert) {
-        case EscPosPrinterConfig::Alert::Buzzer:
-            return QStringLiteral("si");
-        case EscPosPrinterConfig::Alert::Drawer:
-            return QStringLiteral("cajon");
-        case EscPosPrinterConfig::Alert::None:
-            break;
-    }
-    return QStringLiteral("no");
-}
-
-QString stateQueriesName(EscPosPrinterConfig::StateQueries mode) {
-    switch (mode) {
-        case EscPosPrinterConfig::StateQueries::Always:
-            return QStringLiteral("si");
-        case EscPosPrinterConfig::StateQueries::Never:
-            return QStringLiteral("no");
-        case EscPosPrinterConfig::StateQueries::Auto:
-            break;
-    }
-    return QStringLiteral("auto");
-}
-
-QString styleName(EscPosPrinterConfig::Style style) {
-    return style == EscPosPrinterConfig::Style::Plain ? QStringLiteral("sencillo") : QStringLiteral("cocina");
-}
+QString cutName(EscPosPrinterConfig::Cut cut) { return wordFor(kCuts, cut); }
+QString alertName(EscPosPrinterConfig::Alert alert) { return wordFor(kAlerts, alert); }
+QString stateQueriesName(EscPosPrinterConfig::StateQueries mode) { return wordFor(kStateQueries, mode); }
+QString styleName(EscPosPrinterConfig::Style style) { return wordFor(kStyles, style); }
 
 }  // namespace tpv
