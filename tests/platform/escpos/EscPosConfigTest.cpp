@@ -1,5 +1,5 @@
 #include "platform/escpos/EscPosConfig.h"
-#include "platform/escpos/EscPosLink.h"
+#include "platform/escpos/EscPosConnection.h"
 
 #include <QFile>
 #include <QTemporaryDir>

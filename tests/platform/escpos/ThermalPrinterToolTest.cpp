@@ -44,12 +44,8 @@ protected:
         f.write(word);
     }
     QString failureOf(const QByteArray &ticket) {
-        EscPosDevice device(cfg);
-        return failureOf(device, ticket);
-    }
-    static QString failureOf(EscPosDevice &device, const QByteArray &ticket) {
         try {
-            device.deliver(ticket);
+            EscPosDevice(cfg).deliver(ticket);
         } catch (const TpvError &e) {
             return e.description();
         }
@@ -112,32 +108,6 @@ TEST_F(ThermalPrinterTool, StateFileIsReadBeforeEveryAnswer) {
     EXPECT_TRUE(stored().isEmpty()) << stored().join(QLatin1Char(' ')).toStdString();
     setState("lista\n");
     EXPECT_EQ(failureOf(ticket), QString());
-    EXPECT_EQ(waitForFile(QStringLiteral("000001.bin")), ticket);
-}
-
-TEST_F(ThermalPrinterTool, PrinterThatNeverAnswersPrintsBlindUnderAutoAndFailsUnderSi) {
-    start({QStringLiteral("--sin-estado")});
-    const QByteArray ticket = escPosTicket(QStringLiteral("1 Caña\r\n"), cfg, {});
-    cfg.stateQueries = EscPosPrinterConfig::StateQueries::Always;
-    EXPECT_EQ(failureOf(ticket), QStringLiteral("La impresora Cocina no responde"));
-    EXPECT_TRUE(stored().isEmpty());
-
-    cfg.stateQueries = EscPosPrinterConfig::StateQueries::Auto;
-    EscPosDevice device(cfg);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(failureOf(device, ticket), QString());
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Sin estado"));
-    EXPECT_EQ(waitForFile(QStringLiteral("000001.bin")), ticket);
-}
-
-TEST_F(ThermalPrinterTool, PaperNearItsEndIsAWarningAndTheTicketPrints) {
-    start();
-    setState("pocopapel");
-    EscPosDevice device(cfg);
-    const QByteArray ticket = escPosTicket(QStringLiteral("1 Caña\r\n"), cfg, {});
-    EXPECT_EQ(failureOf(device, ticket), QString());
-    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Poco papel"));
     EXPECT_EQ(waitForFile(QStringLiteral("000001.bin")), ticket);
 }
 
