@@ -13,7 +13,8 @@ namespace tpv {
 bool escPosCodePageSupported(int codePage);
 
 // The n of ESC t n that selects a supported page (19, 2, 16) on most
-// printers; -1 otherwise. Other makers number the pages otherwise (tabla=).
+// printers; -1 otherwise. Some makers number the pages differently: the
+// printer's tabla= gives its own number.
 int escPosCodePageSelector(int codePage);
 
 // The text in the page, every character the page lacks written as '?'.
