@@ -1,8 +1,6 @@
 #include "harness.h"
 
-#include "app/Lifecycle.h"
 #include "platform/SqlConnection.h"
-#include "platform/escpos/EscPosPrinters.h"
 
 namespace tpv::demo {
 
@@ -14,31 +12,24 @@ void Harness::prepare(const QString &businessDate) {
 }
 
 void Harness::build(int loginTimeoutSeconds) {
-    printers = std::make_unique<FolderPrinters>(printersDir);
     declaredPrinterErrors.clear();
-    addDeclaredPrinters(*printers, dataDir, &declaredPrinterErrors);
-    ConnectionOptions o;
-    o.dataDir = dataDir;
-    o.loginTimeoutSeconds = loginTimeoutSeconds;
+    printers = installedPrinters(printersDir, dataDir, &declaredPrinterErrors, {});
     auto engine = std::make_unique<ManualTimerEngine>();
     timer = engine.get();
-    f = std::make_unique<FrmPpal>(dialogs, *printers, clock, o, std::move(engine));
-    lock = std::make_unique<InstanceLock>(dataDir);
+    printServer = std::make_unique<PrintServer>(PrintServer::Options{dataDir, loginTimeoutSeconds}, dialogs, *printers,
+                                                clock, std::move(engine));
+    f = &printServer->form();
 }
 
 void Harness::start(int loginTimeoutSeconds) {
     build(loginTimeoutSeconds);
-    f->T.setTick([this] { f->tick(); });
-    connectReprintControls(f->reprint());
-    Form_Load(*f, *lock);
-    Form_Activate(*f);
+    printServer->load() && printServer->activate();
 }
 
 void Harness::stop() {
-    f.reset();
+    f = nullptr;
     timer = nullptr;
-    lock.reset();
-    server.reset();
+    printServer.reset();
 }
 
 }  // namespace tpv::demo

@@ -2,9 +2,9 @@
 // A print server on a prepared demo folder in a temporary directory, with
 // folder printers, scripted message boxes, a fixed clock and a poll timer
 // that moves only when told: what the tests and the benchmarks run against.
-#include "app/FrmPpal.h"
+// It is put together as the program is (app/PrintServer.h).
+#include "app/PrintServer.h"
 #include "demo_data.h"
-#include "platform/Environment.h"
 
 #include <QTemporaryDir>
 #include <memory>
@@ -15,12 +15,18 @@ class Harness {
 public:
     // Prepares the folder (data files, order database, printers).
     void prepare(const QString &businessDate);
-    // Builds the window on the folder and runs its load and activation,
-    // with the poll tick as the timer runs it.
+    // Builds the server on the folder and runs its load and activation.
     void start(int loginTimeoutSeconds = 5);
-    // Builds the window without loading it.
+    // Builds the server without loading it.
     void build(int loginTimeoutSeconds = 5);
+    // Ends the server as a process that died would: nothing of the ordinary
+    // shutdown runs, the lock is let go.
     void stop();
+    // A new process on the same folders.
+    void restart() {
+        stop();
+        start();
+    }
 
     // Moves the poll timer's time on (see ManualTimerEngine).
     void advance(int ms) { timer->advance(ms); }
@@ -30,10 +36,10 @@ public:
     std::unique_ptr<Connection> server;
     HeadlessDialogs dialogs{false};
     FixedClock clock{QTime(13, 5, 7)};
-    std::unique_ptr<FolderPrinters> printers;  // with the printers declared in dataDir/impresoras.ini
-    QStringList declaredPrinterErrors;         // the mistakes of impresoras.ini
-    std::unique_ptr<FrmPpal> f;
-    std::unique_ptr<InstanceLock> lock;
+    std::unique_ptr<PrinterLayer> printers;  // folder printers, with those declared in dataDir/impresoras.ini
+    QStringList declaredPrinterErrors;       // the mistakes of impresoras.ini
+    std::unique_ptr<PrintServer> printServer;
+    FrmPpal *f = nullptr;                // the server's window state
     ManualTimerEngine *timer = nullptr;  // owned by f's poll timer
 };
 

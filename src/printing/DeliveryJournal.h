@@ -66,6 +66,15 @@ struct DoubtfulPart {
 struct AnnouncedTicket {
     qint64 id = 0;
     QString title;  // the name it carries in the print queue
+    OrderKey order;
+    QString printer;
+    std::vector<DishPart> parts;
+};
+
+// What the printers have of one order, read once per run.
+struct OrderDeliveries {
+    QHash<QString, QHash<DishKey, Received>> received;   // by printer
+    QHash<QString, std::vector<DoubtfulPart>> doubtful;  // by printer
 };
 
 class DeliveryJournal {
@@ -77,16 +86,14 @@ public:
     // Forgets the orders of business days before this one (once per day).
     void forgetDaysBefore(const QString &fecha);
 
-    // Where each dish of the order stands on that printer.
-    QHash<DishKey, Received> received(const OrderKey &order, const QString &printer);
-    std::vector<DoubtfulPart> doubtful(const OrderKey &order, const QString &printer);
-
-    // Tickets of the order announced and never confirmed (the process died
-    // in between): `arrived` says, for the printer and the ticket's title and
-    // digest, whether it arrived (nullopt: the printer cannot tell).
+    // Where each dish of the order stands on each printer. Tickets of the
+    // order announced and never confirmed (the process died in between)
+    // are resolved first: `arrived` says, for the printer and the ticket's
+    // title and digest, whether it arrived (nullopt: the printer cannot
+    // tell, and its dishes become doubtful).
     using ArrivalCheck =
         std::function<std::optional<bool>(const QString &printer, const QString &title, const QString &digest)>;
-    void resolveInterrupted(const OrderKey &order, const ArrivalCheck &arrived);
+    OrderDeliveries read(const OrderKey &order, const ArrivalCheck &arrived);
 
     // Announces a ticket before it goes to the printer; the digest is of its
     // text as handed to the printer.
@@ -111,7 +118,8 @@ public:
 
 private:
     Connection &db();
-    void apply(qint64 sending);
+    void apply(const OrderKey &order, const QString &printer, const std::vector<DishPart> &parts);
+    void forget(const std::vector<qint64> &sendings);
 
     QString dataDir_;
     std::unique_ptr<Connection> db_;

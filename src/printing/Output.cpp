@@ -79,10 +79,11 @@ QString markOf(TicketKind kind) {
 // Sends a printer what it still lacks of the order, ticket by ticket, each
 // announced to the journal before it goes out and confirmed once the printer
 // has it. A failure stops this printer's tickets and is passed on.
-void sendToPrinter(const PrintContext &p, const PrintRun &run, const QString &printer, const RoutedDishes &dishes) {
+void sendToPrinter(const PrintContext &p, const PrintRun &run, const OrderDeliveries &deliveries,
+                   const QString &printer, const RoutedDishes &dishes) {
     const OrderKey order = run.order();
     const PrinterPlan plan =
-        planPrinter(dishes.read, p.journal.received(order, printer), p.journal.doubtful(order, printer));
+        planPrinter(dishes.read, deliveries.received.value(printer), deliveries.doubtful.value(printer));
     p.journal.forgetDoubtful(plan.settledWithoutTicket);
     for (const PlannedTicket &planned : plan.tickets) {
         std::vector<std::pair<size_t, double>> quantities;
@@ -148,11 +149,13 @@ Document ticketOf(const PrintContext &p, const std::optional<ticket::Header> &he
 void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
     Global &g = p.g;
     const OrderKey order = run.order();
-    // Tickets of this order that a process which died may have sent.
+    // What each printer has of the order, once tickets that a process which
+    // died may have sent were looked for.
     p.journal.forgetDaysBefore(order.fecha);
-    p.journal.resolveInterrupted(order, [&p](const QString &printer, const QString &title, const QString &digest) {
-        return p.output.arrived(printer, title, digest);
-    });
+    const OrderDeliveries deliveries =
+        p.journal.read(order, [&p](const QString &printer, const QString &title, const QString &digest) {
+            return p.output.arrived(printer, title, digest);
+        });
     bool armed = false;
     int k = 0;
     try {
@@ -167,7 +170,7 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
             g.lineaspie = lineas_pie(p.lineasp.text());
             armed = true;
             try {
-                sendToPrinter(p, run, g.Impresoras.value(k), dishes);
+                sendToPrinter(p, run, deliveries, g.Impresoras.value(k), dishes);
             } catch (const TpvError &e) {
                 if (!failed) {
                     failed = e;

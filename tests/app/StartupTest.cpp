@@ -24,11 +24,7 @@ protected:
     // Runs the load; returns the exit status when it ended the program.
     std::optional<int> load() {
         build(2);
-        try {
-            Form_Load(*f, *lock);
-        } catch (const ProgramEnded &e) {
-            return e.exitCode;
-        }
+        if (!printServer->load()) return printServer->exitCode();
         return std::nullopt;
     }
     QStringList columns(const QString &table) {

@@ -57,7 +57,7 @@ TEST_F(Backup, ABarDownLongerThanItsDelayHandsItsTicketsToTheKitchenAndTakesThem
     EXPECT_TRUE(tickets(QStringLiteral("Cocina")).isEmpty());
     clock.advance(2000);
     const QString log = tickLogged();
-    EXPECT_EQ(pending(), 0);
+    EXPECT_EQ(pending(), 0) << f->lbEstado.caption().toStdString();
     const KitchenLedger cocina = KitchenLedger::of(tickets(QStringLiteral("Cocina")));
     EXPECT_EQ(cocina.made.value(QStringLiteral("40 Caña")), 2);
     EXPECT_EQ(cocina.backupFor, QStringList{QStringLiteral("Barra")});

@@ -1,11 +1,9 @@
 #include "printing/CrashChild.h"
 
-#include "app/Lifecycle.h"
 #include "harness.h"
 #include "platform/SqlConnection.h"
 #include "platform/gui/CupsPrinters.h"
 #include "printing/HookedOutput.h"
-#include "reprint/ReprintControls.h"
 
 #include <QDir>
 
@@ -34,7 +32,6 @@ int crashChildMain() {
     h.printersDir = qEnvironmentVariable("TPV_CRASH_PRINTERS");
     h.build();
     if (envInt("TPV_CRASH_CUPS")) h.printers->addSource(std::make_unique<CupsPrinterSource>());
-    h.f->T.setTick([&h] { h.f->tick(); });
     gStatementsLeft = envInt("TPV_CRASH_AT_STATEMENT");
     if (gStatementsLeft > 0) setStatementObserver(&countStatement);
     int before = envInt("TPV_CRASH_BEFORE_TICKET"), after = envInt("TPV_CRASH_AFTER_TICKET");
@@ -47,16 +44,14 @@ int crashChildMain() {
             if (--before == 0) dieNow();
         });
     h.f->output = &hooked;
-    connectReprintControls(h.f->reprint());
-    Form_Load(*h.f, *h.lock);
-    Form_Activate(*h.f);
+    if (!h.printServer->load() || !h.printServer->activate()) return h.printServer->exitCode();
     auto server = openSqliteFile(QDir(h.dataDir).filePath(QStringLiteral("pedidos.db")));
     for (int i = 0; i < 20; ++i) {
         h.f->T.runTick();
         if (server->query(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")).rows[0][0].toInt32() == 0)
             break;
     }
-    h.f.reset();
+    h.stop();
     return 0;
 }
 

@@ -40,9 +40,7 @@ protected:
     }
     // A new process on the same folders.
     void restart() {
-        f.reset();
-        lock.reset();
-        start();
+        Harness::restart();
         quietTick();
         quietTick();
     }

@@ -141,9 +141,7 @@ TEST_F(Delivery, AfterTheProcessDiedBetweenTwoTicketsAFreshStartPrintsOnlyTheMis
     EXPECT_THROW(tick(), Killed);
     EXPECT_EQ(tickets(QStringLiteral("Cocina")).size(), 1);
     // A new process on the same folders.
-    f.reset();
-    lock.reset();
-    start();
+    restart();
     tick();
     tick();
     for (const char *printer : {"Cocina", "Barra", "Postres"})

@@ -1,8 +1,8 @@
 #include "app/window/PrinterTrialCommand.h"
 
+#include "app/PrintServer.h"
 #include "app/PrinterTrial.h"
 #include "platform/Console.h"
-#include "platform/escpos/EscPosPrinters.h"
 #include "platform/gui/CupsPrinters.h"
 
 #include <QApplication>
@@ -12,14 +12,10 @@
 
 namespace tpv {
 
-std::unique_ptr<PrinterLayer> installedPrinters(const CommandLine &cl) {
-    std::unique_ptr<PrinterLayer> printers;
-    if (!cl.printersDir.isEmpty())
-        printers = std::make_unique<FolderPrinters>(cl.printersDir);
-    else
-        printers = std::make_unique<CupsPrinters>();
+std::unique_ptr<PrinterLayer> programPrinters(const CommandLine &cl) {
     QStringList errors;
-    addDeclaredPrinters(*printers, cl.dataDir, &errors);
+    auto printers =
+        installedPrinters(cl.printersDir, cl.dataDir, &errors, [] { return std::make_unique<CupsPrinters>(); });
     for (const QString &e : errors) writeErrorLine(e, LogPriority::Warning);
     setFolderPreview(&writePdfPreview);
     return printers;
@@ -29,7 +25,7 @@ int runPrinterTrial(int argc, char **argv, const CommandLine &cl) {
     // CUPS's queues are drawn with QPainter, which needs the GUI side of Qt.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lector-tpv"));
-    const std::unique_ptr<PrinterLayer> printers = installedPrinters(cl);
+    const std::unique_ptr<PrinterLayer> printers = programPrinters(cl);
     const PrinterTrialResult r = probarImpresora(*printers, cl.testPrinter, cl.dataDir, QTime::currentTime());
     for (const QString &line : r.said) {
         if (r.delivered)

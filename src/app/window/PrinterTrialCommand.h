@@ -8,10 +8,9 @@
 
 namespace tpv {
 
-// The folder printers of --printers, else CUPS's queues, with the thermal
-// printers of impresoras.ini beside them; the file's mistakes go to the log
-// as warnings.
-std::unique_ptr<PrinterLayer> installedPrinters(const CommandLine &cl);
+// CUPS's queues, or the folder printers of --printers, with the thermal
+// printers of impresoras.ini; the file's mistakes go to the log as warnings.
+std::unique_ptr<PrinterLayer> programPrinters(const CommandLine &cl);
 
 // Prints the test ticket on cl.testPrinter and says in Spanish how it went:
 // standard output when the printer took it (exit status 0), standard error

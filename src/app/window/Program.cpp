@@ -1,7 +1,6 @@
 #include "app/window/Program.h"
 
-#include "app/FrmPpal.h"
-#include "app/Lifecycle.h"
+#include "app/PrintServer.h"
 #include "app/window/PrinterTrialCommand.h"
 #include "app/window/StopSignals.h"
 #include "platform/Console.h"
@@ -53,7 +52,7 @@ std::optional<CommandLine> readCommandLine(int argc, char **argv, int *exitCode)
 // The outside world the program runs on: the printers, the message boxes
 // (Qt's or the headless ones), the clock.
 struct Platform {
-    explicit Platform(const CommandLine &cl) : headless(cl.headless), printers(installedPrinters(cl)) {}
+    explicit Platform(const CommandLine &cl) : headless(cl.headless), printers(programPrinters(cl)) {}
     Dialogs &dialogs() { return headless ? static_cast<Dialogs &>(headlessDialogs) : qtDialogs; }
 
     bool headless;
@@ -61,31 +60,6 @@ struct Platform {
     HeadlessDialogs headlessDialogs;
     QtDialogs qtDialogs;
     SystemClock clock;
-};
-
-// Headless, the operator's lists are echoed as they change: every job that
-// reaches the done list once, with what is still pending.
-class ListEcho {
-public:
-    void operator()(const FrmPpal &f) {
-        const QStringList done = f.lstReal.texts().mid(1);
-        // The same done list as last time has nothing new to echo: counting
-        // its entries again would only find the counts already shown.
-        if (done == shownDone_) return;
-        const QStringList pending = f.lstPend.texts().mid(1);
-        QHash<QString, int> before;
-        for (const QString &entry : shownDone_) ++before[entry];
-        QHash<QString, int> seen;
-        // Newest first in the list: walk it backwards to print in order.
-        for (auto it = done.crbegin(); it != done.crend(); ++it)
-            if (++seen[*it] > before.value(*it)) writeErrorLine(QStringLiteral("REALIZADO: ") + *it);
-        if (done != shownDone_ && !pending.isEmpty())
-            writeErrorLine(QStringLiteral("PENDIENTES: ") + pending.join(QStringLiteral("; ")));
-        shownDone_ = done;
-    }
-
-private:
-    QStringList shownDone_;
 };
 
 // A data folder without its two files cannot start: say which one is
@@ -102,76 +76,54 @@ void explainMissingDataFiles(const QString &dataDir) {
     }
 }
 
-// One run of the program on its window state: the event wiring between the
-// message loop, the poll timer, the window and the procedures.
+// One run of the program: the print server on the platform, with the steps
+// the service adds after every tick, the window or the headless log, and
+// the message loop.
 class Session {
 public:
-    Session(QApplication &app, const CommandLine &cl, Platform &platform) : app_(app), cl_(cl), platform_(platform) {
-        ConnectionOptions dbOptions;
-        dbOptions.dataDir = cl.dataDir;
-        f_ = std::make_unique<FrmPpal>(platform.dialogs(), *platform.printers, platform.clock, dbOptions);
+    Session(QApplication &app, const CommandLine &cl, Platform &platform)
+        : app_(app),
+          cl_(cl),
+          platform_(platform),
+          server_(PrintServer::Options{cl.dataDir, 5}, platform.dialogs(), *platform.printers, platform.clock) {
+        server_.onEnd = [this](int code) {
+            notify_.stopping();
+            app_.exit(code);
+        };
     }
 
     int exec();
 
 private:
-    // Runs one operator or timer action; what no procedure handles is shown
-    // as the platform would show it, and "End" ends the program.
-    void run(const std::function<void()> &action) {
-        try {
-            action();
-        } catch (const ProgramEnded &e) {
-            endWith(e.exitCode);
-        } catch (const TpvError &e) {
-            f_->showUnhandled(e);
-        }
-    }
-    void endWith(int code) {
-        exitCode_ = code;
-        ending_ = true;
-        f_->T.stopForGood();
-        notify_.stopping();
-        app_.exit(code);
-    }
-    // Closing: the shutdown question; true when the program ends.
-    bool shutdown() {
-        if (ending_) return true;
-        bool close = false;
-        run([&] { close = Form_Unload(*f_); });
-        if (close) endWith(0);
-        return close;
-    }
-    void wireTimer();
+    void addAfterTickSteps();
     void showWindowOrSayWhereTicketsGo();
 
     QApplication &app_;
     const CommandLine &cl_;
     Platform &platform_;
-    std::unique_ptr<FrmPpal> f_;
+    PrintServer server_;
     std::unique_ptr<QtMainWindow> window_;
-    ListEcho echo_;
     ServiceNotify notify_;
     QTimer keepAlive_;
     int ticks_ = 0;
-    int exitCode_ = 0;
-    bool ending_ = false;
 };
 
-void Session::wireTimer() {
-    f_->T.setTick([this] {
-        run([this] { f_->tick(); });
-        notify_.watchdog();
-        if (cl_.headless) echo_(*f_);
-        if (cl_.ticks > 0 && ++ticks_ == cl_.ticks) QTimer::singleShot(0, &app_, [this] { shutdown(); });
-    });
-    connectReprintControls(f_->reprint());
+void Session::addAfterTickSteps() {
+    server_.afterTick([this] { notify_.watchdog(); });
+    if (cl_.headless) server_.afterTick(listEchoStep(server_.form()));
+    if (cl_.ticks > 0) {
+        server_.afterTick([this] {
+            if (++ticks_ == cl_.ticks) QTimer::singleShot(0, &app_, [this] { server_.shutdown(); });
+        });
+    }
 }
 
 void Session::showWindowOrSayWhereTicketsGo() {
+    FrmPpal &f = server_.form();
     if (!cl_.headless) {
         window_ = std::make_unique<QtMainWindow>(
-            *f_, windowActions(
-                     *f_, [this](const auto &a) { run(a); }, [this] { return shutdown(); }));
+            f, windowActions(
+                   f, [this](const auto &a) { server_.run(a); }, [this] { return server_.shutdown(); }));
         platform_.qtDialogs.setParent(window_.get());
         window_->show();
         return;
@@ -182,31 +134,27 @@ void Session::showWindowOrSayWhereTicketsGo() {
 }
 
 int Session::exec() {
-    InstanceLock lock(cl_.dataDir);
+    FrmPpal &f = server_.form();
     explainMissingDataFiles(cl_.dataDir);
-    wireTimer();
-    f_->status.onReport = [this](const QString &text) { notify_.status(text); };
-    try {
-        Form_Load(*f_, lock);
-        if (cl_.headless && !f_->T.isActive()) {
-            writeErrorLine(QStringLiteral("El sondeo de la cola no ha podido arrancar; el programa termina."));
-            return 1;
-        }
-        showWindowOrSayWhereTicketsGo();
-        Form_Activate(*f_);
-    } catch (const ProgramEnded &e) {
-        return e.exitCode;
+    addAfterTickSteps();
+    f.status.onReport = [this](const QString &text) { notify_.status(text); };
+    if (!server_.load()) return server_.exitCode();
+    if (cl_.headless && !f.T.isActive()) {
+        writeErrorLine(QStringLiteral("El sondeo de la cola no ha podido arrancar; el programa termina."));
+        return 1;
     }
+    showWindowOrSayWhereTicketsGo();
+    if (!server_.activate()) return server_.exitCode();
     // A signal is a request to close: headless it is answered OK.
     StopSignals stop([this] {
         if (cl_.headless)
-            shutdown();
+            server_.shutdown();
         else if (window_)
             window_->close();
     });
-    if (ending_) return exitCode_;
+    if (server_.ending()) return server_.exitCode();
     logLine(LogPriority::Info, serviceStartText(QString::fromLatin1(kVersion), cl_.dataDir));
-    if (f_->T.isActive()) notify_.ready();
+    if (f.T.isActive()) notify_.ready();
     notify_.status(QStringLiteral("Sondeando la cola de impresión"));
     // The service manager's watchdog hears from every tick, and between
     // ticks while the event loop turns (a long Tiempo, polling stopped by
@@ -217,7 +165,7 @@ int Session::exec() {
     }
     const int rc = app_.exec();
     logLine(LogPriority::Info, serviceStopText());
-    return ending_ ? exitCode_ : rc;
+    return server_.ending() ? server_.exitCode() : rc;
 }
 
 }  // namespace

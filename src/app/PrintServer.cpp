@@ -1,0 +1,112 @@
+#include "app/PrintServer.h"
+
+#include "app/Lifecycle.h"
+#include "platform/Console.h"
+#include "platform/Error.h"
+#include "platform/escpos/EscPosPrinters.h"
+#include "reprint/ReprintControls.h"
+
+#include <QHash>
+
+namespace tpv {
+
+namespace {
+
+ConnectionOptions connectionOptions(const PrintServer::Options &o) {
+    ConnectionOptions c;
+    c.dataDir = o.dataDir;
+    c.loginTimeoutSeconds = o.loginTimeoutSeconds;
+    return c;
+}
+
+}  // namespace
+
+PrintServer::PrintServer(Options options, Dialogs &dialogs, PrinterLayer &printers, Clock &clock,
+                         std::unique_ptr<TimerEngine> timer)
+    : options_(std::move(options)),
+      f_(std::make_unique<FrmPpal>(dialogs, printers, clock, connectionOptions(options_), std::move(timer))),
+      lock_(options_.dataDir) {
+    f_->T.setTick([this] { tick(); });
+    connectReprintControls(f_->reprint());
+}
+
+void PrintServer::tick() {
+    run([this] { f_->tick(); });
+    for (const auto &step : afterTick_) step();
+}
+
+bool PrintServer::load() {
+    try {
+        Form_Load(*f_, lock_);
+    } catch (const ProgramEnded &e) {
+        end(e.exitCode);
+    }
+    return !ending_;
+}
+
+bool PrintServer::activate() {
+    try {
+        Form_Activate(*f_);
+    } catch (const ProgramEnded &e) {
+        end(e.exitCode);
+    }
+    return !ending_;
+}
+
+void PrintServer::run(const std::function<void()> &action) {
+    try {
+        action();
+    } catch (const ProgramEnded &e) {
+        end(e.exitCode);
+    } catch (const TpvError &e) {
+        f_->showUnhandled(e);
+    }
+}
+
+bool PrintServer::shutdown() {
+    if (ending_) return true;
+    bool close = false;
+    run([&] { close = Form_Unload(*f_); });
+    if (close) end(0);
+    return close;
+}
+
+void PrintServer::end(int exitCode) {
+    if (ending_) return;
+    ending_ = true;
+    exitCode_ = exitCode;
+    f_->T.stopForGood();
+    if (onEnd) onEnd(exitCode);
+}
+
+std::unique_ptr<PrinterLayer> installedPrinters(const QString &printersDir, const QString &dataDir, QStringList *errors,
+                                                const std::function<std::unique_ptr<PrinterLayer>()> &systemPrinters) {
+    std::unique_ptr<PrinterLayer> printers;
+    if (!printersDir.isEmpty() || !systemPrinters)
+        printers = std::make_unique<FolderPrinters>(printersDir);
+    else
+        printers = systemPrinters();
+    addDeclaredPrinters(*printers, dataDir, errors);
+    return printers;
+}
+
+std::function<void()> listEchoStep(const FrmPpal &f) {
+    auto shownDone = std::make_shared<QStringList>();
+    return [&f, shownDone] {
+        const QStringList done = f.lstReal.texts().mid(1);
+        // The same done list as last time has nothing new to echo: counting
+        // its entries again would only find the counts already shown.
+        if (done == *shownDone) return;
+        const QStringList pending = f.lstPend.texts().mid(1);
+        QHash<QString, int> before;
+        for (const QString &entry : *shownDone) ++before[entry];
+        QHash<QString, int> seen;
+        // Newest first in the list: walk it backwards to print in order.
+        for (auto it = done.crbegin(); it != done.crend(); ++it)
+            if (++seen[*it] > before.value(*it)) writeErrorLine(QStringLiteral("REALIZADO: ") + *it);
+        if (!pending.isEmpty()) writeErrorLine(QStringLiteral("PENDIENTES: ") + pending.join(QStringLiteral("; ")));
+        *shownDone = done;
+    };
+}
+
+}  // namespace tpv

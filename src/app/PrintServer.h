@@ -1,0 +1,80 @@
+#pragma once
+// The print server put together: the window state on the platform it is
+// handed (printers, message boxes, clock, poll timer), the previous-instance
+// lock, start-up, the ordinary end, and the steps that follow every poll
+// tick. The program, the demo tools, the benchmarks and the tests build it
+// the same way; what differs is the platform handed in and the steps added
+// (the service manager's watchdog, the log's echo of the lists, the end
+// after --ticks, the status page's snapshot).
+#include "app/FrmPpal.h"
+#include "platform/Environment.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace tpv {
+
+class PrintServer {
+public:
+    struct Options {
+        QString dataDir;
+        int loginTimeoutSeconds = 5;
+    };
+
+    PrintServer(Options options, Dialogs &dialogs, PrinterLayer &printers, Clock &clock,
+                std::unique_ptr<TimerEngine> timer = std::make_unique<QtTimerEngine>());
+    PrintServer(const PrintServer &) = delete;
+    PrintServer &operator=(const PrintServer &) = delete;
+
+    FrmPpal &form() { return *f_; }
+    const Options &options() const { return options_; }
+
+    // Runs after every poll tick, in the order added.
+    void afterTick(std::function<void()> step) { afterTick_.push_back(std::move(step)); }
+
+    // Start-up in its two halves, as the window is shown between them: the
+    // load (lock, settings, work tables, connections, printer panel) and the
+    // first activation. False when start-up ended the program (a second
+    // instance, no settings file, no printer): exitCode() says how.
+    bool load();
+    bool activate();
+
+    // Runs an action of the operator or of the timer: an error no procedure
+    // handles is shown as the platform shows it, and an end of the program
+    // ends it.
+    void run(const std::function<void()> &action);
+
+    // The ordinary shutdown's question; true when the program ends. After it
+    // no tick runs.
+    bool shutdown();
+    // Ends the program with that status (once).
+    void end(int exitCode);
+    bool ending() const { return ending_; }
+    int exitCode() const { return exitCode_; }
+    // Told once when the program ends, with its exit status.
+    std::function<void(int exitCode)> onEnd;
+
+private:
+    void tick();
+
+    Options options_;
+    std::unique_ptr<FrmPpal> f_;
+    InstanceLock lock_;
+    std::vector<std::function<void()>> afterTick_;
+    bool ending_ = false;
+    int exitCode_ = 0;
+};
+
+// The printers the server sees: the folder printers of `printersDir` when
+// it is given, else the system's (`systemPrinters`, CUPS in the program),
+// with the kitchen thermal printers declared in the data folder. Each
+// mistake of impresoras.ini is one line in *errors.
+std::unique_ptr<PrinterLayer> installedPrinters(const QString &printersDir, const QString &dataDir, QStringList *errors,
+                                                const std::function<std::unique_ptr<PrinterLayer>()> &systemPrinters);
+
+// Headless, the operator's lists echoed to the log as they change: every job
+// that reaches the done list once, with what is still pending.
+std::function<void()> listEchoStep(const FrmPpal &f);
+
+}  // namespace tpv
