@@ -2,6 +2,9 @@
 // for tests and the demo. It answers the state queries (DLE EOT 1, 2, 4) as
 // the word in DIR/estado says, and stores each ticket it receives as
 // NNNNNN.txt (the printed text, UTF-8) and NNNNNN.bin (the raw bytes).
+// Options make it behave like the printers kitchens buy: one that never
+// answers a state query, one whose maker numbers the code pages otherwise,
+// one with a small, slow receive buffer.
 #include "platform/escpos/EscPosDecoder.h"
 
 #include <QDir>
@@ -9,6 +12,9 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QString>
+#include <QThread>
+
+#include <algorithm>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -35,12 +41,35 @@ struct Options {
     int port = -1;
     QString dir;
     QString ip = QStringLiteral("127.0.0.1");
+    tpv::EscPosTables tables = tpv::EscPosTables::standard();
+    bool silent = false;  // --sin-estado: never answers a state query
+    int buffer = 0;       // --bufer N: takes at most N bytes at a time (0: no limit)
+    int pauseMs = 0;      // --pausa MS: waits that long after each read, as a slow printer prints
 };
 
+// "858=6,850=1,1252=8": the ESC t number of each page on this printer.
+bool parseTables(const QString &text, tpv::EscPosTables *out) {
+    static const QRegularExpression re(QStringLiteral("^(437|850|858|1252)=(\\d{1,3})$"));
+    tpv::EscPosTables t;
+    t.pageOf.insert(0, 437);
+    for (const QString &item : text.split(QLatin1Char(','))) {
+        const auto m = re.match(item.trimmed());
+        if (!m.hasMatch() || m.captured(2).toInt() > 255) return false;
+        t.pageOf.insert(m.captured(2).toInt(), m.captured(1).toInt());
+    }
+    *out = t;
+    return true;
+}
+
 bool parseOptions(int argc, char **argv, Options *o) {
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; ++i) {
         const QString key = QString::fromLocal8Bit(argv[i]);
-        const QString value = QString::fromLocal8Bit(argv[i + 1]);
+        if (key == QLatin1String("--sin-estado")) {
+            o->silent = true;
+            continue;
+        }
+        if (i + 1 >= argc) return false;
+        const QString value = QString::fromLocal8Bit(argv[++i]);
         bool ok = true;
         if (key == QLatin1String("--puerto"))
             o->port = value.toInt(&ok);
@@ -48,11 +77,17 @@ bool parseOptions(int argc, char **argv, Options *o) {
             o->dir = value;
         else if (key == QLatin1String("--ip"))
             o->ip = value;
+        else if (key == QLatin1String("--tablas"))
+            ok = parseTables(value, &o->tables);
+        else if (key == QLatin1String("--bufer"))
+            ok = (o->buffer = value.toInt(&ok)) > 0 && ok;
+        else if (key == QLatin1String("--pausa"))
+            ok = (o->pauseMs = value.toInt(&ok)) >= 0 && ok;
         else
             ok = false;
         if (!ok) return false;
     }
-    return argc % 2 == 1 && o->port >= 0 && o->port <= 65535 && !o->dir.isEmpty();
+    return o->port >= 0 && o->port <= 65535 && !o->dir.isEmpty();
 }
 
 // The three state bytes for the word in DIR/estado; bits 1 and 4 are always
@@ -63,6 +98,7 @@ std::vector<char> stateAnswers(const QString &dir) {
     if (f.open(QIODevice::ReadOnly)) word = QString::fromUtf8(f.readAll()).trimmed().toLower();
     if (word == QLatin1String("mudo")) return {};
     if (word == QLatin1String("sinpapel")) return {0x1A, 0x32, 0x72};
+    if (word == QLatin1String("pocopapel")) return {0x12, 0x12, 0x1E};
     if (word == QLatin1String("tapa")) return {0x1A, 0x16, 0x12};
     if (word == QLatin1String("fueradelinea")) return {0x1A, 0x12, 0x12};
     if (word == QLatin1String("error")) return {0x1A, 0x52, 0x12};
@@ -81,7 +117,7 @@ char answerFor(const std::vector<char> &answers, char n) {
 // Stores tickets as numbered file pairs, each written whole and renamed.
 class TicketStore {
 public:
-    explicit TicketStore(QString dir) : dir_(std::move(dir)) {
+    TicketStore(QString dir, tpv::EscPosTables tables) : dir_(std::move(dir)), tables_(std::move(tables)) {
         static const QRegularExpression re(QStringLiteral("^(\\d{6})\\.(txt|bin)$"));
         for (const QString &name : QDir(dir_).entryList(QDir::Files)) {
             const auto m = re.match(name);
@@ -92,7 +128,7 @@ public:
         const QString base = QDir(dir_).filePath(QStringLiteral("%1").arg(next_++, 6, 10, QLatin1Char('0')));
         // The raw bytes first, so that a .txt never appears without its .bin.
         if (!save(base + QStringLiteral(".bin"), ticket) ||
-            !save(base + QStringLiteral(".txt"), tpv::escPosDecodeTicket(ticket).toUtf8()))
+            !save(base + QStringLiteral(".txt"), tpv::escPosDecodeTicket(ticket, tables_).toUtf8()))
             say(QStringLiteral("No se puede guardar el ticket en %1").arg(base));
     }
 
@@ -102,18 +138,23 @@ private:
         return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
     }
     QString dir_;
+    tpv::EscPosTables tables_;  // how this printer numbers its code pages
     int next_ = 1;
 };
 
 // One connection: answers state queries and cuts the stream into tickets.
 class Client {
 public:
-    Client(int fd, const QString &dir, TicketStore &store) : fd_(fd), dir_(dir), store_(&store) {}
+    Client(int fd, const Options &options, TicketStore &store) : fd_(fd), options_(&options), store_(&store) {}
 
-    // Reads what arrived; false when the other side closed.
+    // Reads what arrived (no more than the buffer takes); false when the
+    // other side closed.
     bool readAvailable() {
         char buf[4096];
-        const ssize_t n = ::read(fd_, buf, sizeof buf);
+        const size_t most = options_->buffer > 0 ? std::min<size_t>(options_->buffer, sizeof buf) : sizeof buf;
+        const ssize_t n = ::read(fd_, buf, most);
+        // A slow printer: what it took is printed before it takes more.
+        if (n > 0 && options_->pauseMs > 0) QThread::msleep(options_->pauseMs);
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) return true;
         if (n <= 0) return false;
         pending_.append(buf, n);
@@ -156,14 +197,15 @@ private:
     }
 
     void answer(char n) {
-        const std::vector<char> answers = stateAnswers(dir_);
+        if (options_->silent) return;
+        const std::vector<char> answers = stateAnswers(options_->dir);
         if (answers.empty()) return;
         const char b = answerFor(answers, n);
         if (::send(fd_, &b, 1, MSG_NOSIGNAL) != 1) say(QStringLiteral("No se ha podido contestar el estado"));
     }
 
     int fd_;
-    QString dir_;
+    const Options *options_;
     TicketStore *store_;
     QByteArray pending_;
     QByteArray ticket_;
@@ -178,6 +220,9 @@ int listenOn(const Options &o, int *port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int one = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    // A small receive window, inherited by every connection accepted: the
+    // sender has to wait while the printer works through what it holds.
+    if (o.buffer > 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &o.buffer, sizeof o.buffer);
     socklen_t len = sizeof addr;
     if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || ::listen(fd, 8) != 0 ||
         ::getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len) != 0) {
@@ -204,8 +249,8 @@ sigset_t installStopSignals() {
     return previous;
 }
 
-void serve(int listener, const QString &dir, const sigset_t &waitMask) {
-    TicketStore store(dir);
+void serve(int listener, const Options &o, const sigset_t &waitMask) {
+    TicketStore store(o.dir, o.tables);
     std::vector<Client> clients;
     while (!stopRequested) {
         std::vector<pollfd> fds{{listener, POLLIN, 0}};
@@ -218,7 +263,7 @@ void serve(int listener, const QString &dir, const sigset_t &waitMask) {
             }
         if (fds[0].revents & POLLIN) {
             const int fd = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-            if (fd >= 0) clients.emplace_back(fd, dir, store);
+            if (fd >= 0) clients.emplace_back(fd, o, store);
         }
     }
     for (Client &c : clients) c.close();
@@ -229,9 +274,17 @@ void serve(int listener, const QString &dir, const sigset_t &waitMask) {
 int main(int argc, char **argv) {
     Options o;
     if (!parseOptions(argc, argv, &o)) {
-        say(
-            QStringLiteral("Uso: tpv-impresora-termica --puerto N --carpeta CARPETA [--ip 127.0.0.1]\n"
-                           "(--puerto 0 elige un puerto libre y lo dice al empezar)"));
+        say(QStringLiteral(
+            "Uso: tpv-impresora-termica --puerto N --carpeta CARPETA [--ip 127.0.0.1]\n"
+            "         [--tablas 858=N,850=N,1252=N] [--sin-estado] [--bufer BYTES] [--pausa MS]\n"
+            "  --puerto 0     elige un puerto libre y lo dice al empezar\n"
+            "  --tablas       los números ESC t de cada página en esta impresora (por omisión\n"
+            "                 858=19,850=2,1252=16); un número que no conoce deja la página como estaba\n"
+            "  --sin-estado   no contesta nunca a las preguntas de estado\n"
+            "  --bufer BYTES  toma como mucho BYTES cada vez (búfer de recepción pequeño)\n"
+            "  --pausa MS     espera MS milisegundos tras cada lectura (impresora lenta)\n"
+            "El archivo CARPETA/estado dice qué contesta: lista, pocopapel, sinpapel, tapa,\n"
+            "fueradelinea, error o mudo."));
         return 2;
     }
     if (!QDir().mkpath(o.dir)) {
@@ -248,7 +301,7 @@ int main(int argc, char **argv) {
         return 1;
     }
     say(QStringLiteral("Impresora térmica virtual escuchando en %1:%2").arg(o.ip).arg(port));
-    serve(listener, o.dir, waitMask);
+    serve(listener, o, waitMask);
     ::close(listener);
     return 0;
 }

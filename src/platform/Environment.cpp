@@ -15,10 +15,12 @@ QString defaultDataDir() {
 QString commandLineUsage() {
     return QStringLiteral(
         "Uso: lector-tpv [--data-dir CARPETA] [--printers CARPETA] [--headless] [--ticks N]\n"
+        "     lector-tpv --probar-impresora NOMBRE [--data-dir CARPETA] [--printers CARPETA]\n"
         "  --data-dir CARPETA  carpeta de ConfGarnet.mdb y wdbServer.mdb (o TPV_DATA_DIR)\n"
         "  --printers CARPETA  impresoras de carpeta en lugar de CUPS (o TPV_PRINTERS_DIR)\n"
         "  --headless          sin ventana: los mensajes van a la salida de error\n"
-        "  --ticks N           termina tras el sondeo número N\n");
+        "  --ticks N           termina tras el sondeo número N\n"
+        "  --probar-impresora NOMBRE  imprime un ticket de prueba en esa impresora y dice si lo ha recibido\n");
 }
 
 std::optional<CommandLine> parseCommandLine(const QStringList &args, QString *error) {
@@ -50,6 +52,13 @@ std::optional<CommandLine> parseCommandLine(const QStringList &args, QString *er
                 return std::nullopt;
             }
             cl.printersDir = *v;
+        } else if (a.startsWith(QLatin1String("--probar-impresora"))) {
+            auto v = value(QStringLiteral("--probar-impresora"));
+            if (!v || v->isEmpty()) {
+                *error = QStringLiteral("Falta el nombre de la impresora tras --probar-impresora");
+                return std::nullopt;
+            }
+            cl.testPrinter = *v;
         } else if (a.startsWith(QLatin1String("--ticks"))) {
             auto v = value(QStringLiteral("--ticks"));
             bool ok = false;

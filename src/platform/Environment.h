@@ -15,6 +15,7 @@ struct CommandLine {
     QString printersDir;    // --printers, else TPV_PRINTERS_DIR; empty: CUPS
     bool headless = false;  // --headless
     int ticks = 0;          // --ticks N: end after the Nth poll tick (0: never)
+    QString testPrinter;    // --probar-impresora NOMBRE: print a test ticket there and end
     bool help = false;
 };
 

@@ -124,7 +124,9 @@ TEST_F(EscPosPrinting, PaperEndBeforeTheTicketSendsNothingKeepsTheJobAndPrintsOn
 // the same tick fails at once with the same cause, without a connection.
 TEST_F(EscPosPrinting, DeadPrinterIsTriedOncePerTickAndItsJobsStayPending) {
     const int dead = freePort();
-    declare(QStringLiteral("[Cocina]\nconexion=tcp://127.0.0.1:%1\n[Terraza]\nconexion=tcp://127.0.0.1:%2\n")
+    // estado=si: the listener that comes up later takes the connection but
+    // never answers, which is a failure only for a printer asked always.
+    declare(QStringLiteral("[Cocina]\nconexion=tcp://127.0.0.1:%1\n[Terraza]\nconexion=tcp://127.0.0.1:%2\nestado=si\n")
                 .arg(port)
                 .arg(dead));
     exec(QStringLiteral("INSERT INTO prn VALUES ('Terraza')"));
@@ -196,4 +198,59 @@ TEST_F(EscPosPrinting, ADeadPrinterFirstInTheOrderDoesNotHoldBackTheNextPrinterW
     EXPECT_EQ(storedNames().size(), 1) << storedNames().join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 0);
     EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("Cocina"))) << f->lbEstado.caption().toStdString();
+}
+
+TEST_F(EscPosPrinting, PaperNearItsEndPrintsTheTicketAndSaysPocoPapelInTheListAndTheLog) {
+    declareKitchen();
+    routeAllTo(1);
+    orderOfOneCana(35);
+    setState("pocopapel");
+    start();
+    testing::internal::CaptureStderr();
+    tick();
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(stored(QStringLiteral("000001.txt")).isEmpty());
+    EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 1);
+    EXPECT_TRUE(dialogs.shown().empty()) << "a warning is no failure";
+    EXPECT_TRUE(f->lstImpresoras.texts().contains(QStringLiteral("Cocina: Poco papel, último ticket 13:05:07")))
+        << f->lstImpresoras.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_NE(log.find("La impresora Cocina: Poco papel"), std::string::npos) << log;
+}
+
+TEST_F(EscPosPrinting, PrinterThatNeverAnswersPrintsEveryTicketSaysSinEstadoAndWarnsOnce) {
+    declareKitchen();
+    routeAllTo(1);
+    orderOfOneCana(36);
+    setState("mudo");
+    start();
+    testing::internal::CaptureStderr();
+    tick();
+    orderOfOneCana(37);
+    tick();
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(storedNames().size(), 2) << storedNames().join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 1")), 2);
+    EXPECT_TRUE(f->lstImpresoras.texts().contains(QStringLiteral("Cocina: Sin estado, último ticket 13:05:07")))
+        << f->lstImpresoras.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(log.count(QStringLiteral("no contesta a las preguntas de estado")), 1) << log.toStdString();
+}
+
+TEST_F(EscPosPrinting, KitchenStyleRaisesTheTableLineAndPrintsACancelledDishInReverse) {
+    declareKitchen();
+    routeAllTo(1);
+    demo::addOrder(*server, 1, fecha, 38, 1,
+                   {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 2),
+                    line(QStringLiteral("PAN"), QStringLiteral("Pan"), -1)},
+                   {});
+    start();
+    quietTick();
+    const QByteArray raw = stored(QStringLiteral("000001.bin"));
+    ASSERT_FALSE(raw.isEmpty());
+    EXPECT_TRUE(raw.contains(QByteArray::fromHex("1d2101"))) << raw.toHex().toStdString();
+    const qsizetype reverse = raw.indexOf(QByteArray::fromHex("1d4201"));
+    ASSERT_GE(reverse, 0) << raw.toHex().toStdString();
+    const QByteArray cancelled =
+        raw.mid(reverse + 3, raw.indexOf(QByteArray::fromHex("1d4200"), reverse) - reverse - 3);
+    EXPECT_TRUE(cancelled.contains("-1") && cancelled.contains("Pan")) << cancelled.toStdString();
+    EXPECT_FALSE(cancelled.contains("Ca")) << "only the cancelled dish is reversed";
 }

@@ -1,6 +1,7 @@
 #include "app/window/Program.h"
 
 #include "app/PrintServer.h"
+#include "app/window/PrinterTrialCommand.h"
 #include "app/window/StopSignals.h"
 #include "platform/Console.h"
 #include "platform/Environment.h"
@@ -8,7 +9,6 @@
 #include "platform/Log.h"
 #include "platform/ServiceNotify.h"
 #include "app/Version.h"
-#include "platform/gui/CupsPrinters.h"
 #include "platform/gui/QtDialogs.h"
 
 #include <QApplication>
@@ -39,6 +39,8 @@ std::optional<CommandLine> readCommandLine(int argc, char **argv, int *exitCode)
         *exitCode = cl ? 0 : 2;
         return std::nullopt;
     }
+    // A printer test opens no window.
+    if (!cl->testPrinter.isEmpty()) cl->headless = true;
     if (!cl->headless && !hasDisplay()) {
         writeErrorLine(QStringLiteral("No hay pantalla: se funciona sin ventana (--headless)."));
         cl->headless = true;
@@ -50,13 +52,7 @@ std::optional<CommandLine> readCommandLine(int argc, char **argv, int *exitCode)
 // The outside world the program runs on: the printers, the message boxes
 // (Qt's or the headless ones), the clock.
 struct Platform {
-    explicit Platform(const CommandLine &cl) : headless(cl.headless) {
-        QStringList errors;
-        printers =
-            installedPrinters(cl.printersDir, cl.dataDir, &errors, [] { return std::make_unique<CupsPrinters>(); });
-        for (const QString &e : errors) writeErrorLine(e, LogPriority::Warning);
-        setFolderPreview(&writePdfPreview);
-    }
+    explicit Platform(const CommandLine &cl) : headless(cl.headless), printers(programPrinters(cl)) {}
     Dialogs &dialogs() { return headless ? static_cast<Dialogs &>(headlessDialogs) : qtDialogs; }
 
     bool headless;
@@ -216,6 +212,7 @@ int runProgram(int argc, char **argv) {
     int exitCode = 0;
     const auto cl = readCommandLine(argc, argv, &exitCode);
     if (!cl) return exitCode;
+    if (!cl->testPrinter.isEmpty()) return runPrinterTrial(argc, argv, *cl);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lector-tpv"));
     QApplication::setQuitOnLastWindowClosed(false);

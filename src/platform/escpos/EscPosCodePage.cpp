@@ -88,21 +88,6 @@ int escPosCodePageSelector(int codePage) {
     }
 }
 
-int escPosCodePageOfSelector(int selector) {
-    switch (selector) {
-        case 0:
-            return 437;
-        case 2:
-            return 850;
-        case 16:
-            return 1252;
-        case 19:
-            return 858;
-        default:
-            return 0;
-    }
-}
-
 QByteArray escPosEncodeText(QStringView text, int codePage) {
     const CodePageTable &t = table(codePage);
     QByteArray out;

@@ -12,12 +12,10 @@ namespace tpv {
 // True for the pages a printer may be configured with: 858, 850 and 1252.
 bool escPosCodePageSupported(int codePage);
 
-// The n of ESC t n that selects a supported page (19, 2, 16); -1 otherwise.
+// The n of ESC t n that selects a supported page (19, 2, 16) on most
+// printers; -1 otherwise. Some makers number the pages differently: the
+// printer's tabla= gives its own number.
 int escPosCodePageSelector(int codePage);
-
-// The page that ESC t n selects on the printer (also 437, the page a printer
-// starts in); 0 for a selector this system does not know.
-int escPosCodePageOfSelector(int selector);
 
 // The text in the page, every character the page lacks written as '?'.
 // Control characters other than LF and TAB are written as '?' too, so a text

@@ -1,12 +1,13 @@
 #include "platform/escpos/EscPosConfig.h"
 
 #include "platform/escpos/EscPosCodePage.h"
-#include "platform/escpos/EscPosLink.h"
+#include "platform/escpos/EscPosConnection.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <algorithm>
+#include <vector>
 
 namespace tpv {
 
@@ -45,12 +46,50 @@ private:
     QHash<QString, int> keys_;
 };
 
-const QStringList &knownKeys() {
-    static const QStringList keys{QStringLiteral("conexion"), QStringLiteral("paginacodigos"), QStringLiteral("corte"),
-                                  QStringLiteral("aviso"), QStringLiteral("estado"),
-                                  // Read by the backup printers, for a printer of any kind.
-                                  QStringLiteral("respaldo"), QStringLiteral("respaldo_tras")};
+// Keys of a thermal printer's group.
+const QStringList &thermalKeys() {
+    static const QStringList keys{QStringLiteral("conexion"), QStringLiteral("paginacodigos"), QStringLiteral("tabla"),
+                                  QStringLiteral("corte"),    QStringLiteral("aviso"),         QStringLiteral("estado"),
+                                  QStringLiteral("estilo")};
     return keys;
+}
+
+// Keys of any printer's group, read by the print run (the backup printer).
+const QStringList &sharedKeys() {
+    static const QStringList keys{QStringLiteral("respaldo"), QStringLiteral("respaldo_tras")};
+    return keys;
+}
+
+// A word a key takes and what it means. Accented spellings are accepted
+// but not offered in messages (offered false).
+template <typename T>
+struct Choice {
+    const char *word;
+    T value;
+    bool offered = true;
+};
+
+using C = EscPosPrinterConfig;
+
+// The words of each key, in the order messages offer them.
+const std::vector<Choice<C::Cut>> kCuts{{"parcial", C::Cut::Partial}, {"total", C::Cut::Full}, {"no", C::Cut::None}};
+const std::vector<Choice<C::Alert>> kAlerts{{"no", C::Alert::None},
+                                            {"si", C::Alert::Buzzer},
+                                            {"sí", C::Alert::Buzzer, false},
+                                            {"cajon", C::Alert::Drawer},
+                                            {"cajón", C::Alert::Drawer, false}};
+const std::vector<Choice<C::StateQueries>> kStateQueries{{"auto", C::StateQueries::Auto},
+                                                         {"si", C::StateQueries::Always},
+                                                         {"sí", C::StateQueries::Always, false},
+                                                         {"no", C::StateQueries::Never}};
+const std::vector<Choice<C::Style>> kStyles{{"cocina", C::Style::Kitchen}, {"sencillo", C::Style::Plain}};
+
+// The word impresoras.ini writes for a value.
+template <typename T>
+QString wordFor(const std::vector<Choice<T>> &choices, T value) {
+    for (const Choice<T> &c : choices)
+        if (c.value == value && c.offered) return QString::fromUtf8(c.word);
+    return {};
 }
 
 // Reads one printer's group; false when the printer cannot be used.
@@ -59,17 +98,26 @@ public:
     GroupReader(QSettings &s, const LineIndex &lines, const QString &file, const QString &name, QStringList *errors)
         : s_(s), lines_(lines), file_(file), name_(name), errors_(errors) {}
 
+    // A group that declares no connection is another kind of printer's:
+    // only a key that no printer knows is a mistake there.
+    bool declaresThermalPrinter() const { return has(QStringLiteral("conexion")); }
+    void checkKeys() {
+        const QStringList known = thermalKeys() + sharedKeys();
+        for (const QString &k : s_.childKeys())
+            if (!known.contains(k))
+                report(k, QStringLiteral("la impresora %1 tiene una clave desconocida «%2» (se admiten %3)")
+                              .arg(name_, k, known.join(QStringLiteral(", "))));
+    }
+
     bool read(EscPosPrinterConfig *cfg) {
         cfg->name = name_;
-        for (const QString &k : s_.childKeys())
-            if (!knownKeys().contains(k))
-                report(k, QStringLiteral("la impresora %1 tiene una clave desconocida «%2» (se admiten %3)")
-                              .arg(name_, k, knownKeys().join(QStringLiteral(", "))));
         const bool connectionOk = readConnection(cfg);
         const bool pageOk = readCodePage(cfg);
-        readCut(cfg);
-        readYesNo(QStringLiteral("aviso"), &cfg->buzzer);
-        readYesNo(QStringLiteral("estado"), &cfg->askState);
+        readTable(cfg);
+        readChoice(QStringLiteral("corte"), kCuts, &cfg->cut);
+        readChoice(QStringLiteral("aviso"), kAlerts, &cfg->alert);
+        readChoice(QStringLiteral("estado"), kStateQueries, &cfg->stateQueries);
+        readChoice(QStringLiteral("estilo"), kStyles, &cfg->style);
         return connectionOk && pageOk;
     }
 
@@ -88,11 +136,6 @@ private:
 
     bool readConnection(EscPosPrinterConfig *cfg) {
         const QString key = QStringLiteral("conexion");
-        if (!has(key)) {
-            report(QString(),
-                   QStringLiteral("la impresora %1 no tiene conexión (falta conexion=...); no se usará").arg(name_));
-            return false;
-        }
         cfg->connection = value(key);
         QString why;
         if (parseEscPosConnection(cfg->connection, nullptr, &why)) return true;
@@ -115,32 +158,41 @@ private:
         return false;
     }
 
-    void readCut(EscPosPrinterConfig *cfg) {
-        const QString key = QStringLiteral("corte");
+    void readTable(EscPosPrinterConfig *cfg) {
+        const QString key = QStringLiteral("tabla");
         if (!has(key)) return;
-        const QString v = value(key).toLower();
-        if (v == QLatin1String("parcial"))
-            cfg->cut = EscPosPrinterConfig::Cut::Partial;
-        else if (v == QLatin1String("total"))
-            cfg->cut = EscPosPrinterConfig::Cut::Full;
-        else if (v == QLatin1String("no"))
-            cfg->cut = EscPosPrinterConfig::Cut::None;
-        else
-            report(key, QStringLiteral("la impresora %1 tiene un corte desconocido «%2» (se admiten parcial, total "
-                                       "o no); se usa parcial")
-                            .arg(name_, value(key)));
+        bool isNumber = false;
+        const int table = value(key).toInt(&isNumber);
+        if (isNumber && table >= 0 && table <= 255) {
+            cfg->table = table;
+            return;
+        }
+        report(key, QStringLiteral("la impresora %1 tiene tabla=%2, que no es un número de 0 a 255; se usa %3")
+                        .arg(name_, value(key))
+                        .arg(escPosCodePageSelector(cfg->codePage)));
     }
 
-    void readYesNo(const QString &key, bool *out) {
+    // One of a few words (without regard to case); another word is reported
+    // and the value stays as it was.
+    template <typename T>
+    void readChoice(const QString &key, const std::vector<Choice<T>> &choices, T *out) {
         if (!has(key)) return;
         const QString v = value(key).toLower();
-        if (v == QLatin1String("si") || v == QStringLiteral("sí"))
-            *out = true;
-        else if (v == QLatin1String("no"))
-            *out = false;
-        else
-            report(key, QStringLiteral("la impresora %1 tiene %2=%3, que no es si ni no; se usa %4")
-                            .arg(name_, key, value(key), *out ? QStringLiteral("si") : QStringLiteral("no")));
+        QStringList words;
+        for (const Choice<T> &c : choices) {
+            if (v == QString::fromUtf8(c.word)) {
+                *out = c.value;
+                return;
+            }
+            if (c.offered) words << QString::fromUtf8(c.word);
+        }
+        report(key, QStringLiteral("la impresora %1 tiene %2=%3, que no es %4; se usa %5")
+                        .arg(name_, key, value(key), oneOf(words), wordFor(choices, *out)));
+    }
+
+    static QString oneOf(const QStringList &words) {
+        if (words.size() < 2) return words.join(QString());
+        return words.mid(0, words.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" ni ") + words.last();
     }
 
     QSettings &s_;
@@ -173,11 +225,22 @@ EscPosConfigResult readEscPosPrinters(const QString &iniPath) {
                      [&](const QString &a, const QString &b) { return lines.group(a) < lines.group(b); });
     for (const QString &name : groups) {
         s.beginGroup(name);
+        GroupReader reader(s, lines, file, name, &result.errors);
+        reader.checkKeys();
         EscPosPrinterConfig cfg;
-        if (GroupReader(s, lines, file, name, &result.errors).read(&cfg)) result.printers.push_back(cfg);
+        if (reader.declaresThermalPrinter() && reader.read(&cfg)) result.printers.push_back(cfg);
         s.endGroup();
     }
     return result;
 }
+
+int EscPosPrinterConfig::selector() const {
+    return table >= 0 ? table : escPosCodePageSelector(escPosCodePageSupported(codePage) ? codePage : 858);
+}
+
+QString cutName(EscPosPrinterConfig::Cut cut) { return wordFor(kCuts, cut); }
+QString alertName(EscPosPrinterConfig::Alert alert) { return wordFor(kAlerts, alert); }
+QString stateQueriesName(EscPosPrinterConfig::StateQueries mode) { return wordFor(kStateQueries, mode); }
+QString styleName(EscPosPrinterConfig::Style style) { return wordFor(kStyles, style); }
 
 }  // namespace tpv

@@ -82,7 +82,13 @@ qsizetype escPosItemLength(QByteArrayView b, qsizetype pos) {
 
 bool escPosIsCut(QByteArrayView b, qsizetype pos) { return b.size() - pos >= 3 && b[pos] == GS && b[pos + 1] == 'V'; }
 
-QString escPosDecodeTicket(QByteArrayView ticket) {
+EscPosTables EscPosTables::standard() {
+    EscPosTables t;
+    for (int page : {437, 850, 858, 1252}) t.pageOf.insert(page == 437 ? 0 : escPosCodePageSelector(page), page);
+    return t;
+}
+
+QString escPosDecodeTicket(QByteArrayView ticket, const EscPosTables &tables) {
     QString text;
     QByteArray run;  // text bytes waiting to be decoded in the current page
     int page = 437;
@@ -99,7 +105,7 @@ QString escPosDecodeTicket(QByteArrayView ticket) {
             text += escPosDecodeText(run, page);
             run.clear();
             const int selected =
-                ticket[pos + 1] == '@' ? 437 : escPosCodePageOfSelector(static_cast<unsigned char>(ticket[pos + 2]));
+                ticket[pos + 1] == '@' ? 437 : tables.pageOf.value(static_cast<unsigned char>(ticket[pos + 2]), 0);
             if (selected) page = selected;
         }
         pos += n;

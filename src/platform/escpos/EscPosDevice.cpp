@@ -1,6 +1,7 @@
 #include "platform/escpos/EscPosDevice.h"
 
 #include "platform/Error.h"
+#include "platform/Log.h"
 #include "platform/escpos/EscPosLink.h"
 
 namespace tpv {
@@ -18,6 +19,10 @@ QString stateLabel(EscPosState state) {
             return QStringLiteral("Desconocido");
         case EscPosState::Ready:
             return QStringLiteral("Lista");
+        case EscPosState::PaperNearEnd:
+            return QStringLiteral("Poco papel");
+        case EscPosState::NoStatus:
+            return QStringLiteral("Sin estado");
         case EscPosState::PaperEnd:
             return QStringLiteral("Sin papel");
         case EscPosState::CoverOpen:
@@ -41,10 +46,14 @@ EscPosState escPosStateFromAnswers(int printerStatus, int offlineCause, int pape
     if (bit(offlineCause, 5) || (bit(paperSensor, 5) && bit(paperSensor, 6))) return EscPosState::PaperEnd;
     if (bit(offlineCause, 6)) return EscPosState::Error;
     if (bit(printerStatus, 3)) return EscPosState::Offline;
+    // The near-end sensor sets both bits; either one is taken as a warning,
+    // which costs nothing when it is wrong.
+    if (bit(paperSensor, 2) || bit(paperSensor, 3)) return EscPosState::PaperNearEnd;
     return EscPosState::Ready;
 }
 
-EscPosDevice::EscPosDevice(EscPosPrinterConfig cfg) : cfg_(std::move(cfg)) {}
+EscPosDevice::EscPosDevice(EscPosPrinterConfig cfg, QString usbRoot)
+    : cfg_(std::move(cfg)), usbRoot_(std::move(usbRoot)) {}
 
 QString EscPosDevice::stateCause(EscPosState state) const {
     switch (state) {
@@ -68,8 +77,9 @@ void EscPosDevice::failWith(EscPosState state, const QString &cause) {
     throw TpvError(err::PrinterError, cause);
 }
 
-// Asks the three state bytes; throws unless the printer is ready.
-void EscPosDevice::checkState(EscPosLink &link) {
+// The state the three answers describe; nothing when the first query got no
+// answer. A printer that answers the first and not a later one is failing.
+std::optional<EscPosState> EscPosDevice::askState(EscPosLink &link) {
     link.discardInput();
     int answers[3] = {0, 0, 0};
     const char queries[3] = {1, 2, 4};
@@ -80,34 +90,83 @@ void EscPosDevice::checkState(EscPosLink &link) {
             failWith(EscPosState::NoConnection,
                      QStringLiteral("No se ha podido preguntar su estado a la impresora %1: %2").arg(cfg_.name, why));
         answers[i] = link.readByte(escpos::AnswerTimeoutMs);
+        if (answers[i] < 0 && i == 0) return std::nullopt;
         if (answers[i] < 0) failWith(EscPosState::NoAnswer, stateCause(EscPosState::NoAnswer));
     }
-    const EscPosState s = escPosStateFromAnswers(answers[0], answers[1], answers[2]);
-    if (s != EscPosState::Ready) failWith(s, stateCause(s));
-    state_ = EscPosState::Ready;
+    answeredOnce_ = true;
+    return escPosStateFromAnswers(answers[0], answers[1], answers[2]);
 }
 
-void EscPosDevice::deliver(const QByteArray &ticket) {
+// Throws unless the printer answered and can print (ready, or short of paper).
+EscPosState EscPosDevice::requireGoodState(const std::optional<EscPosState> &answered) {
+    if (!answered) failWith(EscPosState::NoAnswer, stateCause(EscPosState::NoAnswer));
+    if (*answered != EscPosState::Ready && *answered != EscPosState::PaperNearEnd)
+        failWith(*answered, stateCause(*answered));
+    return *answered;
+}
+
+// Asks the state before the ticket when the configuration says so; returns
+// whether the ticket is checked (asked again after it).
+bool EscPosDevice::checkBeforeTicket(EscPosLink &link) {
+    switch (cfg_.stateQueries) {
+        case EscPosPrinterConfig::StateQueries::Never:
+            return false;
+        case EscPosPrinterConfig::StateQueries::Always:
+            requireGoodState(askState(link));
+            return true;
+        case EscPosPrinterConfig::StateQueries::Auto:
+            break;
+    }
+    if (!answeredOnce_ && silentThisTick_) return false;
+    const std::optional<EscPosState> answered = askState(link);
+    if (answeredOnce_) {
+        requireGoodState(answered);
+        return true;
+    }
+    // Never answered: many printers cannot (USB ones that cannot be read,
+    // cheap network ones). They are written blind, and the log says so once.
+    silentThisTick_ = true;
+    if (!silenceLogged_)
+        logLine(LogPriority::Warning,
+                QStringLiteral("La impresora %1 no contesta a las preguntas de estado: se le envían los tickets sin "
+                               "saber si tiene papel o la tapa abierta (estado=auto; con estado=no no se pregunta)")
+                    .arg(cfg_.name));
+    silenceLogged_ = true;
+    return false;
+}
+
+std::unique_ptr<EscPosLink> EscPosDevice::connect() {
     EscPosConnection c;
     QString why;
     if (!parseEscPosConnection(cfg_.connection, &c, &why))
         failWith(EscPosState::NoConnection,
                  QStringLiteral("La impresora %1 tiene una conexión mal escrita: %2").arg(cfg_.name, why));
-    const std::unique_ptr<EscPosLink> link = openEscPosLink(c, &why);
-    if (!link) {
-        const QString place = escPosConnectionPlace(c);
+    std::unique_ptr<EscPosLink> link = openEscPosLink(c, &why, usbRoot_);
+    if (link) return link;
+    const QString place = escPosConnectionPlace(c);
+    if (c.kind == EscPosConnection::Kind::Tcp)
         failWith(EscPosState::NoConnection,
-                 c.kind == EscPosConnection::Kind::Tcp
-                     ? QStringLiteral("No se puede conectar con la impresora %1 (%2): %3").arg(cfg_.name, place, why)
-                     : QStringLiteral("No se puede abrir el dispositivo %1 de la impresora %2: %3")
-                           .arg(place, cfg_.name, why));
-    }
-    if (cfg_.askState) checkState(*link);
+                 QStringLiteral("No se puede conectar con la impresora %1 (%2): %3").arg(cfg_.name, place, why));
+    failWith(EscPosState::NoConnection,
+             QStringLiteral("No se puede abrir el dispositivo %1 de la impresora %2: %3").arg(place, cfg_.name, why));
+}
+
+void EscPosDevice::deliver(const QByteArray &ticket) {
+    // A new connection for every ticket: a printer switched off and on
+    // again is reached at its next ticket, with no stale connection kept.
+    const std::unique_ptr<EscPosLink> link = connect();
+    const bool checked = checkBeforeTicket(*link);
+    QString why;
     if (!link->writeAll(ticket, escpos::WriteTimeoutMs, &why))
         failWith(EscPosState::NoConnection,
                  QStringLiteral("No se ha podido enviar el ticket a la impresora %1: %2").arg(cfg_.name, why));
-    if (cfg_.askState) checkState(*link);
-    state_ = EscPosState::Ready;
+    EscPosState after = EscPosState::Ready;
+    if (checked)
+        after = requireGoodState(askState(*link));
+    else if (cfg_.stateQueries == EscPosPrinterConfig::StateQueries::Auto)
+        after = EscPosState::NoStatus;
+    link->finish();
+    state_ = after;
 }
 
 }  // namespace tpv

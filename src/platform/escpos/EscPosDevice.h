@@ -1,18 +1,31 @@
 #pragma once
 // One kitchen thermal printer: delivers a ticket's bytes over its link and,
-// when configured to, asks the printer its state before and after, so that
-// a printer without paper or with its cover open is a failure, never a
-// silent loss of the ticket.
+// as configured, asks the printer its state before and after, so that a
+// printer without paper or with its cover open is a failure, never a silent
+// loss of the ticket.
 #include "platform/escpos/EscPosConfig.h"
+#include "platform/escpos/UsbPrinters.h"
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace tpv {
 
 class EscPosLink;
 
-enum class EscPosState { Unknown, Ready, PaperEnd, CoverOpen, Offline, Error, NoAnswer, NoConnection };
+enum class EscPosState {
+    Unknown,
+    Ready,
+    PaperNearEnd,  // prints; the roll is nearly used up
+    NoStatus,      // prints; the printer has never answered a state query (estado=auto)
+    PaperEnd,
+    CoverOpen,
+    Offline,
+    Error,
+    NoAnswer,
+    NoConnection
+};
 
 // The short Spanish label for a list of printers: "Lista", "Sin papel", ...
 QString stateLabel(EscPosState state);
@@ -22,7 +35,9 @@ EscPosState escPosStateFromAnswers(int printerStatus, int offlineCause, int pape
 
 class EscPosDevice {
 public:
-    explicit EscPosDevice(EscPosPrinterConfig cfg);
+    // usbRoot: where USB printers named by serial number or ids are looked
+    // for (see UsbPrinters.h).
+    explicit EscPosDevice(EscPosPrinterConfig cfg, QString usbRoot = usbSystemRoot());
 
     const EscPosPrinterConfig &config() const { return cfg_; }
 
@@ -36,13 +51,24 @@ public:
     // with estado=no, Ready after a blind write that went through).
     EscPosState state() const { return state_; }
 
+    // A new poll tick: with estado=auto, a printer that has never answered
+    // is asked once more at its next ticket (within a tick, once is enough).
+    void newTick() { silentThisTick_ = false; }
+
 private:
     [[noreturn]] void failWith(EscPosState state, const QString &cause);
-    void checkState(EscPosLink &link);
+    std::unique_ptr<EscPosLink> connect();
+    bool checkBeforeTicket(EscPosLink &link);
+    std::optional<EscPosState> askState(EscPosLink &link);
+    EscPosState requireGoodState(const std::optional<EscPosState> &answered);
     QString stateCause(EscPosState state) const;
 
     EscPosPrinterConfig cfg_;
+    QString usbRoot_;
     EscPosState state_ = EscPosState::Unknown;
+    bool answeredOnce_ = false;    // the printer has answered a state query since start
+    bool silentThisTick_ = false;  // estado=auto: it did not answer during this tick
+    bool silenceLogged_ = false;
 };
 
 }  // namespace tpv

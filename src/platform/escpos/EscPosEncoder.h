@@ -1,7 +1,9 @@
 #pragma once
 // The bytes of one ticket for a kitchen thermal printer: reset, code page,
-// bold and size from the ticket font, the text, then buzzer and cut as the
-// printer is configured.
+// bold and size from the ticket font, the text (in the kitchen style, each
+// line emphasised by the part it plays), then buzzer and cut as the printer
+// is configured.
+#include "platform/Document.h"
 #include "platform/escpos/EscPosConfig.h"
 
 #include <QByteArray>
@@ -18,9 +20,14 @@ struct EscPosFont {
 // double width and height from 18 pt.
 char escPosSizeByte(double sizePt);
 
-// documentText is the document as the printer layer ends it: lines separated
-// by CR LF and ending with the CR LF that printing adds. Every CR LF becomes
-// one LF; a character the code page lacks becomes '?'.
+// The document as the printer layer ends it: its lines, the last one being
+// where the line end that printing adds leaves off. Every line end becomes
+// one LF; a character the code page lacks becomes '?'. With estilo=sencillo
+// the whole ticket is in the font's size; with estilo=cocina the table and
+// order line is in double height, a cancelled dish or its extra in reverse,
+// and a mark (reprint, backup) in double width and height.
+QByteArray escPosTicket(const Document &document, const EscPosPrinterConfig &cfg, const EscPosFont &font);
+// The same for a document made of that text (lines separated by CR LF).
 QByteArray escPosTicket(const QString &documentText, const EscPosPrinterConfig &cfg, const EscPosFont &font);
 
 }  // namespace tpv

@@ -1,7 +1,8 @@
 #include "platform/escpos/EscPosLink.h"
 
+#include "platform/escpos/UsbPrinters.h"
+
 #include <QDeadlineTimer>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
@@ -18,64 +20,6 @@
 namespace tpv {
 
 namespace {
-
-// ---- Parsing the connection key -------------------------------------------
-
-bool fail(QString *error, const QString &why) {
-    if (error) *error = why;
-    return false;
-}
-
-bool parseTcp(const QString &rest, EscPosConnection *out, QString *error) {
-    static const QRegularExpression re(QStringLiteral("^([^:/?#\\s]+):(\\d{1,5})$"));
-    const auto m = re.match(rest);
-    if (!m.hasMatch())
-        return fail(error, QStringLiteral("se esperaba tcp://EQUIPO:PUERTO (por ejemplo tcp://192.168.1.50:9100)"));
-    const int port = m.captured(2).toInt();
-    if (port < 1 || port > 65535)
-        return fail(error, QStringLiteral("el puerto %1 no existe (debe ir de 1 a 65535)").arg(m.captured(2)));
-    out->kind = EscPosConnection::Kind::Tcp;
-    out->host = m.captured(1);
-    out->port = port;
-    return true;
-}
-
-bool parseUsb(const QString &rest, EscPosConnection *out, QString *error) {
-    if (!rest.startsWith(QLatin1Char('/')) || rest.size() < 2 || rest.contains(QLatin1Char('?')))
-        return fail(error, QStringLiteral("se esperaba usb:/dev/usb/lpN (la ruta completa del dispositivo)"));
-    out->kind = EscPosConnection::Kind::Usb;
-    out->device = rest;
-    return true;
-}
-
-bool baudSupported(int baud) {
-    for (int b : {9600, 19200, 38400, 57600, 115200})
-        if (b == baud) return true;
-    return false;
-}
-
-bool parseSerial(const QString &rest, EscPosConnection *out, QString *error) {
-    const qsizetype q = rest.indexOf(QLatin1Char('?'));
-    const QString device = q < 0 ? rest : rest.left(q);
-    if (!device.startsWith(QLatin1Char('/')) || device.size() < 2)
-        return fail(error,
-                    QStringLiteral("se esperaba serie:/dev/ttyUSB0?baudios=19200 (la ruta completa del dispositivo)"));
-    int baud = 9600;
-    if (q >= 0) {
-        static const QRegularExpression re(QStringLiteral("^baudios=(\\d+)$"));
-        const auto m = re.match(rest.mid(q + 1));
-        if (!m.hasMatch()) return fail(error, QStringLiteral("tras la ruta solo puede ir ?baudios=N"));
-        baud = m.captured(1).toInt();
-        if (!baudSupported(baud))
-            return fail(
-                error,
-                QStringLiteral("la velocidad %1 no se admite (9600, 19200, 38400, 57600 o 115200)").arg(m.captured(1)));
-    }
-    out->kind = EscPosConnection::Kind::Serial;
-    out->device = device;
-    out->baud = baud;
-    return true;
-}
 
 // ---- System errors, said in Spanish ----------------------------------------
 
@@ -119,30 +63,26 @@ class FdLink : public EscPosLink {
 public:
     FdLink(int fd, bool socket) : fd_(fd), socket_(socket) {}
     ~FdLink() override {
-        discardInput();  // unread input would make close() reset the connection
-        if (socket_) ::shutdown(fd_, SHUT_WR);
+        if (!finished_) {
+            discardInput();  // unread input would make close() reset the connection
+            if (socket_) ::shutdown(fd_, SHUT_WR);
+        }
         ::close(fd_);
     }
 
     bool writeAll(const QByteArray &bytes, int timeoutMs, QString *why) override {
         const QDeadlineTimer deadline(timeoutMs);
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = socket_ ? ::send(fd_, bytes.constData() + done, bytes.size() - done, MSG_NOSIGNAL)
-                                      : ::write(fd_, bytes.constData() + done, bytes.size() - done);
-            if (n > 0) {
-                done += n;
-                continue;
-            }
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-                *why = errnoText(errno);
+        if (!socket_) return writeSome(QByteArrayView(bytes), deadline, timeoutMs, why);
+        // Each piece waits until no more than one piece is still on its way,
+        // so a printer never has more than two unacknowledged pieces to hold.
+        // Two, not one: a receiver that delays its acknowledgement until it
+        // has a second segment (most do) would otherwise stall every piece.
+        for (qsizetype at = 0; at < bytes.size(); at += escpos::NetworkPieceBytes) {
+            const auto piece =
+                QByteArrayView(bytes).sliced(at, std::min<qsizetype>(escpos::NetworkPieceBytes, bytes.size() - at));
+            if (!waitUntilTaken(escpos::NetworkPieceBytes, deadline, timeoutMs, why) ||
+                !writeSome(piece, deadline, timeoutMs, why))
                 return false;
-            }
-            if (!waitFor(POLLOUT, deadline)) {
-                *why = QStringLiteral("no ha aceptado los datos en %1 s").arg(timeoutMs / 1000);
-                return false;
-            }
         }
         return true;
     }
@@ -168,7 +108,63 @@ public:
         }
     }
 
+    // A printer that gets more data after its peer has closed (or that sends
+    // status to a closed socket) receives a reset, and some then drop what
+    // they had not printed yet. So the write side is shut first and the
+    // printer's own close awaited, reading off whatever it still sends.
+    void finish() override {
+        if (!socket_ || finished_) return;
+        finished_ = true;
+        ::shutdown(fd_, SHUT_WR);
+        const QDeadlineTimer deadline(escpos::CloseTimeoutMs);
+        char buf[256];
+        for (;;) {
+            const ssize_t n = ::read(fd_, buf, sizeof buf);
+            if (n > 0 || (n < 0 && errno == EINTR)) continue;
+            if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) return;
+            if (!waitFor(POLLIN, deadline)) return;
+        }
+    }
+
 private:
+    bool writeSome(QByteArrayView bytes, const QDeadlineTimer &deadline, int timeoutMs, QString *why) {
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = socket_ ? ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL)
+                                      : ::write(fd_, bytes.data() + done, bytes.size() - done);
+            if (n > 0) {
+                done += n;
+                continue;
+            }
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+                *why = errnoText(errno);
+                return false;
+            }
+            if (!waitFor(POLLOUT, deadline)) return notTaken(timeoutMs, why);
+        }
+        return true;
+    }
+
+    // Waits until the printer has acknowledged all but `left` bytes of what
+    // was sent (the socket's queue of unacknowledged bytes). There is no
+    // event for it, so the queue is looked at in short, growing steps.
+    bool waitUntilTaken(int left, const QDeadlineTimer &deadline, int timeoutMs, QString *why) {
+        int stepMs = 1;
+        for (;;) {
+            int unacknowledged = 0;
+            if (::ioctl(fd_, TIOCOUTQ, &unacknowledged) != 0 || unacknowledged <= left) return true;
+            if (deadline.hasExpired()) return notTaken(timeoutMs, why);
+            ::poll(nullptr, 0, std::min(stepMs, std::max(1, remainingMs(deadline))));
+            stepMs = std::min(stepMs * 2, 20);
+        }
+    }
+
+    static bool notTaken(int timeoutMs, QString *why) {
+        *why = QStringLiteral("no ha aceptado los datos en %1 s").arg(timeoutMs / 1000);
+        return false;
+    }
+
     // Waits for the event until the deadline; false when it did not come.
     bool waitFor(short event, const QDeadlineTimer &deadline) {
         for (;;) {
@@ -181,6 +177,7 @@ private:
 
     int fd_;
     bool socket_;
+    bool finished_ = false;
 };
 
 // Connects one address within the deadline; the socket, or -1 and errno set.
@@ -280,32 +277,11 @@ bool makeRaw(int fd, int baud, QString *why) {
 
 }  // namespace
 
-bool parseEscPosConnection(const QString &text, EscPosConnection *out, QString *error) {
-    const QString t = text.trimmed();
-    EscPosConnection parsed;
-    bool ok = false;
-    if (t.startsWith(QLatin1String("tcp://")))
-        ok = parseTcp(t.mid(6), &parsed, error);
-    else if (t.startsWith(QLatin1String("usb:")))
-        ok = parseUsb(t.mid(4), &parsed, error);
-    else if (t.startsWith(QLatin1String("serie:")))
-        ok = parseSerial(t.mid(6), &parsed, error);
-    else if (t.isEmpty())
-        ok = fail(error, QStringLiteral("está vacía"));
-    else
-        ok = fail(error, QStringLiteral("debe empezar por tcp://, usb: o serie:"));
-    if (ok && out) *out = parsed;
-    return ok;
-}
-
-QString escPosConnectionPlace(const EscPosConnection &c) {
-    if (c.kind == EscPosConnection::Kind::Tcp) return c.host + QLatin1Char(':') + QString::number(c.port);
-    return c.device;
-}
-
-std::unique_ptr<EscPosLink> openEscPosLink(const EscPosConnection &c, QString *why) {
+std::unique_ptr<EscPosLink> openEscPosLink(const EscPosConnection &c, QString *why, const QString &usbRoot) {
     if (c.kind == EscPosConnection::Kind::Tcp) return openTcp(c, why);
-    const int fd = openNode(c.device, why);
+    const QString device = c.device.isEmpty() ? findUsbPrinterNode(c, usbRoot, why) : c.device;
+    if (device.isEmpty()) return nullptr;
+    const int fd = openNode(device, why);
     if (fd < 0) return nullptr;
     if (c.kind == EscPosConnection::Kind::Serial && !makeRaw(fd, c.baud, why)) {
         ::close(fd);

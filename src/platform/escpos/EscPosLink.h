@@ -2,6 +2,8 @@
 // The byte pipe to one kitchen thermal printer: raw TCP, a USB printer's
 // device node or a serial line, all behind one small interface. Every wait
 // is bounded; nothing here blocks without a limit.
+#include "platform/escpos/EscPosConnection.h"
+
 #include <QByteArray>
 #include <QString>
 #include <memory>
@@ -12,24 +14,12 @@ namespace escpos {
 constexpr int ConnectTimeoutMs = 3000;
 constexpr int WriteTimeoutMs = 5000;   // for all the bytes of one ticket
 constexpr int AnswerTimeoutMs = 1000;  // for each state answer
+constexpr int CloseTimeoutMs = 1000;   // for a network printer to close its side at the end
+// A network printer is sent at most this much at a time, and each piece is
+// taken before the next goes: printers with a small buffer lose bytes when
+// more arrive than they can hold.
+constexpr int NetworkPieceBytes = 512;
 }  // namespace escpos
-
-// The connection key of impresoras.ini, taken apart.
-struct EscPosConnection {
-    enum class Kind { Tcp, Usb, Serial } kind = Kind::Tcp;
-    QString host;     // Tcp
-    int port = 0;     // Tcp
-    QString device;   // Usb, Serial: absolute path of the device node
-    int baud = 9600;  // Serial
-};
-
-// Parses "tcp://HOST:PORT", "usb:/dev/usb/lpN" or "serie:DEVICE?baudios=N"
-// (9600 when baudios is not given; 9600, 19200, 38400, 57600 or 115200).
-// On a malformed text returns false and says in Spanish what is wrong.
-bool parseEscPosConnection(const QString &text, EscPosConnection *out, QString *error);
-
-// Where the connection goes, for messages: "127.0.0.1:9100", "/dev/usb/lp0".
-QString escPosConnectionPlace(const EscPosConnection &c);
 
 class EscPosLink {
 public:
@@ -41,10 +31,15 @@ public:
     virtual int readByte(int timeoutMs) = 0;
     // Drops what the printer sent unasked (automatic status and the like).
     virtual void discardInput() = 0;
+    // Ends a delivery that went well so that the printer keeps its last
+    // bytes (a network printer's side is awaited, at most CloseTimeoutMs).
+    virtual void finish() {}
 };
 
-// Opens the link (connecting within ConnectTimeoutMs for TCP). Returns null
-// and the reason, in Spanish, in *why when it cannot.
-std::unique_ptr<EscPosLink> openEscPosLink(const EscPosConnection &c, QString *why);
+// Opens the link (connecting within ConnectTimeoutMs for TCP; a USB printer
+// named by serial number or ids is looked for under usbRoot, see
+// UsbPrinters.h). Returns null and the reason, in Spanish, in *why when it
+// cannot.
+std::unique_ptr<EscPosLink> openEscPosLink(const EscPosConnection &c, QString *why, const QString &usbRoot);
 
 }  // namespace tpv

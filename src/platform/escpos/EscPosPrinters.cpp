@@ -25,7 +25,7 @@ public:
             font.bold = printer.values.value(PrinterProperty::FontBold).toBool();
         if (printer.values.contains(PrinterProperty::FontSize))
             font.sizePt = printer.values.value(PrinterProperty::FontSize).toDouble();
-        const QByteArray bytes = escPosTicket(document.text(), device_.config(), font);
+        const QByteArray bytes = escPosTicket(document, device_.config(), font);
         try {
             device_.deliver(bytes);
         } catch (const TpvError &e) {
@@ -33,7 +33,10 @@ public:
             throw;
         }
     }
-    void newTick() override { failure_.clear(); }
+    void newTick() override {
+        failure_.clear();
+        device_.newTick();
+    }
     QString stateLabel(const PrinterState &) const override {
         return device_.state() == EscPosState::Unknown ? QString() : tpv::stateLabel(device_.state());
     }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <deque>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -31,8 +32,9 @@ public:
     explicit ScriptedPrinter(std::deque<int> answers = {}) : answers_(std::move(answers)) {}
     ~ScriptedPrinter() { join(); }
 
-    // Listens on loopback, on a port the system chooses.
-    int listenTcp() {
+    // Listens on loopback, on a port the system chooses, and serves that
+    // many connections one after the other.
+    int listenTcp(int connections = 1) {
         listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a{};
         a.sin_family = AF_INET;
@@ -41,12 +43,15 @@ public:
         if (::bind(listener_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(listener_, 1) != 0 ||
             ::getsockname(listener_, reinterpret_cast<sockaddr *>(&a), &len) != 0)
             return 0;
-        thread_ = std::thread([this] {
-            pollfd p{listener_, POLLIN, 0};
-            if (::poll(&p, 1, 10000) != 1) return;
-            const int fd = ::accept(listener_, nullptr, nullptr);
-            serve(fd);
-            ::close(fd);
+        thread_ = std::thread([this, connections] {
+            for (int i = 0; i < connections; ++i) {
+                pollfd p{listener_, POLLIN, 0};
+                if (::poll(&p, 1, 10000) != 1) return;
+                const int fd = ::accept(listener_, nullptr, nullptr);
+                perConnection_.emplace_back();
+                serve(fd);
+                ::close(fd);
+            }
         });
         return ntohs(a.sin_port);
     }
@@ -59,6 +64,11 @@ public:
         join();
         return received_;
     }
+    // What each connection brought, in order.
+    std::vector<QByteArray> connections() {
+        join();
+        return perConnection_;
+    }
 
 private:
     void serve(int fd) {
@@ -67,6 +77,7 @@ private:
             pollfd p{fd, POLLIN, 0};
             if (::poll(&p, 1, 5000) != 1 || ::read(fd, &b, 1) != 1) return;
             received_.append(b);
+            if (!perConnection_.empty()) perConnection_.back().append(b);
             if (received_.size() >= 3 && received_.at(received_.size() - 3) == 0x10 &&
                 received_.at(received_.size() - 2) == 0x04)
                 answer(fd);
@@ -94,17 +105,38 @@ private:
     int listener_ = -1;
     qsizetype stopAfter_ = 0;
     QByteArray received_;
+    std::vector<QByteArray> perConnection_;
 };
 
-EscPosPrinterConfig printerAt(const QString &connection, bool askState = true) {
+using Queries = EscPosPrinterConfig::StateQueries;
+
+EscPosPrinterConfig printerAt(const QString &connection, Queries queries = Queries::Always) {
     EscPosPrinterConfig c;
     c.name = QStringLiteral("Cocina");
     c.connection = connection;
-    c.askState = askState;
+    c.stateQueries = queries;
     return c;
 }
 
 QString tcp(int port) { return QStringLiteral("tcp://127.0.0.1:%1").arg(port); }
+
+// A loopback listening socket on a port the system chooses; a receive
+// buffer size, when given, is inherited by the connections it takes.
+int listenLoopback(int *port, int receiveBuffer = 0) {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (receiveBuffer > 0) ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    if (::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(s, 1) != 0 ||
+        ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len) != 0) {
+        ::close(s);
+        return -1;
+    }
+    *port = ntohs(a.sin_port);
+    return s;
+}
 
 QByteArray sampleTicket() {
     return escPosTicket(QStringLiteral("Mesa 4\r\n2 Cañas\r\n"), printerAt(QString()), EscPosFont{true, 18});
@@ -197,7 +229,7 @@ TEST(EscPosDevice, ClosedPortIsAConnectionFailureNamingThePrinter) {
 
 TEST(EscPosDevice, WithoutStateQueriesTheTicketIsWrittenBlind) {
     ScriptedPrinter printer({Silent});
-    EscPosDevice device(printerAt(tcp(printer.listenTcp()), false));
+    EscPosDevice device(printerAt(tcp(printer.listenTcp()), Queries::Never));
     EXPECT_EQ(failureOf(device, sampleTicket()), QString());
     EXPECT_EQ(printer.received(), sampleTicket());
 }
@@ -210,7 +242,7 @@ TEST(EscPosDevice, SerialLineIsRawSoLineFeedsArriveUnchanged) {
     {
         ScriptedPrinter printer;
         printer.serveFd(master, ticket.size());
-        EscPosDevice device(printerAt(QStringLiteral("serie:%1?baudios=19200").arg(name), false));
+        EscPosDevice device(printerAt(QStringLiteral("serie:%1?baudios=19200").arg(name), Queries::Never));
         EXPECT_EQ(failureOf(device, ticket), QString());
         EXPECT_EQ(printer.received(), ticket);  // a cooked terminal would turn each 0A into 0D 0A
     }
@@ -229,15 +261,113 @@ TEST(EscPosDevice, UsbNodeGetsTheBytesAndAMissingNodeIsReported) {
     QTemporaryDir dir;
     const QString node = dir.filePath(QStringLiteral("lp0"));
     QFile(node).open(QIODevice::WriteOnly);
-    EscPosDevice device(printerAt(QStringLiteral("usb:") + node, false));
+    EscPosDevice device(printerAt(QStringLiteral("usb:") + node, Queries::Never));
     EXPECT_EQ(failureOf(device, sampleTicket()), QString());
     QFile f(node);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), sampleTicket());
 
-    EscPosDevice missing(printerAt(QStringLiteral("usb:") + dir.filePath(QStringLiteral("lp9")), false));
+    EscPosDevice missing(printerAt(QStringLiteral("usb:") + dir.filePath(QStringLiteral("lp9")), Queries::Never));
     EXPECT_EQ(failureOf(missing, sampleTicket()),
               QStringLiteral("No se puede abrir el dispositivo %1 de la impresora Cocina: "
                              "el dispositivo no existe o no está conectado")
                   .arg(dir.filePath(QStringLiteral("lp9"))));
+}
+
+TEST(EscPosDevice, AutoPrinterThatNeverAnsweredIsWrittenBlindAskedOncePerTickAndWarnedOnce) {
+    ScriptedPrinter printer({Silent, Silent, Silent});
+    EscPosDevice device(printerAt(tcp(printer.listenTcp(3)), Queries::Auto));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(failureOf(device, sampleTicket()), QString());
+    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Sin estado"));
+    EXPECT_EQ(failureOf(device, sampleTicket()), QString());  // same tick: not asked again
+    device.newTick();
+    EXPECT_EQ(failureOf(device, sampleTicket()), QString());
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    const std::vector<QByteArray> got = printer.connections();
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0], kQueries.left(3) + sampleTicket());
+    EXPECT_EQ(got[1], sampleTicket());
+    EXPECT_EQ(got[2], kQueries.left(3) + sampleTicket());
+    EXPECT_EQ(log.count(QStringLiteral("La impresora Cocina no contesta a las preguntas de estado")), 1)
+        << log.toStdString();
+}
+
+TEST(EscPosDevice, AutoPrinterThatHasAnsweredOnceFailsWhenItFallsSilentAsUnderSi) {
+    ScriptedPrinter printer({0x12, 0x12, 0x12, 0x12, 0x12, 0x12, Silent});
+    EscPosDevice device(printerAt(tcp(printer.listenTcp(2)), Queries::Auto));
+    EXPECT_EQ(failureOf(device, sampleTicket()), QString());
+    EXPECT_EQ(device.state(), EscPosState::Ready);
+    device.newTick();
+    EXPECT_EQ(failureOf(device, sampleTicket()), QStringLiteral("La impresora Cocina no responde"));
+    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("No responde"));
+    const std::vector<QByteArray> got = printer.connections();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0], kQueries + sampleTicket() + kQueries);
+    EXPECT_EQ(got[1], kQueries.left(3)) << "nothing sent to a printer that stopped answering";
+}
+
+TEST(EscPosDevice, PaperNearItsEndIsAWarningNotAFailureBeforeOrAfterTheTicket) {
+    for (Queries q : {Queries::Always, Queries::Auto}) {
+        ScriptedPrinter printer({0x12, 0x12, 0x1E, 0x12, 0x12, 0x0E});  // bits 2 and 3; then bit 2 alone
+        EscPosDevice device(printerAt(tcp(printer.listenTcp()), q));
+        EXPECT_EQ(failureOf(device, sampleTicket()), QString());
+        EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Poco papel"));
+        EXPECT_EQ(printer.received(), kQueries + sampleTicket() + kQueries);
+    }
+    // Near its end and then out: the end wins.
+    EXPECT_EQ(escPosStateFromAnswers(0x12, 0x12, 0x7E), EscPosState::PaperEnd);
+}
+
+// A printer may talk after the ticket (automatic status) while it still
+// holds unprinted bytes. Closing outright would answer it with a reset, on
+// which some printers drop what they had not printed; the link shuts its
+// side and waits for the printer to close instead.
+TEST(EscPosDevice, NetworkPrinterThatTalksAfterTheTicketGetsNoResetAndKeepsItsBytes) {
+    int port = 0;
+    const int listener = listenLoopback(&port);
+    ASSERT_GE(listener, 0);
+    bool reset = false;
+    QByteArray got;
+    std::thread peer([&] {
+        pollfd p{listener, POLLIN, 0};
+        if (::poll(&p, 1, 10000) != 1) return;
+        const int fd = ::accept(listener, nullptr, nullptr);
+        char buf[512];
+        for (;;) {  // everything up to the sender's end of data
+            p = {fd, POLLIN, 0};
+            if (::poll(&p, 1, 5000) != 1) break;
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n <= 0) break;
+            got.append(buf, n);
+        }
+        const char status = 0x12;
+        (void)!::write(fd, &status, 1);
+        // No events asked: only an error or a hang-up (a reset) ends the wait.
+        p = {fd, 0, 0};
+        reset = ::poll(&p, 1, 300) == 1 && (p.revents & (POLLERR | POLLHUP));
+        ::close(fd);
+    });
+    EscPosDevice device(printerAt(tcp(port), Queries::Never));
+    EXPECT_EQ(failureOf(device, sampleTicket()), QString());
+    peer.join();
+    ::close(listener);
+    EXPECT_EQ(got, sampleTicket());
+    EXPECT_FALSE(reset) << "the printer's connection was reset after the ticket";
+}
+
+// A printer that stops taking bytes (its buffer full, never emptied) fails
+// the ticket within the write limit instead of holding the tick or counting
+// it as printed.
+TEST(EscPosDevice, NetworkPrinterThatStopsTakingBytesFailsTheTicketWithinTheWriteLimit) {
+    int port = 0;
+    const int listener = listenLoopback(&port, 4096);  // never accepts, never reads
+    ASSERT_GE(listener, 0);
+    EscPosDevice device(printerAt(tcp(port), Queries::Never));
+    const QByteArray big = escPosTicket(QString(60000, QLatin1Char('x')), printerAt(QString()), {});
+    EXPECT_EQ(
+        failureOf(device, big),
+        QStringLiteral("No se ha podido enviar el ticket a la impresora Cocina: no ha aceptado los datos en 5 s"));
+    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Sin conexión"));
+    ::close(listener);
 }

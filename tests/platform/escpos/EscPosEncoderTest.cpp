@@ -1,3 +1,4 @@
+#include "platform/Document.h"
 #include "platform/escpos/EscPosDecoder.h"
 #include "platform/escpos/EscPosEncoder.h"
 
@@ -61,10 +62,10 @@ TEST(EscPosEncoder, BoldAndSizeFollowTheTicketFontAtTheThresholds) {
 
 TEST(EscPosEncoder, BuzzerComesBeforeTheCutAndEachCutHasItsBytes) {
     EscPosPrinterConfig c = page(858);
-    c.buzzer = true;
+    c.alert = EscPosPrinterConfig::Alert::Buzzer;
     c.cut = EscPosPrinterConfig::Cut::Full;
     EXPECT_TRUE(escPosTicket(QStringLiteral("X\r\n"), c, {}).endsWith(hex("580a1b45001b4203021d564100")));
-    c.buzzer = false;
+    c.alert = EscPosPrinterConfig::Alert::None;
     c.cut = EscPosPrinterConfig::Cut::None;
     EXPECT_TRUE(escPosTicket(QStringLiteral("X\r\n"), c, {}).endsWith(hex("580a1b4500")));
     c.cut = EscPosPrinterConfig::Cut::Partial;
@@ -84,4 +85,93 @@ TEST(EscPosDecoder, CommandParametersAreNotTakenForText) {
     EXPECT_EQ(escPosDecodeTicket(hex("1b401b74101d2141") + "ok\n" + hex("1d564200")), QStringLiteral("ok\n"));
     EXPECT_EQ(escPosItemLength(hex("1d5642"), 0), 0);  // cut not complete yet
     EXPECT_EQ(escPosItemLength(hex("1d5600"), 0), 3);
+}
+
+namespace {
+
+// A ticket as the composer types it, one line of each kind.
+Document kitchenTicket() {
+    Document d;
+    d.addLine(LineRole::Header, QStringLiteral("12/03 Sala"));
+    d.addLine(LineRole::TableOrder, QStringLiteral("Mesa 4 Com 7"));
+    d.addLine(LineRole::SectionTitle, QStringLiteral("CARTA"));
+    d.addLine(LineRole::Dish, QStringLiteral("2 Caña"));
+    d.addLine(LineRole::Extra, QStringLiteral(" Con hielo"));
+    d.addLine(LineRole::CancelledDish, QStringLiteral("-1 Pan"));
+    d.addLine(LineRole::CancelledExtra, QStringLiteral(" Sin sal"));
+    d.addLine(LineRole::Mark, QStringLiteral("*** REIMPRESIÓN ***"));
+    d.addLine(LineRole::Footer, QStringLiteral("*"));
+    d.addLine(LineRole::Blank, QString());  // the line end printing adds
+    return d;
+}
+
+EscPosPrinterConfig styled(EscPosPrinterConfig::Style style) {
+    EscPosPrinterConfig c = page(858);
+    c.style = style;
+    return c;
+}
+
+}  // namespace
+
+TEST(EscPosEncoder, SimpleStyleIgnoresTheRolesAndWritesTheBytesOfThePlainText) {
+    const QByteArray plain = escPosTicket(kitchenTicket(), styled(EscPosPrinterConfig::Style::Plain), {});
+    EXPECT_EQ(plain, hex("1b401b74131d2100") +
+                         QByteArray("12/03 Sala\nMesa 4 Com 7\nCARTA\n2 Ca\xa4"
+                                    "a\n Con hielo\n-1 Pan\n Sin sal\n*** REIMPRESI\xe0N ***\n*\n") +
+                         hex("1b45001d564200"));
+    // The same text without roles prints the same bytes in the kitchen
+    // style: a ticket nobody typed looks as it always did.
+    EXPECT_EQ(escPosTicket(kitchenTicket().text(), styled(EscPosPrinterConfig::Style::Kitchen), {}), plain);
+}
+
+TEST(EscPosEncoder, KitchenStyleRaisesTheTableLineReversesCancelledLinesAndEnlargesMarks) {
+    const QByteArray out = escPosTicket(kitchenTicket(), styled(EscPosPrinterConfig::Style::Kitchen), {});
+    EXPECT_EQ(out, hex("1b401b74131d2100") + QByteArray("12/03 Sala\n") +  //
+                       hex("1d2101") + QByteArray("Mesa 4 Com 7\n") +      // double height
+                       hex("1d2100") +
+                       QByteArray("CARTA\n2 Ca\xa4"
+                                  "a\n Con hielo\n") +
+                       hex("1d4201") + QByteArray("-1 Pan") + hex("1d4200") + "\n" +  // reverse
+                       hex("1d4201") + QByteArray(" Sin sal") + hex("1d4200") + "\n" + hex("1d2111") +
+                       QByteArray("*** REIMPRESI\xe0N ***\n") +  // double width and height
+                       hex("1d2100") + QByteArray("*\n") + hex("1b45001d564200"))
+        << out.toHex().toStdString();
+    // What the printer shows is the same text.
+    EXPECT_EQ(escPosDecodeTicket(out), kitchenTicket().text().replace(QLatin1String("\r\n"), QLatin1String("\n")));
+}
+
+TEST(EscPosEncoder, KitchenStyleBuildsOnTheTicketFontSizeInsteadOfShrinkingIt) {
+    // From 14 pt every line is already double height: the table line needs
+    // no change, the mark adds the width, the next line goes back to 14 pt.
+    Document d;
+    d.addLine(LineRole::TableOrder, QStringLiteral("Mesa 4"));
+    d.addLine(LineRole::Mark, QStringLiteral("***"));
+    d.addLine(LineRole::Dish, QStringLiteral("1 Pan"));
+    const QByteArray out = escPosTicket(d, styled(EscPosPrinterConfig::Style::Kitchen), EscPosFont{true, 14});
+    EXPECT_EQ(out, hex("1b401b74131b45011d2101") + QByteArray("Mesa 4\n") + hex("1d2111") + QByteArray("***\n") +
+                       hex("1d2101") + QByteArray("1 Pan") + hex("1b45001d564200"))
+        << out.toHex().toStdString();
+}
+
+TEST(EscPosEncoder, TablaChangesOnlyTheEscTNumberAndTheDrawerBuzzerHasItsPulse) {
+    EscPosPrinterConfig c = page(858);
+    c.table = 6;  // one maker's number for 858
+    c.alert = EscPosPrinterConfig::Alert::Drawer;
+    EXPECT_EQ(escPosTicket(QStringLiteral("Caña\r\n"), c, {}), hex("1b401b74061d2100") +
+                                                                   QByteArray("Ca\xa4"
+                                                                              "a\n") +
+                                                                   hex("1b4500") + hex("1b700019fa") + hex("1d564200"));
+    c.table = 0;  // 0 is a number like any other, not "unset"
+    EXPECT_TRUE(escPosTicket(QStringLiteral("X"), c, {}).startsWith(hex("1b401b7400")));
+}
+
+TEST(EscPosDecoder, AnotherMakersTableNumbersDecodeOnlyWhenTheTicketUsesThem) {
+    EscPosTables wincorLike;
+    wincorLike.pageOf = {{0, 437}, {1, 850}, {6, 858}, {8, 1252}};
+    EscPosPrinterConfig c = page(858);
+    const QString text = QStringLiteral("Caña 9,50 €\r\n");
+    EXPECT_NE(escPosDecodeTicket(escPosTicket(text, c, {}), wincorLike), QStringLiteral("Caña 9,50 €\n"))
+        << "19 is no page on this printer: it stays in 437";
+    c.table = 6;
+    EXPECT_EQ(escPosDecodeTicket(escPosTicket(text, c, {}), wincorLike), QStringLiteral("Caña 9,50 €\n"));
 }

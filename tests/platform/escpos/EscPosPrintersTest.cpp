@@ -28,7 +28,7 @@ EscPosPrinterConfig blindPrinter(int port) {
     EscPosPrinterConfig c;
     c.name = QStringLiteral("Cocina");
     c.connection = QStringLiteral("tcp://127.0.0.1:%1").arg(port);
-    c.askState = false;
+    c.stateQueries = EscPosPrinterConfig::StateQueries::Never;
     return c;
 }
 

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QString>
+#include <QStringList>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -60,13 +61,15 @@ private:
     bool ok_ = false;
 };
 
-// Starts the virtual thermal printer on a port the system chooses, with its
-// tickets in DIR; returns the port, or 0 (with what it said) when it did not
-// come up.
-inline int startThermalPrinter(QProcess &tool, const QString &dir, QString *said) {
+// Starts the virtual thermal printer with its tickets in DIR, on PORT (0: a
+// port the system chooses) and with the options given; returns the port, or
+// 0 (with what it said) when it did not come up.
+inline int startThermalPrinter(QProcess &tool, const QString &dir, QString *said, const QStringList &options = {},
+                               int port = 0) {
     tool.setReadChannel(QProcess::StandardError);
-    tool.start(QStringLiteral(TPV_THERMAL_PRINTER),
-               {QStringLiteral("--puerto"), QStringLiteral("0"), QStringLiteral("--carpeta"), dir});
+    tool.start(
+        QStringLiteral(TPV_THERMAL_PRINTER),
+        QStringList{QStringLiteral("--puerto"), QString::number(port), QStringLiteral("--carpeta"), dir} + options);
     if (!tool.waitForStarted()) return 0;
     static const QRegularExpression re(QStringLiteral("escuchando en 127\\.0\\.0\\.1:(\\d+)"));
     while (!re.match(*said).hasMatch() && tool.waitForReadyRead(10000))

@@ -1,0 +1,40 @@
+#include "app/window/PrinterTrialCommand.h"
+
+#include "app/PrintServer.h"
+#include "app/PrinterTrial.h"
+#include "platform/Console.h"
+#include "platform/gui/CupsPrinters.h"
+
+#include <QApplication>
+#include <QTime>
+
+#include <cstdio>
+
+namespace tpv {
+
+std::unique_ptr<PrinterLayer> programPrinters(const CommandLine &cl) {
+    QStringList errors;
+    auto printers =
+        installedPrinters(cl.printersDir, cl.dataDir, &errors, [] { return std::make_unique<CupsPrinters>(); });
+    for (const QString &e : errors) writeErrorLine(e, LogPriority::Warning);
+    setFolderPreview(&writePdfPreview);
+    return printers;
+}
+
+int runPrinterTrial(int argc, char **argv, const CommandLine &cl) {
+    // CUPS's queues are drawn with QPainter, which needs the GUI side of Qt.
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("lector-tpv"));
+    const std::unique_ptr<PrinterLayer> printers = programPrinters(cl);
+    const PrinterTrialResult r = probarImpresora(*printers, cl.testPrinter, cl.dataDir, QTime::currentTime());
+    for (const QString &line : r.said) {
+        if (r.delivered)
+            std::fprintf(stdout, "%s\n", line.toUtf8().constData());
+        else
+            writeErrorLine(line, LogPriority::Error);
+    }
+    std::fflush(stdout);
+    return r.delivered ? 0 : 1;
+}
+
+}  // namespace tpv
