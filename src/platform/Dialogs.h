@@ -28,6 +28,17 @@ public:
                               MsgButtons buttons = MsgButtons::Ok) = 0;
     // The font the operator chose, or nothing when the dialog was cancelled.
     virtual std::optional<FontChoice> chooseFont(const FontChoice &preset, int flags) = 0;
+
+    // A printing failure the operator must know of: the message under the
+    // title "ATENCIÓN", and its detail (which printer, what it reported).
+    // Told at every run that fails while the failure lasts; by default it is
+    // a modal message box as any other.
+    virtual void printingFailed(const QString &text, const QString &detail) {
+        (void)detail;
+        message(text, QStringLiteral("ATENCIÓN"), MsgIcon::Critical);
+    }
+    // A tick printed with no failure: the printing failure, if any, is over.
+    virtual void printingWorks() {}
 };
 
 class HeadlessDialogs : public Dialogs {

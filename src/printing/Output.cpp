@@ -187,9 +187,10 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
         if (!armed) throw;
         removeSending(g, run.job);
         const QString message = failureMessage(e, g.Impresoras.value(k));
+        const QString detail = g.Impresoras.value(k) + QStringLiteral(": ") + e.numberAndDescription();
         // The window's status line keeps the cause once the box is closed.
         p.status.report(message + QStringLiteral(" (") + e.numberAndDescription() + QLatin1Char(')'));
-        p.dialogs.message(message, QStringLiteral("ATENCIÓN"), MsgIcon::Critical);
+        p.dialogs.printingFailed(message, detail);
         return;
     }
     // The order is marked printed in the database; a journal that cannot

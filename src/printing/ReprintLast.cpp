@@ -130,7 +130,7 @@ void reprintLastSending(const PrintContext &p, const QString &tpv, const QString
           true, run, run.TextoImpresora, quantities);
     const std::optional<ticket::Header> header = headerOf(cn, s);
 
-    QString failure;
+    QString failure, detail;
     for (int k = 1; k < g.NumImpresoras; ++k) {
         const RoutedDishes &dishes = run.TextoImpresora[static_cast<size_t>(k)];
         if (dishes.isEmpty()) continue;
@@ -142,14 +142,15 @@ void reprintLastSending(const PrintContext &p, const QString &tpv, const QString
             logLine(LogPriority::Info,
                     ticketSentText(s.ord.toInt(), comanda.toInt(), tookIt, ticket::lineCount(ticket)));
         } catch (const TpvError &e) {
-            if (failure.isEmpty())
-                failure = QStringLiteral("Imposible Iniciar Impresión : Seleccione Otra Impresora (%1: %2)")
-                              .arg(printer, e.numberAndDescription());
+            if (failure.isEmpty()) {
+                failure = QStringLiteral("Imposible Iniciar Impresión : Seleccione Otra Impresora");
+                detail = printer + QStringLiteral(": ") + e.numberAndDescription();
+            }
         }
     }
     if (!failure.isEmpty()) {
-        p.status.report(failure);
-        p.dialogs.message(failure, QStringLiteral("ATENCIÓN"), MsgIcon::Critical);
+        p.status.report(failure + QStringLiteral(" (") + detail + QLatin1Char(')'));
+        p.dialogs.printingFailed(failure, detail);
     }
 }
 
