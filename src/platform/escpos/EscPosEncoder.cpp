@@ -23,11 +23,19 @@ struct LineLook {
     bool reverse;
 };
 
-LineLook kitchenLook(LineRole role, char fontSize) {
-    switch (role) {
+// Characters of a line at double width on an 80 mm roll whose font prints
+// 42 a line (48 on others): a longer mark would break onto a second line.
+constexpr qsizetype kDoubleWidthColumns = 21;
+
+LineLook kitchenLook(const DocumentLine &line, char fontSize) {
+    switch (line.role) {
         case LineRole::TableOrder:
             return {static_cast<char>(fontSize | DoubleHeight), false};
         case LineRole::Mark:
+            // A mark that fits stands out in double width and height; a
+            // longer one ("*** POSIBLE REPETICIÓN ***") in double height, on
+            // one line.
+            if (line.text.size() > kDoubleWidthColumns) return {static_cast<char>(fontSize | DoubleHeight), false};
             return {static_cast<char>(fontSize | DoubleWidthAndHeight), false};
         case LineRole::CancelledDish:
         case LineRole::CancelledExtra:
@@ -52,7 +60,7 @@ QByteArray kitchenText(const Document &document, char fontSize, int page) {
         if (i > 0) out += '\n';
         const DocumentLine &line = lines[i];
         if (line.text.isEmpty()) continue;
-        const LineLook look = kitchenLook(line.role, fontSize);
+        const LineLook look = kitchenLook(line, fontSize);
         if (look.size != size) out += bytes({GS, '!', look.size});
         size = look.size;
         if (look.reverse) out += bytes({GS, 'B', 1});

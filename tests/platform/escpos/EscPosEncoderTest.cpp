@@ -153,6 +153,18 @@ TEST(EscPosEncoder, KitchenStyleBuildsOnTheTicketFontSizeInsteadOfShrinkingIt) {
         << out.toHex().toStdString();
 }
 
+// At double width a roll holds about 21 characters: a longer mark would
+// break onto a second line, so it is raised in height only.
+TEST(EscPosEncoder, KitchenStyleKeepsALongMarkOnOneLineInDoubleHeight) {
+    Document d;
+    d.addLine(LineRole::Mark, QStringLiteral("*** POSIBLE REPETICIÓN ***"));
+    d.addLine(LineRole::Mark, QStringLiteral("*** REIMPRESIÓN ***"));
+    const QByteArray out = escPosTicket(d, styled(EscPosPrinterConfig::Style::Kitchen), {});
+    EXPECT_EQ(out, hex("1b401b74131d2100") + hex("1d2101") + QByteArray("*** POSIBLE REPETICI\xe0N ***\n") +
+                       hex("1d2111") + QByteArray("*** REIMPRESI\xe0N ***") + hex("1b45001d564200"))
+        << out.toHex().toStdString();
+}
+
 TEST(EscPosEncoder, TablaChangesOnlyTheEscTNumberAndTheDrawerBuzzerHasItsPulse) {
     EscPosPrinterConfig c = page(858);
     c.table = 6;  // one maker's number for 858
