@@ -1,0 +1,20 @@
+#pragma once
+// What the connection strings of the settings say: the NAME=VALUE pairs of
+// a provider string, the local file a Jet data source names, whether a
+// server address names an SQLite file, and the ODBC string for FreeTDS.
+#include <QHash>
+#include <QString>
+
+namespace tpv {
+
+// NAME=VALUE;... (names in lower case) where a value between braces may
+// hold ';' (a "}" inside is written "}}"), as connectionValue writes it.
+QHash<QString, QString> parseConnectionString(const QString &s);
+
+// C:\tesmarin\tpv\NAME (any case) is the file NAME in the data folder.
+QString localFilePath(const QString &dataSource, const QString &dataDir);
+
+// An absolute path, or a name ending in .db or .sqlite.
+bool namesSqliteFile(const QString &ip);
+
+}  // namespace tpv
