@@ -120,6 +120,19 @@ EscPosPrinterConfig printerAt(const QString &connection, Queries queries = Queri
 
 QString tcp(int port) { return QStringLiteral("tcp://127.0.0.1:%1").arg(port); }
 
+// A loopback port just released: nothing listens on it.
+int closedPort() {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    const bool bound = ::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 &&
+                       ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len) == 0;
+    ::close(s);
+    return bound ? ntohs(a.sin_port) : 0;
+}
+
 // A loopback listening socket on a port the system chooses; a receive
 // buffer size, when given, is inherited by the connections it takes.
 int listenLoopback(int *port, int receiveBuffer = 0) {
@@ -210,16 +223,7 @@ TEST(EscPosDevice, PrinterThatNeverAnswersIsReportedAsNotResponding) {
 }
 
 TEST(EscPosDevice, ClosedPortIsAConnectionFailureNamingThePrinter) {
-    // A port just released by this test: nothing listens on it.
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
-    ASSERT_EQ(::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len), 0);
-    ::close(s);
-    EscPosDevice device(printerAt(tcp(ntohs(a.sin_port))));
+    EscPosDevice device(printerAt(tcp(closedPort())));
     const QString cause = failureOf(device, sampleTicket());
     EXPECT_TRUE(cause.startsWith(QStringLiteral("No se puede conectar con la impresora Cocina (127.0.0.1:")))
         << cause.toStdString();
@@ -370,4 +374,41 @@ TEST(EscPosDevice, NetworkPrinterThatStopsTakingBytesFailsTheTicketWithinTheWrit
         QStringLiteral("No se ha podido enviar el ticket a la impresora Cocina: no ha aceptado los datos en 5 s"));
     EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Sin conexión"));
     ::close(listener);
+}
+
+// A look between tickets asks what a ticket asks before it is sent, and
+// sends nothing else.
+TEST(EscPosDevice, ALookAsksTheStateSendsNoTicketAndSaysWhyThePrinterCannotPrint) {
+    ScriptedPrinter printer({0x12, 0x12, 0x12, 0x1A, 0x32, 0x12});  // ready; then no paper
+    EscPosDevice device(printerAt(tcp(printer.listenTcp(2))));
+    QString cause;
+    EXPECT_EQ(device.probe(&cause), EscPosState::Ready);
+    EXPECT_EQ(cause, QString());
+    EXPECT_EQ(device.probe(&cause), EscPosState::PaperEnd);
+    EXPECT_EQ(cause, QStringLiteral("La impresora Cocina no tiene papel"));
+    EXPECT_EQ(device.state(), EscPosState::PaperEnd);
+    EXPECT_EQ(printer.connections(), (std::vector<QByteArray>{kQueries, kQueries}));
+}
+
+// Asking a printer that never answers costs a second of waiting: under
+// estado=auto the looks ask it once, then only see that it can be reached.
+TEST(EscPosDevice, AutoPrinterThatNeverAnsweredIsAskedAtTheFirstLookOnly) {
+    ScriptedPrinter printer({Silent});
+    EscPosDevice device(printerAt(tcp(printer.listenTcp(2)), Queries::Auto));
+    testing::internal::CaptureStderr();
+    QString cause;
+    EXPECT_EQ(device.probe(&cause), EscPosState::NoStatus);
+    EXPECT_EQ(device.probe(&cause), EscPosState::NoStatus);
+    EXPECT_EQ(cause, QString());
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(printer.connections(), (std::vector<QByteArray>{kQueries.left(3), QByteArray()}));
+    EXPECT_EQ(log.count(QStringLiteral("no contesta a las preguntas de estado")), 1) << log.toStdString();
+}
+
+TEST(EscPosDevice, ALookAtAPrinterThatCannotBeReachedIsAConnectionFailure) {
+    EscPosDevice device(printerAt(tcp(closedPort()), Queries::Never));
+    QString cause;
+    EXPECT_EQ(device.probe(&cause), EscPosState::NoConnection);
+    EXPECT_TRUE(cause.startsWith(QStringLiteral("No se puede conectar con la impresora Cocina")))
+        << cause.toStdString();
 }
