@@ -1,6 +1,9 @@
 #pragma once
 // Kitchen thermal printers on loopback for the benchmarks.
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -38,6 +41,18 @@ public:
     }
     int port() const { return port_; }
     int tickets() const { return tickets_; }
+    // Declares Cocina, Barra and Postres as these printers in the data
+    // folder's impresoras.ini, each group with the extra keys given.
+    void declareIn(const QString &dataDir, const QString &extraKeys = {}) const {
+        QFile ini(QDir(dataDir).filePath(QStringLiteral("impresoras.ini")));
+        if (!ini.open(QIODevice::WriteOnly)) throw std::runtime_error("cannot write impresoras.ini");
+        for (const char *p : {"Cocina", "Barra", "Postres"})
+            ini.write(QStringLiteral("[%1]\nconexion=tcp://127.0.0.1:%2\n%3")
+                          .arg(QString::fromLatin1(p))
+                          .arg(port_)
+                          .arg(extraKeys)
+                          .toUtf8());
+    }
 
 private:
     struct Client {

@@ -326,14 +326,7 @@ void BM_PrintRunEscPos(benchmark::State &state) {
     bench::LoopbackThermalPrinters printers;
     Server s;
     addBigOrder(*s.db(), 1, 30, 3);
-    QFile ini(QDir(s.dataDir).filePath(QStringLiteral("impresoras.ini")));
-    if (!ini.open(QIODevice::WriteOnly)) throw std::runtime_error("cannot write impresoras.ini");
-    for (const char *p : {"Cocina", "Barra", "Postres"})
-        ini.write(QStringLiteral("[%1]\nconexion=tcp://127.0.0.1:%2\n")
-                      .arg(QString::fromLatin1(p))
-                      .arg(printers.port())
-                      .toUtf8());
-    ini.close();
+    printers.declareIn(s.dataDir);
     s.startServer();
     // The listener counts a ticket when it has read its cut, which may come
     // just after the tick: the count is read once it stops moving.

@@ -40,14 +40,7 @@ void BM_LookRoundThermalPrinters(benchmark::State &state) {
     bench::LoopbackThermalPrinters printers;
     demo::Harness h;
     h.prepare(QStringLiteral("20261207"));
-    QFile ini(QDir(h.dataDir).filePath(QStringLiteral("impresoras.ini")));
-    if (!ini.open(QIODevice::WriteOnly)) throw std::runtime_error("cannot write impresoras.ini");
-    for (const char *p : {"Cocina", "Barra", "Postres"})
-        ini.write(QStringLiteral("[%1]\nconexion=tcp://127.0.0.1:%2\nestado=si\n")
-                      .arg(QString::fromLatin1(p))
-                      .arg(printers.port())
-                      .toUtf8());
-    ini.close();
+    printers.declareIn(h.dataDir, QStringLiteral("estado=si\n"));
     lookRounds(state, h);
 }
 BENCHMARK(BM_LookRoundThermalPrinters)->Unit(benchmark::kMicrosecond)->UseRealTime();

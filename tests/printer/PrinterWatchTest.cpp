@@ -14,17 +14,6 @@ namespace {
 
 class Watch : public Printing {
 protected:
-    void declare(const QString &ini) {
-        QFile f(QDir(dataDir).filePath(QStringLiteral("impresoras.ini")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(ini.toUtf8());
-    }
-    void down(const char *printer) {
-        ASSERT_TRUE(QDir(printersDir).rename(QString::fromLatin1(printer), QString::fromLatin1(printer) + ".fuera"));
-    }
-    void back(const char *printer) {
-        ASSERT_TRUE(QDir(printersDir).rename(QString::fromLatin1(printer) + ".fuera", QString::fromLatin1(printer)));
-    }
     // Moves time on, with the log kept; returns what was logged.
     QString pass(int ms) {
         testing::internal::CaptureStderr();
