@@ -9,6 +9,7 @@
 // statements = statements one run executes.
 #include "app/FrmPpal.h"
 #include "app/Lifecycle.h"
+#include "LoopbackThermalPrinters.h"
 #include "harness.h"
 #include "platform/Environment.h"
 #include "platform/Printers.h"
@@ -319,93 +320,13 @@ void BM_PrintRunFullFolders(benchmark::State &state) {
 }
 BENCHMARK(BM_PrintRunFullFolders)->ArgName("tickets_in_folder")->Arg(0)->Arg(5000)->Unit(benchmark::kMillisecond);
 
-// Kitchen thermal printers on loopback, played by one thread: every DLE EOT
-// is answered "ready" at once, every cut ends a ticket. Its CPU is not the
-// program's (the clock is the program thread's), as a real printer's is not.
-class LoopbackThermalPrinters {
-public:
-    LoopbackThermalPrinters() {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (::bind(listener_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(listener_, 16) != 0 ||
-            ::getsockname(listener_, reinterpret_cast<sockaddr *>(&a), &len) != 0)
-            throw std::runtime_error("cannot listen on loopback");
-        port_ = ntohs(a.sin_port);
-        thread_ = std::thread([this] { serve(); });
-    }
-    ~LoopbackThermalPrinters() {
-        stop_ = true;
-        thread_.join();
-        ::close(listener_);
-    }
-    int port() const { return port_; }
-    int tickets() const { return tickets_; }
-
-private:
-    struct Client {
-        int fd;
-        QByteArray tail;  // the last bytes seen, for commands split across reads
-    };
-    void serve() {
-        std::vector<Client> clients;
-        while (!stop_) {
-            std::vector<pollfd> fds{{listener_, POLLIN, 0}};
-            for (const Client &c : clients) fds.push_back({c.fd, POLLIN, 0});
-            if (::poll(fds.data(), fds.size(), 20) <= 0) continue;
-            if (fds[0].revents & POLLIN) {
-                const int c = ::accept(listener_, nullptr, nullptr);
-                if (c >= 0) clients.push_back({c, {}});
-            }
-            for (size_t i = 1; i < fds.size(); ++i) {
-                if (!(fds[i].revents & (POLLIN | POLLHUP))) continue;
-                Client &c = clients[i - 1];
-                char buf[4096];
-                const ssize_t n = ::read(c.fd, buf, sizeof buf);
-                if (n <= 0) {
-                    ::close(c.fd);
-                    c.fd = -1;
-                    continue;
-                }
-                QByteArray seen = c.tail + QByteArray(buf, n);
-                for (qsizetype k = c.tail.size(); k < seen.size(); ++k) {
-                    if (k >= 2 && seen[k - 2] == 0x10 && seen[k - 1] == 0x04) {
-                        const char ready = 0x12;
-                        (void)!::send(c.fd, &ready, 1, MSG_NOSIGNAL);
-                    }
-                    if (k >= 3 && seen[k - 3] == 0x1d && seen[k - 2] == 0x56 && seen[k - 1] == 0x42 && seen[k] == 0)
-                        ++tickets_;
-                }
-                c.tail = seen.right(3);
-            }
-            std::erase_if(clients, [](const Client &c) { return c.fd < 0; });
-        }
-        for (const Client &c : clients) ::close(c.fd);
-    }
-
-    int listener_ = -1;
-    int port_ = 0;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::atomic<int> tickets_{0};
-};
-
 // The 30-line run for 3 printers, all of them kitchen thermal printers
 // (declared in impresoras.ini, asking their state around each ticket).
 void BM_PrintRunEscPos(benchmark::State &state) {
-    LoopbackThermalPrinters printers;
+    bench::LoopbackThermalPrinters printers;
     Server s;
     addBigOrder(*s.db(), 1, 30, 3);
-    QFile ini(QDir(s.dataDir).filePath(QStringLiteral("impresoras.ini")));
-    if (!ini.open(QIODevice::WriteOnly)) throw std::runtime_error("cannot write impresoras.ini");
-    for (const char *p : {"Cocina", "Barra", "Postres"})
-        ini.write(QStringLiteral("[%1]\nconexion=tcp://127.0.0.1:%2\n")
-                      .arg(QString::fromLatin1(p))
-                      .arg(printers.port())
-                      .toUtf8());
-    ini.close();
+    printers.declareIn(s.dataDir);
     s.startServer();
     // The listener counts a ticket when it has read its cut, which may come
     // just after the tick: the count is read once it stops moving.
@@ -460,6 +381,7 @@ void BM_JournalPerDish(benchmark::State &state) {
     QTemporaryDir dir;
     DeliveryJournal journal(dir.path());
     const int dishes = static_cast<int>(state.range(0));
+    const bool jobTime = state.range(1) != 0;  // the completion notes when the job was done
     int order = 0;
     for (auto _ : state) {
         const OrderKey key{QStringLiteral("1"), QStringLiteral("20261207"), QString::number(++order)};
@@ -478,12 +400,19 @@ void BM_JournalPerDish(benchmark::State &state) {
         }
         std::vector<std::pair<DishKey, double>> marked;
         for (const ReadDish &d : read) marked.push_back({d.key, d.ordered});
-        journal.completed(key, marked);
+        if (jobTime)
+            journal.completed(key, marked, QString::number(order), QTime(13, 5, 7));
+        else
+            journal.completed(key, marked);
     }
     state.counters["ms_per_dish"] = benchmark::Counter(static_cast<double>(state.iterations() * dishes) / 1000.0,
                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_JournalPerDish)->ArgName("dishes")->Arg(1)->Arg(10)->Arg(30)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_JournalPerDish)
+    ->ArgNames({"dishes", "job_time"})
+    ->ArgsProduct({{1, 10, 30}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

@@ -36,7 +36,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 # mdbtools: lector-tpv-config importar reads an existing installation's Access files.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6sql6-odbc, tdsodbc, mdbtools, adduser")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, cups-client")
+# qt6-translations-l10n: the window's Qt dialogs (the font dialog) in Spanish.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, cups-client, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
   ${CMAKE_SOURCE_DIR}/packaging/debian/postinst
   ${CMAKE_SOURCE_DIR}/packaging/debian/prerm

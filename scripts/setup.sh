@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev sqlite3 ninja-build
   libsystemd-dev libcups2-dev pkg-config dpkg-dev fakeroot systemd locales
   libsqlite3-dev unixodbc-dev file mdbtools git ca-certificates procps
+  qt6-translations-l10n
 )
 
 # The Spanish tests run under the real system locale.

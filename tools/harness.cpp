@@ -15,10 +15,13 @@ void Harness::build(int loginTimeoutSeconds) {
     declaredPrinterErrors.clear();
     printers = installedPrinters(printersDir, dataDir, &declaredPrinterErrors, {});
     auto engine = std::make_unique<ManualTimerEngine>();
+    // The fixed clock follows the timer: a test that lets a minute pass
+    // moves both the time of day and the monotonic clock.
+    engine->onTimeMoved = [this](int ms) { clock.advance(ms); };
     timer = engine.get();
     printServer =
         std::make_unique<PrintServer>(PrintServer::Options{dataDir, loginTimeoutSeconds, requestTimeoutSeconds},
-                                      dialogs, *printers, clock, std::move(engine));
+                                      otherDialogs ? *otherDialogs : dialogs, *printers, clock, std::move(engine));
     f = &printServer->form();
 }
 

@@ -28,7 +28,8 @@ public:
         start();
     }
 
-    // Moves the poll timer's time on (see ManualTimerEngine).
+    // Moves the poll timer's time on, and the clock with it (see
+    // ManualTimerEngine).
     void advance(int ms) { timer->advance(ms); }
 
     QTemporaryDir tmp;
@@ -37,6 +38,9 @@ public:
     // The time limit of each request to SQL Server (the tests' silent server).
     int requestTimeoutSeconds = 30;
     HeadlessDialogs dialogs{false};
+    // Message boxes the server is built with instead of `dialogs` (a test's
+    // own: the window's, or one that records the printing failures).
+    Dialogs *otherDialogs = nullptr;
     FixedClock clock{QTime(13, 5, 7)};
     std::unique_ptr<PrinterLayer> printers;  // folder printers, with those declared in dataDir/impresoras.ini
     QStringList declaredPrinterErrors;       // the mistakes of impresoras.ini

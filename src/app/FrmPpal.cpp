@@ -53,19 +53,28 @@ QueueContext FrmPpal::queue() {
             unpollableReported};
 }
 
-PrintContext FrmPpal::printing() { return {g, C, lineasp, ReimprimirTodo, *output, journal, clock, status, dialogs}; }
+PrintContext FrmPpal::printing() {
+    return {g, C, lineasp, ReimprimirTodo, *output, journal, clock, status, printingDialogs_};
+}
 
 PanelContext FrmPpal::printerPanel() {
     return {panel, printers, dialogs, [this] { clearAllDataChanged(); }};
 }
 
 ReprintContext FrmPpal::reprint() {
-    ReprintContext r{g, day, lists(), FraListas, FraPre, T, dialogs, C, ReimprimirTodo, status, {}, {}};
+    ReprintContext r{g, day, lists(), FraListas, FraPre, T, dialogs, C, ReimprimirTodo, status, choice, {}, {}, {}};
     r.orderReset = [this](const QString &comanda) {
         journal.prepareReprint({QString::number(g.tpv), FechaTpv, comanda});
     };
     r.printLastSending = [this](const QString &tpv, const QString &fecha, const QString &comanda) {
         reprintLastSending(printing(), tpv, fecha, comanda);
+    };
+    r.jobDoneAt = [this](const ChosenJob &job) {
+        try {
+            return journal.jobDoneAt(QString::number(g.tpv), job.fecha, QString::number(job.PPOrd));
+        } catch (const TpvError &) {
+            return QTime();  // the choice opens all the same
+        }
     };
     return r;
 }
@@ -74,17 +83,19 @@ FontContext FrmPpal::font() { return {g, printers, C, dialogs, status}; }
 
 void FrmPpal::tick() {
     printers.newTick();
-    T_TimerSafe(queue());
+    const int failuresBefore = printingDialogs_.count;
+    if (T_TimerSafe(queue()) && printingDialogs_.count == failuresBefore) dialogs.printingWorks();
     showPrinterStates();
 }
 
 void FrmPpal::showPrinterStates() {
     QStringList lines;
     for (const PrinterLayer::Status &s : printers.states()) {
-        QString line = s.name;
-        if (!s.label.isEmpty()) line += QStringLiteral(": ") + s.label;
+        // Until a ticket or a look has told anything, the list says so
+        // rather than show a bare name that reads as a working printer.
+        QString line = s.name + QStringLiteral(": ") + (s.label.isEmpty() ? QStringLiteral("Sin comprobar") : s.label);
         if (const QString backup = health.standIn(s.name); !backup.isEmpty())
-            line += (s.label.isEmpty() ? QStringLiteral(": desviada a ") : QStringLiteral(", desviada a ")) + backup;
+            line += QStringLiteral(", desviada a ") + backup;
         if (s.lastTicket.isValid())
             line += QStringLiteral(", último ticket ") + s.lastTicket.toString(QStringLiteral("HH:mm:ss"));
         lines << line;

@@ -56,6 +56,7 @@ public:
     ListBox lstImpresoras;
     Frame FraListas, FraPre;
     Label lbElegir{QStringLiteral("Elegir opción de Re-Impresión :")};
+    ReprintChoice choice;  // the job the reprint choice is open for
     PrinterPanel panel;
 
     // Services.
@@ -82,7 +83,8 @@ public:
     FontContext font();
     ConfigLabels configLabels() { return {lbServidor, lbCatalogo}; }
 
-    // One poll tick as the timer runs it.
+    // One poll tick as the timer runs it. A tick that polled the queue and
+    // met no printing failure tells the message boxes that printing works.
     void tick();
 
     // Fills lstImpresoras from the printers' states; a printer whose state
@@ -97,6 +99,29 @@ public:
     void showUnhandled(const class TpvError &e);
 
 private:
+    // The message boxes as the print run sees them: counts the printing
+    // failures, so a tick knows whether it met one.
+    class CountedFailures : public Dialogs {
+    public:
+        explicit CountedFailures(Dialogs &inner) : inner_(inner) {}
+        MsgAnswer message(const QString &text, const QString &title, MsgIcon icon, MsgButtons buttons) override {
+            return inner_.message(text, title, icon, buttons);
+        }
+        std::optional<FontChoice> chooseFont(const FontChoice &preset, int flags) override {
+            return inner_.chooseFont(preset, flags);
+        }
+        void printingFailed(const QString &text, const QString &detail) override {
+            ++count;
+            inner_.printingFailed(text, detail);
+        }
+        void printingWorks() override { inner_.printingWorks(); }
+        int count = 0;
+
+    private:
+        Dialogs &inner_;
+    };
+
+    CountedFailures printingDialogs_{dialogs};
     PanelOutput panelOutput_;
     BackupOutput backupOutput_;
     QHash<QString, QString> loggedStates_;  // printer -> state last logged

@@ -26,9 +26,11 @@ PrintServer::PrintServer(Options options, Dialogs &dialogs, PrinterLayer &printe
                          std::unique_ptr<TimerEngine> timer)
     : options_(std::move(options)),
       f_(std::make_unique<FrmPpal>(dialogs, printers, clock, connectionOptions(options_), std::move(timer))),
+      watch_(printers, f_->health, clock, f_->T),
       lock_(options_.dataDir) {
     f_->T.setTick([this] { tick(); });
     connectReprintControls(f_->reprint());
+    watch_.onLooked = [this] { f_->showPrinterStates(); };
 }
 
 void PrintServer::tick() {
@@ -42,6 +44,8 @@ bool PrintServer::load() {
     } catch (const ProgramEnded &e) {
         end(e.exitCode);
     }
+    // Every printer in the list from the start, each as far as it is known.
+    if (!ending_) f_->showPrinterStates();
     return !ending_;
 }
 
@@ -51,6 +55,7 @@ bool PrintServer::activate() {
     } catch (const ProgramEnded &e) {
         end(e.exitCode);
     }
+    if (!ending_) watch_.start();
     return !ending_;
 }
 
@@ -72,10 +77,17 @@ bool PrintServer::shutdown() {
     return close;
 }
 
+bool PrintServer::closeRequested() {
+    if (!f_->T.insideTick()) return shutdown();
+    f_->T.whenIdle([this] { shutdown(); });
+    return false;
+}
+
 void PrintServer::end(int exitCode) {
     if (ending_) return;
     ending_ = true;
     exitCode_ = exitCode;
+    watch_.stop();
     f_->T.stopForGood();
     if (onEnd) onEnd(exitCode);
 }

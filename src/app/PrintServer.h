@@ -8,6 +8,7 @@
 // after --ticks, the status page's snapshot).
 #include "app/FrmPpal.h"
 #include "platform/Environment.h"
+#include "printer/PrinterWatch.h"
 
 #include <functional>
 #include <memory>
@@ -45,6 +46,14 @@ public:
     // handles is shown as the platform shows it, and an end of the program
     // ends it.
     void run(const std::function<void()> &action);
+    // Runs an action of the operator once no tick runs: a click taken while
+    // a tick waits on a printer is done when that tick has ended.
+    void runWhenIdle(const std::function<void()> &action) {
+        f_->T.whenIdle([this, action] { run(action); });
+    }
+    // The operator closes the window: the shutdown's question, at once or,
+    // during a tick, once it has ended. True when the window may close now.
+    bool closeRequested();
 
     // The ordinary shutdown's question; true when the program ends. After it
     // no tick runs.
@@ -61,6 +70,8 @@ private:
 
     Options options_;
     std::unique_ptr<FrmPpal> f_;
+    // Looks at the printers between ticks, from the first activation on.
+    PrinterWatch watch_;
     InstanceLock lock_;
     std::vector<std::function<void()>> afterTick_;
     bool ending_ = false;

@@ -78,6 +78,17 @@ void ListBox::click(int i) {
     clicked();
 }
 
+int ListBox::entryOf(int row, const QString &text, int32_t data) const {
+    const auto holds = [&](int i) {
+        const Item &it = items_[static_cast<size_t>(i)];
+        return it.text == text && it.data == data;
+    };
+    if (row >= 0 && row < listCount() && holds(row)) return row;
+    for (int i = 0; i < listCount(); ++i)
+        if (holds(i)) return i;
+    return -1;
+}
+
 QStringList ListBox::texts() const {
     QStringList out;
     for (const auto &it : items_) out << it.text;

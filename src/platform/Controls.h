@@ -80,6 +80,11 @@ public:
     void setListIndex(int i);
     // The operator clicks entry i: it becomes selected, then `clicked` runs.
     void click(int i);
+    // The entry the operator saw at `row` with that text and item value: the
+    // list may have been rebuilt since it was drawn (a tick refreshes it
+    // while a click waits). That row when it still holds the entry, else
+    // the first entry that does; -1 when the entry is gone.
+    int entryOf(int row, const QString &text, int32_t data) const;
     QStringList texts() const;
     Notifier changed;
     Notifier clicked;

@@ -136,6 +136,7 @@ public:
     explicit FolderDevice(QString dir) : dir_(std::move(dir)) {}
     void deliver(const PrinterState &printer, const Document &document) override;
     std::optional<bool> holds(const PrinterState &printer, const QString &title, const QString &digest) const override;
+    std::optional<PrinterCheck> probe(const PrinterState &printer) override;
     void setPreview(const QString &name, bool on) {
         if (on)
             preview_.insert(name);
@@ -184,6 +185,21 @@ void FolderDevice::deliver(const PrinterState &printer, const Document &document
     writeWhole(d.filePath(base + QStringLiteral(".txt")), text.toUtf8());
     writeWhole(d.filePath(base + QStringLiteral(".json")), QJsonDocument(props).toJson());
     last_.insert(name, number);
+}
+
+// A folder printer can print while its folder is there and may be written.
+std::optional<PrinterCheck> FolderDevice::probe(const PrinterState &printer) {
+    const QString name = printer.name();
+    const QString path = QDir(dir_).filePath(name);
+    const QFileInfo folder(path);
+    if (!folder.isDir())
+        return PrinterCheck{QStringLiteral("Sin conexión"),
+                            QStringLiteral("La impresora %1 ya no existe (%2)").arg(name, path)};
+    if (::access(QFile::encodeName(path).constData(), W_OK | X_OK) != 0)
+        return PrinterCheck{QStringLiteral("Sin conexión"),
+                            QStringLiteral("No se puede escribir en la carpeta de la impresora %1 (%2): %3")
+                                .arg(name, path, QString::fromLocal8Bit(std::strerror(errno)))};
+    return PrinterCheck{QStringLiteral("Lista"), {}};
 }
 
 std::optional<bool> FolderDevice::holds(const PrinterState &printer, const QString &title,

@@ -13,10 +13,41 @@ QtTimerEngine::QtTimerEngine() {
 
 void QtTimerEngine::post(std::function<void()> f) { QTimer::singleShot(0, &context_, std::move(f)); }
 
+int QtTimerEngine::runLater(int ms, std::function<void()> f) {
+    const int handle = ++lastHandle_;
+    auto *t = new QTimer(&context_);
+    t->setSingleShot(true);
+    QObject::connect(t, &QTimer::timeout, &context_, [this, handle, t, f = std::move(f)] {
+        later_.remove(handle);
+        t->deleteLater();
+        f();
+    });
+    later_.insert(handle, t);
+    t->start(std::max(0, ms));
+    return handle;
+}
+
+void QtTimerEngine::cancel(int handle) {
+    if (QTimer *t = later_.take(handle)) {
+        t->stop();
+        t->deleteLater();
+    }
+}
+
 void ManualTimerEngine::start(int ms) {
     interval_ = ms;
     due_ = now_ + ms;
     active_ = true;
+}
+
+int ManualTimerEngine::runLater(int ms, std::function<void()> f) {
+    later_.push_back({++lastHandle_, now_ + std::max(0, ms), std::move(f)});
+    return lastHandle_;
+}
+
+void ManualTimerEngine::cancel(int handle) {
+    later_.erase(std::remove_if(later_.begin(), later_.end(), [handle](const Later &l) { return l.handle == handle; }),
+                 later_.end());
 }
 
 void ManualTimerEngine::runPosted() {
@@ -27,17 +58,36 @@ void ManualTimerEngine::runPosted() {
     }
 }
 
+void ManualTimerEngine::moveTo(long long t) {
+    if (t <= now_) return;
+    const long long moved = t - now_;
+    now_ = t;
+    if (onTimeMoved) onTimeMoved(static_cast<int>(moved));
+}
+
 void ManualTimerEngine::advance(int ms) {
     const long long target = now_ + ms;
     for (;;) {
         runPosted();
-        if (!active_ || due_ > target) break;
-        now_ = due_;
-        due_ += interval_;
-        if (fired) fired();
+        // The earliest call set for later (the first set, of those due together).
+        auto later = std::min_element(later_.begin(), later_.end(),
+                                      [](const Later &a, const Later &b) { return a.due < b.due; });
+        const bool laterDue = later != later_.end() && later->due <= target;
+        const bool tickDue = active_ && due_ <= target;
+        if (!laterDue && !tickDue) break;
+        if (tickDue && (!laterDue || due_ <= later->due)) {
+            moveTo(due_);
+            due_ += interval_;
+            if (fired) fired();
+            continue;
+        }
+        moveTo(later->due);
+        auto f = std::move(later->f);
+        later_.erase(later);
+        f();
     }
     // A nested advance (a modal box inside a tick) may have gone further.
-    now_ = std::max(now_, target);
+    moveTo(std::max(now_, target));
 }
 
 PollTimer::PollTimer(std::unique_ptr<TimerEngine> engine) : engine_(std::move(engine)) {
@@ -58,6 +108,7 @@ void PollTimer::stopForGood() {
     ended_ = true;
     pending_ = false;
     interval_ = 0;
+    idle_.clear();
     engine_->stop();
 }
 
@@ -76,12 +127,26 @@ void PollTimer::runTick() {
     if (tick_) tick_();
 }
 
+void PollTimer::whenIdle(std::function<void()> f) {
+    if (ended_) return;
+    if (depth_ > 0) {
+        idle_.push_back(std::move(f));
+        return;
+    }
+    f();
+}
+
 void PollTimer::leave() {
-    if (--depth_ == 0 && pending_) {
+    if (--depth_ != 0) return;
+    // From the event loop, not from inside the caller's stack: first what
+    // the operator asked for meanwhile, in order, then the held tick.
+    std::vector<std::function<void()>> waiting;
+    waiting.swap(idle_);
+    for (auto &f : waiting) engine_->post([this, f = std::move(f)]() mutable { whenIdle(std::move(f)); });
+    if (pending_) {
         pending_ = false;
-        // Run it from the event loop, not from inside the caller's stack.
-        // It is due only while the timer still runs: a stopped timer (the
-        // reprint choice is open, the program is ending) polls nothing.
+        // It is due only while the timer still runs: a stopped timer (polling
+        // stopped by Tiempo 0, the program is ending) polls nothing.
         engine_->post([this] {
             if (engine_->isActive()) runTick();
         });

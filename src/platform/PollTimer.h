@@ -5,14 +5,20 @@
 // falls due while a tick (or start-up, activation, shutdown) runs is held
 // and runs once that work has finished.
 //
-// The clockwork is a TimerEngine: Qt's timer in the program, a hand-driven
-// one in the tests, so the held tick and the intervals are tested without
-// sleeping.
+// An operator's action that falls in a tick (a click taken while the tick
+// waits on a printer) waits for the tick as well, and runs before the tick
+// held meanwhile.
+//
+// The clockwork is a TimerEngine: Qt's timers in the program, hand-driven
+// ones in the tests, so the held tick, the intervals and the calls set for
+// later are tested without sleeping.
+#include <QHash>
 #include <QObject>
 #include <QTimer>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace tpv {
 
@@ -25,6 +31,10 @@ public:
     virtual bool isActive() const = 0;
     // Runs `f` from the event loop, after the work now running.
     virtual void post(std::function<void()> f) = 0;
+    // Runs `f` once, from the event loop, `ms` from now; the number returned
+    // cancels it.
+    virtual int runLater(int ms, std::function<void()> f) = 0;
+    virtual void cancel(int handle) = 0;
     std::function<void()> fired;
 };
 
@@ -35,10 +45,14 @@ public:
     void stop() override { timer_.stop(); }
     bool isActive() const override { return timer_.isActive(); }
     void post(std::function<void()> f) override;
+    int runLater(int ms, std::function<void()> f) override;
+    void cancel(int handle) override;
 
 private:
     QObject context_;
     QTimer timer_;
+    QHash<int, QTimer *> later_;
+    int lastHandle_ = 0;
 };
 
 // Time moves only when the test says so.
@@ -48,21 +62,35 @@ public:
     void stop() override { active_ = false; }
     bool isActive() const override { return active_; }
     void post(std::function<void()> f) override { posted_.push_back(std::move(f)); }
+    int runLater(int ms, std::function<void()> f) override;
+    void cancel(int handle) override;
 
-    // Moves time on by `ms`, running every posted call and every tick that
-    // falls due on the way, in time order.
+    // Moves time on by `ms`, running every posted call, every tick and every
+    // call set for later that falls due on the way, in time order.
     void advance(int ms);
     // Runs what was posted (the event loop's turn), without moving time.
     void runPosted();
     long long now() const { return now_; }
     long long nextDue() const { return due_; }
+    // Told how far time moved each time it moves (a test's fixed clock
+    // follows it).
+    std::function<void(int ms)> onTimeMoved;
 
 private:
+    void moveTo(long long t);
+
+    struct Later {
+        int handle;
+        long long due;
+        std::function<void()> f;
+    };
     long long now_ = 0;
     long long due_ = 0;
     int interval_ = 0;
     bool active_ = false;
     std::deque<std::function<void()>> posted_;
+    std::vector<Later> later_;
+    int lastHandle_ = 0;
 };
 
 class PollTimer {
@@ -81,6 +109,13 @@ public:
     // Runs the tick now, or, inside other work, as soon as it ends.
     void runTick();
     bool insideTick() const { return depth_ > 0; }
+    // A tick fell due during the work now running and waits for it.
+    bool tickWaiting() const { return pending_; }
+    bool ended() const { return ended_; }
+    // Runs `f` now when no tick (nor start-up, nor other work marked busy)
+    // runs; else once that work has ended, before a tick held meanwhile.
+    // Nothing runs after stopForGood.
+    void whenIdle(std::function<void()> f);
     int ticksRun() const { return ticksRun_; }
     TimerEngine &engine() { return *engine_; }
 
@@ -106,6 +141,7 @@ private:
     bool pending_ = false;
     bool ended_ = false;
     int ticksRun_ = 0;
+    std::vector<std::function<void()>> idle_;  // waiting for the running work to end
 };
 
 }  // namespace tpv

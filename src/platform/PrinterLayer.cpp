@@ -219,12 +219,39 @@ void PrinterLayer::endDoc() {
     documentOpen_ = false;
     if (currentIndex_ < 0 || !devices_[static_cast<size_t>(currentIndex_)])
         throw TpvError(err::PrinterError, QStringLiteral("No hay ninguna impresora actual"));
-    Deliveries &d = deliveries_[current_.name()];
-    d.tried = true;
-    d.lastOk = false;
-    devices_[static_cast<size_t>(currentIndex_)]->deliver(current_, document);
-    d.lastOk = true;
-    d.lastTicket = clock_->timeOfDay();
+    PrinterDevice &device = *devices_[static_cast<size_t>(currentIndex_)];
+    LastAttempt &a = attempts_[current_.name()];
+    a.tried = true;
+    a.byTicket = true;
+    try {
+        device.deliver(current_, document);
+    } catch (const TpvError &) {
+        a.ok = false;
+        // The device says what went wrong when it can tell ("Sin papel").
+        const QString label = device.stateLabel(current_);
+        a.label = label.isEmpty() || label == QLatin1String("Lista") ? QStringLiteral("Error") : label;
+        throw;
+    }
+    a.ok = true;
+    a.label = QStringLiteral("Lista");
+    a.lastTicket = clock_->timeOfDay();
+}
+
+std::optional<PrinterCheck> PrinterLayer::probe(int i) {
+    const PrinterState &s = installed(i);
+    const auto &device = devices_[static_cast<size_t>(i)];
+    if (!device) return std::nullopt;
+    std::optional<PrinterCheck> check = device->probe(s);
+    if (!check) return std::nullopt;
+    if (check->label.isEmpty()) check->label = check->ok() ? QStringLiteral("Lista") : QStringLiteral("Error");
+    LastAttempt &a = attempts_[s.name()];
+    const bool ticketFailed = a.tried && !a.ok && a.byTicket;
+    if (check->ok() && ticketFailed) return check;
+    a.tried = true;
+    a.ok = check->ok();
+    a.byTicket = ticketFailed;
+    a.label = check->label;
+    return check;
 }
 
 void PrinterLayer::newTick() {
@@ -245,11 +272,14 @@ std::vector<PrinterLayer::Status> PrinterLayer::states() const {
     for (int i = 0; i < count(); ++i) {
         const PrinterState &s = installed(i);
         Status st{s.name(), {}, {}};
-        const Deliveries d = deliveries_.value(st.name);
+        const LastAttempt a = attempts_.value(st.name);
         const auto &device = devices_[static_cast<size_t>(i)];
-        if (device) st.label = device->stateLabel(s);
-        if (st.label.isEmpty() && d.tried) st.label = d.lastOk ? QStringLiteral("Lista") : QStringLiteral("Error");
-        st.lastTicket = d.lastTicket;
+        if (a.tried && !a.ok)
+            st.label = a.label;
+        else if (device)
+            st.label = device->stateLabel(s);
+        if (st.label.isEmpty() && a.tried) st.label = a.label;
+        st.lastTicket = a.lastTicket;
         out.push_back(std::move(st));
     }
     return out;

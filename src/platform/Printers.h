@@ -67,6 +67,15 @@ struct PrinterState {
 PrinterState pagePrinterState(const QString &name, const QString &driver, const QString &port, int widthTwips,
                               int heightTwips);
 
+// What a look at a printer found between tickets: its state for the
+// operator ("Lista", "Sin papel", "Sin conexión", ...) and, when it cannot
+// print now, why, in Spanish ("La impresora Cocina no tiene papel").
+struct PrinterCheck {
+    QString label;
+    QString failure;
+    bool ok() const { return failure.isEmpty(); }
+};
+
 // How one finished document reaches a printer of one kind. Returns once the
 // device has the document durably; anything else is an error.
 class PrinterDevice {
@@ -92,6 +101,12 @@ public:
     // What the device last saw of the printer, in Spanish for the operator
     // ("Lista", "Sin papel", ...); empty when it cannot tell.
     virtual QString stateLabel(const PrinterState &) const { return {}; }
+    // Looks at the printer without printing anything, within the device's
+    // time limits; nullopt when the device has no way to look.
+    virtual std::optional<PrinterCheck> probe(const PrinterState &printer) {
+        (void)printer;
+        return std::nullopt;
+    }
 };
 
 struct InstalledPrinter {
@@ -151,9 +166,20 @@ public:
     // (see PrinterDevice::holds); false for a printer not installed.
     std::optional<bool> holds(const QString &name, const QString &title, const QString &digest) const;
 
+    // Looks at installed printer i between tickets (see PrinterDevice::probe)
+    // and keeps what it found for states(); nullopt when its device cannot
+    // look. A look that finds the printer well does not undo the failure of
+    // its last ticket: a look asks less than a ticket does (a folder that is
+    // there may still refuse the file), so the printer reads failed until a
+    // ticket goes through.
+    std::optional<PrinterCheck> probe(int i);
+
     // What the operator sees of each installed printer, in list order: the
-    // device's own state label, else "Lista" once a ticket went through
-    // ("Error" after a failed one, nothing before the first), and the time
+    // state the last ticket or look left it in, never "Lista" while that
+    // last attempt failed: the device's own state label when it has one and
+    // the printer works ("Poco papel", "2 tickets en espera"), else "Lista"
+    // once a ticket or a look went well, the failure's label after one that
+    // failed ("Sin papel", "Error"), nothing before the first; and the time
     // of day of its last ticket delivered (null before the first).
     struct Status {
         QString name;
@@ -179,12 +205,15 @@ private:
     Document document_;
     bool documentOpen_ = false;
     QStringList writeLog_;
-    struct Deliveries {
+    // The last ticket or look of a printer.
+    struct LastAttempt {
         bool tried = false;
-        bool lastOk = false;
+        bool ok = false;
+        bool byTicket = false;  // a ticket, not a look
+        QString label;          // what it left the printer's state at
         QTime lastTicket;
     };
-    QHash<QString, Deliveries> deliveries_;  // by device name
+    QHash<QString, LastAttempt> attempts_;  // by device name
     SystemClock systemClock_;
     const Clock *clock_ = &systemClock_;
 };

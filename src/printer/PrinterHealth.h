@@ -1,7 +1,8 @@
 #pragma once
-// How each printer has fared with the tickets sent to it: failing since
-// when (on the monotonic clock) and why, and which printer stands in for it.
-// The backup printers decide by it; the window and the log show it.
+// How each printer has fared: failing since when (on the monotonic clock)
+// and why, as the tickets sent to it and the looks between tickets left it,
+// and which printer stands in for it. The backup printers decide by it; the
+// window and the log show it.
 #include <QHash>
 #include <QString>
 #include <optional>
@@ -13,15 +14,24 @@ public:
     struct Failure {
         qint64 sinceMs = 0;
         QString cause;
+        bool byTicket = false;  // a ticket failed on it (not only a look)
     };
-    void failed(const QString &printer, const QString &cause, qint64 nowMs) {
-        auto it = failures_.find(printer);
-        if (it == failures_.end())
-            failures_.insert(printer, {nowMs, cause});
-        else
-            it->cause = cause;
-    }
+    // A ticket failed on the printer.
+    void failed(const QString &printer, const QString &cause, qint64 nowMs) { note(printer, cause, nowMs, true); }
+    // A ticket went through.
     void worked(const QString &printer) { failures_.remove(printer); }
+    // A look between tickets found the printer unable to print: it counts
+    // as failing from then on, so its backup takes over on time even when
+    // no ticket was meant for it meanwhile.
+    void lookFailed(const QString &printer, const QString &cause, qint64 nowMs) { note(printer, cause, nowMs, false); }
+    // A look found it able to print. A failure that a ticket saw lasts until
+    // a ticket goes through: a printer that answers looks but loses tickets
+    // (a full disk, a queue that takes jobs and prints none) must not start
+    // its time of failure anew at every look.
+    void lookedWell(const QString &printer) {
+        const auto it = failures_.constFind(printer);
+        if (it != failures_.cend() && !it->byTicket) failures_.remove(printer);
+    }
     std::optional<Failure> failure(const QString &printer) const {
         const auto it = failures_.constFind(printer);
         if (it == failures_.cend()) return std::nullopt;
@@ -39,6 +49,16 @@ public:
     const QHash<QString, QString> &standIns() const { return standIns_; }
 
 private:
+    void note(const QString &printer, const QString &cause, qint64 nowMs, bool byTicket) {
+        auto it = failures_.find(printer);
+        if (it == failures_.end()) {
+            failures_.insert(printer, {nowMs, cause, byTicket});
+            return;
+        }
+        it->cause = cause;
+        it->byTicket = it->byTicket || byTicket;
+    }
+
     QHash<QString, Failure> failures_;
     QHash<QString, QString> standIns_;
 };

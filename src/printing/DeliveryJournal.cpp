@@ -89,6 +89,10 @@ Connection &DeliveryJournal::db() {
             "fecha TEXT NOT NULL, comanda TEXT NOT NULL, impresora TEXT NOT NULL, trabajo TEXT NOT NULL, "
             "titulo TEXT NOT NULL, resumen TEXT NOT NULL, estado TEXT NOT NULL, partes TEXT NOT NULL)"));
         db->execute(QStringLiteral("CREATE INDEX IF NOT EXISTS envio_comanda ON envio (tpv, fecha, comanda)"));
+        // When each job of the day was marked done, for the operator.
+        db->execute(QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS trabajo (tpv TEXT NOT NULL, fecha TEXT NOT NULL, trabajo TEXT NOT NULL, "
+            "hora TEXT NOT NULL, PRIMARY KEY (tpv, fecha, trabajo))"));
         db_ = std::move(db);
     } catch (const TpvError &e) {
         throw TpvError(e.number(), QStringLiteral("No se puede abrir el registro de entregas ") + path +
@@ -103,6 +107,7 @@ void DeliveryJournal::forgetDaysBefore(const QString &fecha) {
     inTransaction(d, [&] {
         d.execute(QStringLiteral("DELETE FROM recibido WHERE fecha < ") + q(fecha));
         d.execute(QStringLiteral("DELETE FROM envio WHERE fecha < ") + q(fecha));
+        d.execute(QStringLiteral("DELETE FROM trabajo WHERE fecha < ") + q(fecha));
     });
     forgottenBefore_ = fecha;
 }
@@ -201,19 +206,36 @@ void DeliveryJournal::prepareReprint(const OrderKey &order) {
     db().execute(QStringLiteral("UPDATE recibido SET base = nivel") + where + QStringLiteral(" AND nivel > base"));
 }
 
-void DeliveryJournal::completed(const OrderKey &order, const std::vector<std::pair<DishKey, double>> &marked) {
-    if (marked.empty()) return;
-    // A printer brought up to the quantity now marked printed has all of it:
-    // from here on, a printed count below that means a reset. One statement
-    // for the whole order.
-    QString values;
-    for (const auto &[dish, quantity] : marked) {
-        if (!values.isEmpty()) values += QLatin1Char(',');
-        values += QLatin1Char('(') + q(kindText(dish.kind)) + QLatin1Char(',') + q(dish.number) + QLatin1Char(',') +
-                  num(quantity) + QLatin1Char(')');
-    }
-    db().execute(QStringLiteral("UPDATE recibido SET base = nivel") + orderWhere(order) +
-                 QStringLiteral(" AND (clase, numero, nivel) IN (VALUES ") + values + QLatin1Char(')'));
+void DeliveryJournal::completed(const OrderKey &order, const std::vector<std::pair<DishKey, double>> &marked,
+                                const QString &job, QTime at) {
+    if (marked.empty() && job.isEmpty()) return;
+    Connection &d = db();
+    inTransaction(d, [&] {
+        if (!job.isEmpty())
+            d.execute(QStringLiteral("INSERT OR REPLACE INTO trabajo (tpv, fecha, trabajo, hora) VALUES (") +
+                      q(order.tpv) + QLatin1Char(',') + q(order.fecha) + QLatin1Char(',') + q(job) + QLatin1Char(',') +
+                      q(at.toString(QStringLiteral("HH:mm:ss"))) + QLatin1Char(')'));
+        if (marked.empty()) return;
+        // A printer brought up to the quantity now marked printed has all of
+        // it: from here on, a printed count below that means a reset. One
+        // statement for the whole order.
+        QString values;
+        for (const auto &[dish, quantity] : marked) {
+            if (!values.isEmpty()) values += QLatin1Char(',');
+            values += QLatin1Char('(') + q(kindText(dish.kind)) + QLatin1Char(',') + q(dish.number) + QLatin1Char(',') +
+                      num(quantity) + QLatin1Char(')');
+        }
+        d.execute(QStringLiteral("UPDATE recibido SET base = nivel") + orderWhere(order) +
+                  QStringLiteral(" AND (clase, numero, nivel) IN (VALUES ") + values + QLatin1Char(')'));
+    });
+}
+
+QTime DeliveryJournal::jobDoneAt(const QString &tpv, const QString &fecha, const QString &job) {
+    const ResultSet rs =
+        db().query(QStringLiteral("SELECT hora FROM trabajo WHERE tpv = ") + q(tpv) + QStringLiteral(" AND fecha = ") +
+                   q(fecha) + QStringLiteral(" AND trabajo = ") + q(job));
+    if (rs.rows.empty() || rs.rows[0].empty()) return {};
+    return QTime::fromString(rs.rows[0][0].toText(), QStringLiteral("HH:mm:ss"));
 }
 
 }  // namespace tpv

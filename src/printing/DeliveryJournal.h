@@ -23,6 +23,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QTime>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -110,8 +111,14 @@ public:
     // the terminal and day) reset to print again whole: what each printer
     // has of it, marked printed or not, prints again under the reprint mark.
     void prepareReprint(const OrderKey &order);
-    // Completion marked these dishes printed at these quantities.
-    void completed(const OrderKey &order, const std::vector<std::pair<DishKey, double>> &marked);
+    // Completion marked these dishes printed at these quantities, and, when
+    // a job is named, that job done at that time of day.
+    void completed(const OrderKey &order, const std::vector<std::pair<DishKey, double>> &marked,
+                   const QString &job = {}, QTime at = {});
+    // When this server last marked the job (PPOrd) of that terminal and
+    // business day done; null when it does not know (done before this
+    // journal kept it, or by another version).
+    QTime jobDoneAt(const QString &tpv, const QString &fecha, const QString &job);
 
     // The digest a ticket is announced with.
     static QString digest(const QString &ticketText);

@@ -197,7 +197,7 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
     // note it only means a later reprint of these dishes may go without its
     // mark.
     try {
-        p.journal.completed(order, markedDishes(run));
+        p.journal.completed(order, markedDishes(run), run.job.ord(), p.clock.timeOfDay());
     } catch (const TpvError &e) {
         p.status.report(QStringLiteral("No se pudo anotar la comanda como impresa en el registro de entregas (") +
                         e.numberAndDescription() + QLatin1Char(')'));

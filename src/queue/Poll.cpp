@@ -49,15 +49,16 @@ bool fechaTpvUtilizable(const QueueContext &q) {
 
 }  // namespace
 
-void T_Timer(const QueueContext &q) {
+bool T_Timer(const QueueContext &q) {
     restartPolling(q.T, q.g.Tiempo, q.status);
     Actualizar(q.g, q.day, q.lists);
-    if (!fechaTpvUtilizable(q)) return;
+    if (!fechaTpvUtilizable(q)) return false;
     avisar_trabajos_inaccesibles(q.g, q.day, q.status, q.unpollableReported);
     Funciones(q);
+    return true;
 }
 
-void T_TimerSafe(const QueueContext &q) {
+bool T_TimerSafe(const QueueContext &q) {
     const int reportsBefore = q.status.count();
     try {
         if (q.reconnectServer) {
@@ -68,13 +69,15 @@ void T_TimerSafe(const QueueContext &q) {
             // is err::CannotOpen here: they are opened anew at the next tick.
             comprobar_conexiones(q.g);
         }
-        T_Timer(q);
+        const bool polled = T_Timer(q);
         if (q.status.count() == reportsBefore) q.status.clear();
+        return polled;
     } catch (const TpvError &e) {
         if (e.number() == err::CannotOpen) q.reconnectServer = true;
         if (q.g.Rs.isOpen()) q.g.Rs.close();
         q.status.report(
             QStringLiteral("Error al consultar la cola de impresión (%1): %2").arg(e.number()).arg(e.description()));
+        return false;
     }
 }
 

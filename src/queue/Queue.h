@@ -24,12 +24,13 @@ struct QueueContext {
 };
 
 // One tick: interval to Tiempo, refresh the lists, poll. Failures reach the
-// caller (see T_TimerSafe).
-void T_Timer(const QueueContext &q);
+// caller (see T_TimerSafe). False when the business date is no date and
+// nothing was polled.
+bool T_Timer(const QueueContext &q);
 // The tick as the timer runs it: a failure is reported to the operator once
 // per kind and the next tick polls again; a lost server connection is opened
-// anew at the next tick.
-void T_TimerSafe(const QueueContext &q);
+// anew at the next tick. True when the queue was polled to its end.
+bool T_TimerSafe(const QueueContext &q);
 void Funciones(const QueueContext &q);
 void HacerLaFuncion(const QueueContext &q);
 // Sets the poll timer to Tiempo. A negative Tiempo is no interval: the

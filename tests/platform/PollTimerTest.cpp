@@ -2,6 +2,8 @@
 #include "platform/PollTimer.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 using namespace tpv;
 
@@ -100,4 +102,52 @@ TEST(PollTimer, AfterStopForGoodNeitherTheTimerNorAHeldTickRuns) {
     tm.engine->advance(1000);
     EXPECT_EQ(tm.ticks, 1);
     EXPECT_FALSE(tm.t->isActive());
+}
+
+TEST(PollTimer, AnActionAskedDuringATickRunsAfterItBeforeTheHeldTickAndNeverInside) {
+    Timer tm;
+    std::vector<std::string> order;
+    tm.during = [&] {
+        order.push_back("tick");
+        if (tm.ticks == 1) {
+            // A click taken while the tick waits on a printer, and the tick
+            // that falls due meanwhile.
+            tm.t->whenIdle([&] { order.push_back(tm.depth == 0 ? "action" : "action inside a tick"); });
+            tm.t->runTick();
+        }
+    };
+    tm.t->whenIdle([&] { order.push_back("action at once"); });
+    tm.t->setInterval(100);
+    tm.engine->advance(100);
+    EXPECT_EQ(order, (std::vector<std::string>{"action at once", "tick", "action", "tick"}));
+    EXPECT_EQ(tm.maxDepth, 1);
+}
+
+TEST(PollTimer, NothingAskedForLaterRunsOnceTheProgramIsEnding) {
+    Timer tm;
+    bool ran = false;
+    tm.during = [&] {
+        tm.t->whenIdle([&] { ran = true; });
+        tm.t->stopForGood();
+    };
+    tm.t->setInterval(100);
+    tm.engine->advance(1000);
+    tm.t->whenIdle([&] { ran = true; });
+    EXPECT_FALSE(ran);
+}
+
+TEST(ManualTimerEngine, CallsSetForLaterRunInTimeOrderWithTheTicksAndACancelledOneNever) {
+    ManualTimerEngine e;
+    std::vector<std::string> order;
+    long long movedTo = 0;
+    e.onTimeMoved = [&](int ms) { movedTo += ms; };
+    e.fired = [&] { order.push_back("tick@" + std::to_string(e.now())); };
+    e.start(100);
+    e.runLater(150, [&] { order.push_back("later@" + std::to_string(e.now())); });
+    const int cancelled = e.runLater(50, [&] { order.push_back("cancelled"); });
+    e.runLater(0, [&] { order.push_back("now@" + std::to_string(e.now())); });
+    e.cancel(cancelled);
+    e.advance(250);
+    EXPECT_EQ(order, (std::vector<std::string>{"now@0", "tick@100", "later@150", "tick@200"}));
+    EXPECT_EQ(movedTo, 250) << "a fixed clock following the timer moves as far";
 }

@@ -19,17 +19,6 @@ protected:
         Printing::SetUp();
         declare(QStringLiteral("[Barra]\nrespaldo=Cocina\nrespaldo_tras=30\n"));
     }
-    void declare(const QString &ini) {
-        QFile f(QDir(dataDir).filePath(QStringLiteral("impresoras.ini")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(ini.toUtf8());
-    }
-    void down(const char *printer) {
-        ASSERT_TRUE(QDir(printersDir).rename(QString::fromLatin1(printer), QString::fromLatin1(printer) + ".fuera"));
-    }
-    void back(const char *printer) {
-        ASSERT_TRUE(QDir(printersDir).rename(QString::fromLatin1(printer) + ".fuera", QString::fromLatin1(printer)));
-    }
     QString tickLogged() {
         testing::internal::CaptureStderr();
         tick();

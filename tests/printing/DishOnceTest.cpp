@@ -15,16 +15,8 @@ namespace {
 
 class DishOnce : public Printing {
 protected:
-    // A folder printer is down while its folder is moved aside (the tickets
-    // it printed stay, to be counted).
-    void down(const char *printer) {
-        const QString name = QString::fromLatin1(printer);
-        ASSERT_TRUE(QDir(printersDir).rename(name, name + QStringLiteral(".fuera")));
-    }
-    void back(const char *printer) {
-        const QString name = QString::fromLatin1(printer);
-        ASSERT_TRUE(QDir(printersDir).rename(name + QStringLiteral(".fuera"), name));
-    }
+    // A printer is down while its folder is moved aside (down, back): the
+    // tickets it printed stay, to be counted.
     KitchenLedger ledger(const char *printer) { return KitchenLedger::of(tickets(QString::fromLatin1(printer))); }
     void add(int order, const QList<demo::CartaLine> &carta, const QList<demo::MenuDish> &menu = {}) {
         demo::addOrder(*server, 1, fecha, order, 4, carta, menu);

@@ -38,11 +38,6 @@ protected:
         tool.waitForFinished(10000);
     }
     QString printerDir() const { return tmp.filePath(QStringLiteral("termica")); }
-    void declare(const QString &ini) {
-        QFile f(QDir(dataDir).filePath(QStringLiteral("impresoras.ini")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(ini.toUtf8());
-    }
     void declareKitchen() { declare(QStringLiteral("[Cocina]\nconexion=tcp://127.0.0.1:%1\n").arg(port)); }
     void setState(const char *word) {
         QFile f(QDir(printerDir()).filePath(QStringLiteral("estado")));

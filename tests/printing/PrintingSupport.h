@@ -1,6 +1,9 @@
 #pragma once
 #include "TestSupport.h"
 
+#include <QDir>
+#include <QFile>
+
 namespace tpv::test {
 
 // A server whose articles all route to one printer number unless a test
@@ -20,6 +23,19 @@ protected:
         return {art, name, qty, std::nullopt, std::nullopt, std::nullopt, {}, {}, {}};
     }
     static QString crlf(QString s) { return s.replace(QStringLiteral("⏎"), QStringLiteral("\r\n")); }
+    // impresoras.ini in the data folder, with that text.
+    void declare(const QString &ini) {
+        QFile f(QDir(dataDir).filePath(QStringLiteral("impresoras.ini")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(ini.toUtf8());
+    }
+    // A folder printer taken away (its folder renamed), and put back.
+    void down(const char *printer) {
+        ASSERT_TRUE(QDir(printersDir).rename(QString::fromLatin1(printer), QString::fromLatin1(printer) + ".fuera"));
+    }
+    void back(const char *printer) {
+        ASSERT_TRUE(QDir(printersDir).rename(QString::fromLatin1(printer) + ".fuera", QString::fromLatin1(printer)));
+    }
 };
 
 }  // namespace tpv::test

@@ -34,9 +34,15 @@ TEST_F(Reprint, WholeOrderReprintPrintsEveryLineOnThatSendingWithoutTouchingSnap
     f->lstReal.click(entryOf(1));
     EXPECT_TRUE(f->FraPre.visible());
     EXPECT_FALSE(f->FraListas.enabled());
-    EXPECT_EQ(f->T.interval(), 0);
+    EXPECT_TRUE(f->T.isActive()) << "polling goes on while the operator chooses";
+    EXPECT_EQ(f->choice.lbComanda.caption(),
+              QStringLiteral("Comanda 40 del día 07/12/2026 Tpv: 1\nMesa 1, trabajo 1, enviada a las 13:05:07"));
     f->g.Tiempo = 1000;
+    testing::internal::CaptureStderr();
     cmdTodo_Click(f->reprint());
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_TRUE(log.contains(QStringLiteral("Reimpresión pedida en este PC: toda la comanda 40 (trabajo 1)")))
+        << log.toStdString();
     const QStringList t = tickets(QStringLiteral("Barra"));
     ASSERT_EQ(t.size(), 4);
     EXPECT_TRUE(t[3].contains(QStringLiteral("1 Caña")) && t[3].contains(QStringLiteral("1 Vino")) &&
@@ -69,17 +75,43 @@ TEST_F(Reprint, ClickingTheHeadingNeitherStopsTheTimerNorOpensTheChoice) {
     EXPECT_TRUE(f->T.isActive());
 }
 
-TEST_F(Reprint, ReprintLastKeepsTheTimerStoppedUntilCancel) {
+// The choice stays open after "Re-Imprimir lo ultimo" for another reprint,
+// for a minute more, while the orders that arrive meanwhile print.
+TEST_F(Reprint, TheChoiceStaysOpenAfterReprintLastAMinuteWithoutAChoiceWhileOrdersGoOnPrinting) {
     printThreeJobs();
     f->lstReal.click(entryOf(2));
+    advance(30000);
+    testing::internal::CaptureStderr();
     cmdUltimo_Click(f->reprint());
-    EXPECT_TRUE(f->FraPre.visible());
-    EXPECT_EQ(f->T.interval(), 0);
-    EXPECT_FALSE(f->T.isActive());
-    cmdCancelar_Click(f->reprint());
+    testing::internal::GetCapturedStderr();
+    demo::addOrder(*server, 1, fecha, 42, 1, {line(QStringLiteral("AGUA"), QStringLiteral("Agua"), 1)}, {});
+    advance(59000);
+    EXPECT_TRUE(f->FraPre.visible()) << "the minute started again with the reprint";
+    EXPECT_TRUE(tickets(QStringLiteral("Barra")).last().contains(QStringLiteral("Comanda N.  42")));
+    advance(1000);
     EXPECT_FALSE(f->FraPre.visible());
     EXPECT_TRUE(f->FraListas.enabled());
-    EXPECT_TRUE(f->T.isActive());
+    EXPECT_FALSE(f->choice.job);
+}
+
+// Polling rebuilds the lists while the choice is open: a new job comes
+// first in the done list and the entry clicked moves down.
+TEST_F(Reprint, TheChoiceKeepsTheJobItWasOpenedForWhenATickRebuildsTheLists) {
+    printThreeJobs();
+    f->lstReal.click(entryOf(3));
+    const int clicked = f->lstReal.listIndex();
+    demo::addOrder(*server, 1, fecha, 42, 1, {line(QStringLiteral("VINO"), QStringLiteral("Vino"), 1)}, {});
+    tick();
+    tick();
+    ASSERT_NE(entryOf(3), clicked);
+    const int printed = tickets(QStringLiteral("Barra")).size();
+    testing::internal::CaptureStderr();
+    cmdTodo_Click(f->reprint());
+    testing::internal::GetCapturedStderr();
+    const QStringList t = tickets(QStringLiteral("Barra"));
+    ASSERT_EQ(t.size(), printed + 1);
+    EXPECT_TRUE(t.last().contains(QStringLiteral("Comanda N.  41")) && t.last().contains(QStringLiteral("1 Agua")))
+        << t.last().toStdString();
 }
 
 TEST_F(Reprint, NoSelectionAsksAgainAndClosesTheChoice) {
@@ -90,9 +122,29 @@ TEST_F(Reprint, NoSelectionAsksAgainAndClosesTheChoice) {
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")), 0);
 }
 
+TEST_F(Reprint, VolverAsksHowManyOrdersWillPrintAgainAndCancelChangesNothing) {
+    printThreeJobs();
+    dialogs.setNextAnswer(MsgAnswer::Cancel);
+    testing::internal::CaptureStderr();
+    cmdVolver_Click(f->reprint());
+    EXPECT_EQ(QString::fromStdString(testing::internal::GetCapturedStderr()), QString());
+    ASSERT_FALSE(dialogs.shown().empty());
+    EXPECT_EQ(dialogs.shown().back().text,
+              QStringLiteral("Se volverán a imprimir las 2 comandas del día en todas las impresoras. ¿Continuar?"));
+    EXPECT_EQ(dialogs.shown().back().buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")), 0);
+    EXPECT_EQ(volverQuestion(1),
+              QStringLiteral("Se volverá a imprimir 1 comanda del día en todas las impresoras. ¿Continuar?"));
+}
+
 TEST_F(Reprint, VolverMakesTheWholeDayPendingAndTheNextTicksPrintItAgainInQueueOrder) {
     printThreeJobs();
+    testing::internal::CaptureStderr();
     cmdVolver_Click(f->reprint());
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_TRUE(log.contains(QStringLiteral(
+        "Reimpresión pedida en este PC: todas las comandas del día 07/12/2026 (2), en todas las impresoras")))
+        << log.toStdString();
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")), 3);
     EXPECT_EQ(f->lstPend.listCount(), 4);
     tick();

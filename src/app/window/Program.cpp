@@ -9,7 +9,9 @@
 #include "platform/Log.h"
 #include "platform/ServiceNotify.h"
 #include "app/Version.h"
+#include "platform/Waiting.h"
 #include "platform/gui/QtDialogs.h"
+#include "platform/gui/QtSpanish.h"
 
 #include <QApplication>
 #include <QDir>
@@ -123,8 +125,12 @@ void Session::showWindowOrSayWhereTicketsGo() {
     if (!cl_.headless) {
         window_ = std::make_unique<QtMainWindow>(
             f, windowActions(
-                   f, [this](const auto &a) { server_.run(a); }, [this] { return server_.shutdown(); }));
+                   f, [this](const auto &a) { server_.runWhenIdle(a); }, [this] { return server_.closeRequested(); }));
         platform_.qtDialogs.setParent(window_.get());
+        platform_.qtDialogs.setClock(&platform_.clock);
+        // While a tick or a look waits on a printer, the window repaints and
+        // takes clicks; what the clicks ask for waits for the tick.
+        waiting::setHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents, waiting::kSliceMs / 2); });
         window_->show();
         return;
     }
@@ -164,6 +170,7 @@ int Session::exec() {
         keepAlive_.start(static_cast<int>(std::max<qint64>(1000, ms / 3)));
     }
     const int rc = app_.exec();
+    waiting::setHook(nullptr);
     logLine(LogPriority::Info, serviceStopText());
     return server_.ending() ? server_.exitCode() : rc;
 }
@@ -216,6 +223,7 @@ int runProgram(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lector-tpv"));
     QApplication::setQuitOnLastWindowClosed(false);
+    if (!cl->headless) loadQtSpanish(app);
     Platform platform(*cl);
     Session session(app, *cl, platform);
     return session.exec();

@@ -14,9 +14,13 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QStatusBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tpv {
 
@@ -27,6 +31,26 @@ QPushButton *button(const QString &text, QWidget *parent, const std::function<vo
     QObject::connect(b, &QPushButton::clicked, b, [onClick, a] { a.run(onClick); });
     return b;
 }
+
+// The widest entry a job list holds, with room for its frame and scroll bar:
+// at this width no entry wraps. The window opens with its lists this wide;
+// narrower (a small screen with the printer panel open) the entries wrap
+// onto a second line, whole.
+int jobListWidth(const QWidget *w) {
+    const int text = w->fontMetrics().horizontalAdvance(QStringLiteral("Comanda 32767 del día 31/12/2026 Tpv: 999"));
+    return text + w->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16;
+}
+
+// A list whose entries wrap rather than being cut when it is narrow.
+QListWidget *wrappingList(const char *name, QWidget *parent) {
+    auto *l = new QListWidget(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setWordWrap(true);
+    l->setTextElideMode(Qt::ElideNone);
+    l->setResizeMode(QListView::Adjust);
+    l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return l;
+}
 }  // namespace
 
 QtMainWindow::QtMainWindow(FrmPpal &f, MainWindowActions actions) : f_(f), a_(std::move(actions)) {
@@ -36,56 +60,94 @@ QtMainWindow::QtMainWindow(FrmPpal &f, MainWindowActions actions) : f_(f), a_(st
     tl->setObjectName(QStringLiteral("tl"));
     connect(tl, &QAction::triggered, this, [this] { a_.run(a_.fontMenu); });
     auto *panelAction = menuBar()->addAction(QStringLiteral("Impresoras"));
+    panelAction->setObjectName(QStringLiteral("mnuImpresoras"));
     panelAction->setCheckable(true);
     connect(panelAction, &QAction::toggled, this, [this](bool on) { showPrinterPanel(on); });
 
     auto *central = new QWidget(this);
-    auto *outer = new QHBoxLayout(central);
-    auto *left = new QWidget(central);
-    left->setFixedWidth(twips(6960));
+    auto *rows = new QVBoxLayout(central);
+    auto *columns = new QHBoxLayout;
+    left_ = buildLists(central);
+    columns->addWidget(left_, 1);
+    panel_ = new QScrollArea(central);
+    panel_->setObjectName(QStringLiteral("panelScroll"));
+    panel_->setWidget(buildPrinterPanel());
+    panel_->setWidgetResizable(true);
+    panel_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    panel_->setFrameShape(QFrame::NoFrame);
+    // As wide as the panel, as high as the window lets it be: on a small
+    // screen it scrolls, and the status line stays in sight.
+    panel_->setFixedWidth(panel_->widget()->sizeHint().width() +
+                          panel_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
+    panel_->hide();
+    columns->addWidget(panel_);
+    rows->addLayout(columns, 1);
+
+    // What went wrong last, whole: wrapped over as many lines as it needs,
+    // and in full on hover.
+    auto *estado = new QLabel(central);
+    estado->setObjectName(QStringLiteral("lbEstado"));
+    estado->setStyleSheet(QStringLiteral("color: #b00000"));
+    estado->setWordWrap(true);
+    estado->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    bindLabel(estado, f.lbEstado);
+    estado->setToolTip(f.lbEstado.caption());
+    f.lbEstado.changed.connect([estado, &f] { estado->setToolTip(f.lbEstado.caption()); });
+    rows->addWidget(estado);
+    setCentralWidget(central);
+
+    buildChoiceFrame(left_);
+    // Both job lists wide enough for their entries on one line.
+    const int toFullLists = 2 * (jobListWidth(lstReal_) - lstReal_->minimumWidth());
+    resize(std::max(sizeHint().width(), minimumSizeHint().width() + toFullLists),
+           std::max(sizeHint().height(), twips(9495) / 2));
+}
+
+QWidget *QtMainWindow::buildLists(QWidget *parent) {
+    auto *left = new QWidget(parent);
     auto *col = new QVBoxLayout(left);
+    col->setContentsMargins(0, 0, 0, 0);
 
     auto *server = new QHBoxLayout;
     auto *lbServidor = new QLabel(left);
     lbServidor->setObjectName(QStringLiteral("lbServidor"));
     auto *lbCatalogo = new QLabel(left);
     lbCatalogo->setObjectName(QStringLiteral("lbCatalogo"));
-    bindLabel(lbServidor, f.lbServidor);
-    bindLabel(lbCatalogo, f.lbCatalogo);
+    bindLabel(lbServidor, f_.lbServidor);
+    bindLabel(lbCatalogo, f_.lbCatalogo);
     server->addWidget(new QLabel(QStringLiteral("Servidor:"), left));
     server->addWidget(lbServidor, 1);
     server->addWidget(lbCatalogo);
     col->addLayout(server);
 
+    // The two job lists share the width and grow with the window.
     auto *fraListas = new QGroupBox(left);
     fraListas->setObjectName(QStringLiteral("FraListas"));
     auto *lists = new QHBoxLayout(fraListas);
-    auto *lstPend = new QListWidget(fraListas);
-    lstPend->setObjectName(QStringLiteral("lstPend"));
-    auto *lstReal = new QListWidget(fraListas);
-    lstReal->setObjectName(QStringLiteral("lstReal"));
-    bindListBox(lstPend, f.lstPend, a_.run);
-    bindListBox(lstReal, f.lstReal, a_.run);
-    lists->addWidget(lstPend);
-    lists->addWidget(lstReal);
-    bindFrame(fraListas, f.FraListas);
-    col->addWidget(fraListas, 1);
+    auto *lstPend = wrappingList("lstPend", fraListas);
+    lstReal_ = wrappingList("lstReal", fraListas);
+    for (QListWidget *l : {lstPend, lstReal_}) l->setMinimumWidth(jobListWidth(l) * 3 / 4);
+    bindListBox(lstPend, f_.lstPend, a_.run);
+    bindListBox(lstReal_, f_.lstReal, a_.run);
+    lists->addWidget(lstPend, 1);
+    lists->addWidget(lstReal_, 1);
+    bindFrame(fraListas, f_.FraListas);
+    col->addWidget(fraListas, 3);
 
-    // The printers' states, under the job lists: a few lines, read only.
-    auto *lstImpresoras = new QListWidget(left);
-    lstImpresoras->setObjectName(QStringLiteral("lstImpresoras"));
-    lstImpresoras->setMaximumHeight(twips(1200));
+    // The printers' states, under the job lists: read only, one line each.
+    auto *lstImpresoras = wrappingList("lstImpresoras", left);
     lstImpresoras->setFocusPolicy(Qt::NoFocus);
-    bindListBox(lstImpresoras, f.lstImpresoras, a_.run);
-    col->addWidget(lstImpresoras);
+    lstImpresoras->setMinimumHeight(lstImpresoras->fontMetrics().lineSpacing() * 4);
+    bindListBox(lstImpresoras, f_.lstImpresoras, a_.run);
+    col->addWidget(lstImpresoras, 1);
 
     auto *lineas = new QHBoxLayout;
     auto *caption = new QLabel(left);
-    bindLabel(caption, f.lbLineasCaption);
+    bindLabel(caption, f_.lbLineasCaption);
     auto *lineasp = new QLineEdit(left);
     lineasp->setObjectName(QStringLiteral("lineasp"));
     lineasp->setMaximumWidth(60);
-    bindTextField(lineasp, f.lineasp);
+    bindTextField(lineasp, f_.lineasp);
     auto *up = new QToolButton(left);
     up->setArrowType(Qt::UpArrow);
     up->setObjectName(QStringLiteral("UpDown1Up"));
@@ -100,56 +162,68 @@ QtMainWindow::QtMainWindow(FrmPpal &f, MainWindowActions actions) : f_(f), a_(st
     lineas->addWidget(down);
     lineas->addStretch();
     col->addLayout(lineas);
-    outer->addWidget(left);
-
-    buildChoiceFrame(left, fraListas);
-    panel_ = buildPrinterPanel();
-    outer->addWidget(panel_);
-    panel_->hide();
-
-    setCentralWidget(central);
-    auto *estado = new QLabel(this);
-    estado->setObjectName(QStringLiteral("lbEstado"));
-    estado->setStyleSheet(QStringLiteral("color: #b00000"));
-    bindLabel(estado, f.lbEstado);
-    statusBar()->addWidget(estado, 1);
-    resize(twips(6960) + 40, twips(9495) / 2);
+    return left;
 }
 
-QWidget *QtMainWindow::buildChoiceFrame(QWidget *parent, QWidget *lists) {
-    // A veil over the whole list frame while the choice is open, so no list
-    // entry shows beside the choice; the choice itself keeps its laid-out size.
-    auto *veil = new QWidget(parent);
-    veil->setObjectName(QStringLiteral("FraPreVeil"));
-    veil->setAutoFillBackground(true);
-    veil->hide();
-    // Not inside the list frame: that frame is disabled while the choice is open.
-    f_.FraPre.changed.connect([veil, lists] {
-        veil->setGeometry(lists->geometry());
-        veil->raise();
-    });
-    bindFrame(veil, f_.FraPre);
+void QtMainWindow::buildChoiceFrame(QWidget *parent) {
+    // A veil over the done list while the choice is open, so that no entry
+    // shows beside the choice; the pending list stays in sight, as polling
+    // goes on. Neither is inside the list frame: that frame is disabled
+    // while the choice is open.
+    veil_ = new QWidget(parent);
+    veil_->setObjectName(QStringLiteral("FraPreVeil"));
+    veil_->setAutoFillBackground(true);
+    veil_->hide();
+    bindFrame(veil_, f_.FraPre);
     auto *fra = new QGroupBox(parent);
     fra->setObjectName(QStringLiteral("FraPre"));
     fra->setAutoFillBackground(true);
-    fra->setGeometry(0, 0, twips(3855), twips(2640));
+    fra->setMinimumWidth(twips(3855));
+    auto *col = new QVBoxLayout(fra);
     auto *label = new QLabel(fra);
     bindLabel(label, f_.lbElegir);
-    label->setGeometry(twips(240), twips(360), twips(3615), twips(495));
+    col->addWidget(label);
+    // Which order, and which sending of it, the buttons act on.
+    auto *comanda = new QLabel(fra);
+    comanda->setObjectName(QStringLiteral("lbComanda"));
+    comanda->setWordWrap(true);
+    QFont bold = comanda->font();
+    bold.setBold(true);
+    comanda->setFont(bold);
+    bindLabel(comanda, f_.choice.lbComanda);
+    col->addWidget(comanda);
     const std::pair<QString, std::function<void()>> buttons[] = {
         {QStringLiteral("Re-Imprimir toda la comanda"), a_.todo},
         {QStringLiteral("Re-Imprimir lo ultimo"), a_.ultimo},
         {QStringLiteral("Cancelar"), a_.cancelar}};
     const char *names[] = {"cmdTodo", "cmdUltimo", "cmdCancelar"};
-    int top = 1080;
     for (int i = 0; i < 3; ++i) {
         auto *b = button(buttons[i].first, fra, buttons[i].second, a_);
         b->setObjectName(QString::fromLatin1(names[i]));
-        b->setGeometry(twips(120), twips(top), twips(3615), twips(495));
-        top += 480;
+        b->setMinimumHeight(twips(495));
+        col->addWidget(b);
     }
-    bindFrame(fra, f_.FraPre, true);
-    return fra;
+    choice_ = fra;
+    bindFrame(fra, f_.FraPre);
+    f_.FraPre.changed.connect([this] { placeChoice(); });
+    lstReal_->installEventFilter(this);
+    placeChoice();
+}
+
+void QtMainWindow::placeChoice() {
+    if (!f_.FraPre.visible()) return;
+    const QRect list(lstReal_->mapTo(left_, QPoint(0, 0)), lstReal_->size());
+    veil_->setGeometry(list);
+    const int width = std::max(choice_->minimumWidth(), std::min(list.width(), twips(3855) * 3 / 2));
+    const int height = choice_->hasHeightForWidth() ? choice_->heightForWidth(width) : choice_->sizeHint().height();
+    choice_->setGeometry(QRect(list.topLeft(), QSize(width, std::max(height, choice_->sizeHint().height()))));
+    veil_->raise();
+    choice_->raise();
+}
+
+bool QtMainWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == lstReal_ && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) placeChoice();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 QWidget *QtMainWindow::buildPrinterPanel() {
@@ -160,6 +234,9 @@ QWidget *QtMainWindow::buildPrinterPanel() {
     auto combo = [&](ValueList &m, const char *name) {
         auto *c = new QComboBox(frame);
         c->setObjectName(QString::fromLatin1(name));
+        // Narrow enough for a 1024-point screen; the list opens wider.
+        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        c->setMinimumContentsLength(14);
         bindValueList(c, m, a_.run);
         return c;
     };
@@ -208,7 +285,24 @@ QWidget *QtMainWindow::buildPrinterPanel() {
 
 void QtMainWindow::showPrinterPanel(bool show) {
     panel_->setVisible(show);
-    adjustSize();
+    if (show) {
+        // Wide enough for the panel, and tall enough for all of it where
+        // the screen allows: it scrolls only on a small screen.
+        centralWidget()->layout()->activate();
+        const int missing = panel_->widget()->sizeHint().height() - panel_->viewport()->height();
+        resize(std::max(width(), sizeHint().width()), height() + std::max(0, missing));
+    }
+    fitScreen();
+}
+
+void QtMainWindow::fitScreen() {
+    const QScreen *s = screen();
+    if (!s) return;
+    // The frame the window system adds around the window counts too.
+    const QRect free = s->availableGeometry();
+    const QSize decoration = frameGeometry().size() - geometry().size();
+    resize(std::min(width(), free.width() - decoration.width()),
+           std::min(height(), free.height() - decoration.height()));
 }
 
 void QtMainWindow::closeEvent(QCloseEvent *e) {

@@ -4,6 +4,9 @@
 #include <QMainWindow>
 #include <functional>
 
+class QListWidget;
+class QScrollArea;
+
 namespace tpv {
 class FrmPpal;
 
@@ -21,14 +24,24 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QWidget *buildLists(QWidget *parent);
     QWidget *buildPrinterPanel();
-    QWidget *buildChoiceFrame(QWidget *parent, QWidget *lists);
+    void buildChoiceFrame(QWidget *parent);
+    // Puts the reprint choice over the done list, where it is open.
+    void placeChoice();
+    // Keeps the window inside the screen's free area.
+    void fitScreen();
 
     FrmPpal &f_;
     MainWindowActions a_;
-    QWidget *panel_ = nullptr;
+    QWidget *left_ = nullptr;
+    QListWidget *lstReal_ = nullptr;
+    QWidget *veil_ = nullptr;
+    QWidget *choice_ = nullptr;
+    QScrollArea *panel_ = nullptr;
 };
 
 }  // namespace tpv

@@ -126,13 +126,52 @@ bool EscPosDevice::checkBeforeTicket(EscPosLink &link) {
     // Never answered: many printers cannot (USB ones that cannot be read,
     // cheap network ones). They are written blind, and the log says so once.
     silentThisTick_ = true;
+    noteSilence();
+    return false;
+}
+
+void EscPosDevice::noteSilence() {
     if (!silenceLogged_)
         logLine(LogPriority::Warning,
                 QStringLiteral("La impresora %1 no contesta a las preguntas de estado: se le envían los tickets sin "
                                "saber si tiene papel o la tapa abierta (estado=auto; con estado=no no se pregunta)")
                     .arg(cfg_.name));
     silenceLogged_ = true;
-    return false;
+}
+
+EscPosState EscPosDevice::probe(QString *cause) {
+    cause->clear();
+    try {
+        const std::unique_ptr<EscPosLink> link = connect();
+        EscPosState seen = EscPosState::Ready;
+        switch (cfg_.stateQueries) {
+            case EscPosPrinterConfig::StateQueries::Never:
+                break;
+            case EscPosPrinterConfig::StateQueries::Always:
+                seen = requireGoodState(askState(*link));
+                break;
+            case EscPosPrinterConfig::StateQueries::Auto:
+                // A printer that never answers would cost a second of waiting
+                // at every look: once is enough to know it.
+                if (!answeredOnce_ && lookedSilent_) {
+                    seen = EscPosState::NoStatus;
+                    break;
+                }
+                if (const std::optional<EscPosState> answered = askState(*link); answered || answeredOnce_) {
+                    seen = requireGoodState(answered);
+                } else {
+                    lookedSilent_ = true;
+                    noteSilence();
+                    seen = EscPosState::NoStatus;
+                }
+                break;
+        }
+        state_ = seen;
+    } catch (const TpvError &e) {
+        // failWith has set the state the printer was found in.
+        *cause = e.description();
+    }
+    return state_;
 }
 
 std::unique_ptr<EscPosLink> EscPosDevice::connect() {

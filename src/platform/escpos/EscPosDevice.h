@@ -47,8 +47,16 @@ public:
     // counts as not delivered.
     void deliver(const QByteArray &ticket);
 
-    // What the printer was last seen to be (Unknown before the first ticket;
-    // with estado=no, Ready after a blind write that went through).
+    // Looks at the printer between tickets, as its configuration allows: a
+    // new connection, and its state asked. With estado=no only whether it
+    // can be reached is known (Ready when it can); with estado=auto a printer
+    // that has never answered is asked once, then only reached (NoStatus).
+    // Returns the state seen, which state() then keeps; *cause says, in
+    // Spanish, why the printer cannot print, or is left empty when it can.
+    EscPosState probe(QString *cause);
+
+    // What the printer was last seen to be (Unknown before the first ticket
+    // or look; with estado=no, Ready after a blind write that went through).
     EscPosState state() const { return state_; }
 
     // A new poll tick: with estado=auto, a printer that has never answered
@@ -62,6 +70,7 @@ private:
     std::optional<EscPosState> askState(EscPosLink &link);
     EscPosState requireGoodState(const std::optional<EscPosState> &answered);
     QString stateCause(EscPosState state) const;
+    void noteSilence();
 
     EscPosPrinterConfig cfg_;
     QString usbRoot_;
@@ -69,6 +78,7 @@ private:
     bool answeredOnce_ = false;    // the printer has answered a state query since start
     bool silentThisTick_ = false;  // estado=auto: it did not answer during this tick
     bool silenceLogged_ = false;
+    bool lookedSilent_ = false;  // estado=auto: a look found it silent; looks no longer ask
 };
 
 }  // namespace tpv

@@ -1,5 +1,6 @@
 #include "platform/escpos/EscPosLink.h"
 
+#include "platform/Waiting.h"
 #include "platform/escpos/UsbPrinters.h"
 
 #include <QDeadlineTimer>
@@ -55,6 +56,18 @@ QString errnoText(int e) {
 
 int remainingMs(const QDeadlineTimer &deadline) {
     return static_cast<int>(std::max<qint64>(0, deadline.remainingTime()));
+}
+
+// poll() until a descriptor is ready or the deadline passes, in short
+// slices with a turn of the window's event loop between them, so that a
+// printer that does not answer never freezes the window (platform/Waiting.h).
+int pollUntil(pollfd *fds, nfds_t count, const QDeadlineTimer &deadline) {
+    for (;;) {
+        const int r = ::poll(fds, count, std::min(remainingMs(deadline), waiting::kSliceMs));
+        if (r < 0 && errno == EINTR) continue;
+        if (r != 0 || deadline.hasExpired()) return r;
+        waiting::turn();
+    }
 }
 
 // ---- One file descriptor: socket, printer node or terminal ------------------
@@ -157,6 +170,7 @@ private:
             if (deadline.hasExpired()) return notTaken(timeoutMs, why);
             ::poll(nullptr, 0, std::min(stepMs, std::max(1, remainingMs(deadline))));
             stepMs = std::min(stepMs * 2, 20);
+            waiting::turn();
         }
     }
 
@@ -167,12 +181,8 @@ private:
 
     // Waits for the event until the deadline; false when it did not come.
     bool waitFor(short event, const QDeadlineTimer &deadline) {
-        for (;;) {
-            pollfd p{fd_, event, 0};
-            const int r = ::poll(&p, 1, remainingMs(deadline));
-            if (r < 0 && errno == EINTR) continue;
-            return r > 0;
-        }
+        pollfd p{fd_, event, 0};
+        return pollUntil(&p, 1, deadline) > 0;
     }
 
     int fd_;
@@ -191,9 +201,7 @@ int connectOne(const addrinfo *ai, const QDeadlineTimer &deadline) {
     if (::connect(fd, ai->ai_addr, ai->ai_addrlen) == 0) return fd;
     if (errno == EINPROGRESS) {
         pollfd p{fd, POLLOUT, 0};
-        int r;
-        do r = ::poll(&p, 1, remainingMs(deadline));
-        while (r < 0 && errno == EINTR);
+        const int r = pollUntil(&p, 1, deadline);
         int soError = ETIMEDOUT;
         socklen_t len = sizeof soError;
         if (r > 0 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &len) == 0 && soError == 0) return fd;

@@ -40,6 +40,13 @@ public:
     QString stateLabel(const PrinterState &) const override {
         return device_.state() == EscPosState::Unknown ? QString() : tpv::stateLabel(device_.state());
     }
+    // A look does not count as this tick's failure: the next ticket asks the
+    // printer itself.
+    std::optional<PrinterCheck> probe(const PrinterState &) override {
+        QString cause;
+        const EscPosState seen = device_.probe(&cause);
+        return PrinterCheck{tpv::stateLabel(seen), cause};
+    }
 
 private:
     EscPosDevice device_;

@@ -1,6 +1,7 @@
 #include "platform/gui/CupsPrinters.h"
 
 #include "platform/Error.h"
+#include "platform/Waiting.h"
 #include "platform/gui/CupsWaitingJobs.h"
 #include "platform/gui/TicketPainter.h"
 
@@ -11,6 +12,7 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QDeadlineTimer>
 
 namespace tpv {
 
@@ -104,6 +106,7 @@ public:
     void deliver(const PrinterState &printer, const Document &document) override;
     void validate(const PrinterState &printer, PrinterProperty p, const Variant &v) const override;
     QString stateLabel(const PrinterState &printer) const override;
+    std::optional<PrinterCheck> probe(const PrinterState &printer) override;
     void newTick() override { waiting_.newTick(); }
     // A ticket is known in the queue by the title it was sent with.
     std::optional<bool> holds(const PrinterState &printer, const QString &title, const QString &) const override {
@@ -131,9 +134,26 @@ void CupsDevice::validate(const PrinterState &, PrinterProperty p, const Variant
 }
 
 // Why the scheduler would not print on the queue now (not there, not
-// accepting jobs, stopped), as lpstat tells it; empty when it would, or
-// when lpstat cannot be run (the job is then sent and judged by its result).
-QString queueRefusal(const QString &name) {
+// accepting jobs, stopped), as lpstat tells it, with the state the operator
+// reads; an empty reason when it would print, or when lpstat cannot be run
+// (the job is then sent and judged by its result).
+struct QueueRefusal {
+    QString label, why;
+};
+
+// Waits for the process within the limit, turning the window's event loop
+// meanwhile (platform/Waiting.h); false when it did not end in time.
+bool finishes(QProcess &p, int limitMs) {
+    const QDeadlineTimer deadline(limitMs);
+    while (!p.waitForFinished(waiting::kSliceMs)) {
+        if (p.state() == QProcess::NotRunning) return true;
+        if (deadline.hasExpired()) return false;
+        waiting::turn();
+    }
+    return true;
+}
+
+QueueRefusal queueRefusal(const QString &name) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
@@ -141,14 +161,14 @@ QString queueRefusal(const QString &name) {
     p.setProcessEnvironment(env);
     p.start(QStringLiteral("lpstat"), {QStringLiteral("-a"), name, QStringLiteral("-p"), name});
     if (!p.waitForStarted(5000)) return {};
-    if (!p.waitForFinished(10000)) {
+    if (!finishes(p, 10000)) {
         p.kill();
         p.waitForFinished(1000);
         return {};
     }
     const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
     if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || out.trimmed().isEmpty())
-        return QStringLiteral("la cola de impresión %1 no existe").arg(name);
+        return {QStringLiteral("No instalada"), QStringLiteral("la cola de impresión %1 no existe").arg(name)};
     // The reason, when the scheduler gives one, follows the line's " - ".
     const auto reasonIn = [&](const QString &marker) {
         // On the same line after " - ", or on the indented line below.
@@ -164,12 +184,24 @@ QString queueRefusal(const QString &name) {
         return QStringLiteral("sin motivo indicado");
     };
     if (out.contains(QStringLiteral(" not accepting requests")))
-        return QStringLiteral("la cola de impresión %1 no acepta trabajos (%2)")
-            .arg(name, reasonIn(QStringLiteral(" not accepting")));
+        return {QStringLiteral("No acepta trabajos"), QStringLiteral("la cola de impresión %1 no acepta trabajos (%2)")
+                                                          .arg(name, reasonIn(QStringLiteral(" not accepting")))};
     if (out.contains(QStringLiteral(" disabled since")))
-        return QStringLiteral("la cola de impresión %1 está detenida (%2)")
-            .arg(name, reasonIn(QStringLiteral(" disabled since")));
+        return {QStringLiteral("Detenida"), QStringLiteral("la cola de impresión %1 está detenida (%2)")
+                                                .arg(name, reasonIn(QStringLiteral(" disabled since")))};
     return {};
+}
+
+// The queue as the scheduler has it now: installed, accepting jobs, not
+// stopped.
+std::optional<PrinterCheck> CupsDevice::probe(const PrinterState &state) {
+    const QString name = state.name();
+    if (QPrinterInfo::printerInfo(name).isNull())
+        return PrinterCheck{QStringLiteral("No instalada"),
+                            QStringLiteral("La impresora %1 no está instalada").arg(name)};
+    if (const QueueRefusal refusal = queueRefusal(name); !refusal.why.isEmpty())
+        return PrinterCheck{refusal.label, QStringLiteral("No se puede imprimir en %1: %2").arg(name, refusal.why)};
+    return PrinterCheck{QStringLiteral("Lista"), {}};
 }
 
 void CupsDevice::deliver(const PrinterState &state, const Document &document) {
@@ -181,7 +213,7 @@ void CupsDevice::deliver(const PrinterState &state, const Document &document) {
         throw TpvError(err::PrinterError, QStringLiteral("La impresora %1 no está instalada").arg(name));
     }
     // A job left in a queue that rejects or holds it would count as printed.
-    if (const QString why = queueRefusal(name); !why.isEmpty())
+    if (const QString why = queueRefusal(name).why; !why.isEmpty())
         throw TpvError(err::PrinterError, QStringLiteral("No se puede imprimir en %1: %2").arg(name, why));
     QPrinter printer(info, QPrinter::HighResolution);
     // The job's title in the queue: a ticket can be found there by it.

@@ -52,6 +52,9 @@ void bindListBox(QListWidget *w, ListBox &m, const ActionRunner &run) {
             for (int i = 0; i < texts.size(); ++i)
                 if (w->item(i)->text() != texts[i]) w->item(i)->setText(texts[i]);
         }
+        // Each row keeps the item value it was drawn with, so a click names
+        // the entry the operator saw, not only its row.
+        for (int i = 0; i < texts.size(); ++i) w->item(i)->setData(Qt::UserRole, m.itemData(i));
         w->setCurrentRow(m.listIndex());
     };
     redraw();
@@ -62,7 +65,13 @@ void bindListBox(QListWidget *w, ListBox &m, const ActionRunner &run) {
     });
     QObject::connect(w, &QListWidget::itemClicked, w, [w, &m, run](QListWidgetItem *item) {
         const int row = w->row(item);
-        run([&m, row] { m.click(row); });
+        const QString text = item->text();
+        const int32_t data = item->data(Qt::UserRole).toInt();
+        run([&m, row, text, data] {
+            // A click taken while a tick ran is done after it, on the list
+            // the tick rebuilt: the entry clicked, wherever it is now.
+            if (const int i = m.entryOf(row, text, data); i >= 0) m.click(i);
+        });
     });
 }
 

@@ -1,6 +1,8 @@
 #include "platform/Error.h"
 #include "platform/escpos/EscPosDevice.h"
 #include "platform/escpos/EscPosEncoder.h"
+#include "platform/escpos/LoopbackSupport.h"
+#include "platform/escpos/ScriptedPrinter.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -18,107 +20,9 @@
 #include <unistd.h>
 
 using namespace tpv;
+using namespace tpv::test;
 
 namespace {
-
-const QByteArray kQueries = QByteArray::fromHex("100401100402100404");
-constexpr int Silent = -1;
-
-// A printer at the other end of a file descriptor, played by a thread: it
-// records every byte and answers each DLE EOT with the next scripted byte
-// (ready once the script is used up; Silent: no answer).
-class ScriptedPrinter {
-public:
-    explicit ScriptedPrinter(std::deque<int> answers = {}) : answers_(std::move(answers)) {}
-    ~ScriptedPrinter() { join(); }
-
-    // Listens on loopback, on a port the system chooses, and serves that
-    // many connections one after the other.
-    int listenTcp(int connections = 1) {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (::bind(listener_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(listener_, 1) != 0 ||
-            ::getsockname(listener_, reinterpret_cast<sockaddr *>(&a), &len) != 0)
-            return 0;
-        thread_ = std::thread([this, connections] {
-            for (int i = 0; i < connections; ++i) {
-                pollfd p{listener_, POLLIN, 0};
-                if (::poll(&p, 1, 10000) != 1) return;
-                const int fd = ::accept(listener_, nullptr, nullptr);
-                perConnection_.emplace_back();
-                serve(fd);
-                ::close(fd);
-            }
-        });
-        return ntohs(a.sin_port);
-    }
-    // Serves on an fd the test owns (the master side of a pseudo-terminal).
-    void serveFd(int fd, qsizetype stopAfter) {
-        stopAfter_ = stopAfter;
-        thread_ = std::thread([this, fd] { serve(fd); });
-    }
-    QByteArray received() {
-        join();
-        return received_;
-    }
-    // What each connection brought, in order.
-    std::vector<QByteArray> connections() {
-        join();
-        return perConnection_;
-    }
-
-private:
-    void serve(int fd) {
-        char b;
-        for (;;) {
-            pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, 5000) != 1 || ::read(fd, &b, 1) != 1) return;
-            received_.append(b);
-            if (!perConnection_.empty()) perConnection_.back().append(b);
-            if (received_.size() >= 3 && received_.at(received_.size() - 3) == 0x10 &&
-                received_.at(received_.size() - 2) == 0x04)
-                answer(fd);
-            if (stopAfter_ > 0 && received_.size() >= stopAfter_) return;
-        }
-    }
-    void answer(int fd) {
-        int a = 0x12;
-        if (!answers_.empty()) {
-            a = answers_.front();
-            answers_.pop_front();
-        }
-        if (a == Silent) return;
-        const char c = static_cast<char>(a);
-        (void)!::write(fd, &c, 1);
-    }
-    void join() {
-        if (thread_.joinable()) thread_.join();
-        if (listener_ >= 0) ::close(listener_);
-        listener_ = -1;
-    }
-
-    std::deque<int> answers_;
-    std::thread thread_;
-    int listener_ = -1;
-    qsizetype stopAfter_ = 0;
-    QByteArray received_;
-    std::vector<QByteArray> perConnection_;
-};
-
-using Queries = EscPosPrinterConfig::StateQueries;
-
-EscPosPrinterConfig printerAt(const QString &connection, Queries queries = Queries::Always) {
-    EscPosPrinterConfig c;
-    c.name = QStringLiteral("Cocina");
-    c.connection = connection;
-    c.stateQueries = queries;
-    return c;
-}
-
-QString tcp(int port) { return QStringLiteral("tcp://127.0.0.1:%1").arg(port); }
 
 // A loopback listening socket on a port the system chooses; a receive
 // buffer size, when given, is inherited by the connections it takes.
@@ -210,16 +114,7 @@ TEST(EscPosDevice, PrinterThatNeverAnswersIsReportedAsNotResponding) {
 }
 
 TEST(EscPosDevice, ClosedPortIsAConnectionFailureNamingThePrinter) {
-    // A port just released by this test: nothing listens on it.
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
-    ASSERT_EQ(::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len), 0);
-    ::close(s);
-    EscPosDevice device(printerAt(tcp(ntohs(a.sin_port))));
+    EscPosDevice device(printerAt(tcp(Listener().port())));
     const QString cause = failureOf(device, sampleTicket());
     EXPECT_TRUE(cause.startsWith(QStringLiteral("No se puede conectar con la impresora Cocina (127.0.0.1:")))
         << cause.toStdString();
