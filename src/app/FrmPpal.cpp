@@ -74,7 +74,7 @@ FontContext FrmPpal::font() { return {g, printers, C, dialogs, status}; }
 
 void FrmPpal::tick() {
     printers.newTick();
-    T_TimerSafe(queue());
+    polled = T_TimerSafe(queue());
     showPrinterStates();
 }
 

@@ -84,6 +84,8 @@ public:
 
     // One poll tick as the timer runs it.
     void tick();
+    // Whether the last tick polled the queue (the order database answered).
+    bool polled = false;
 
     // Fills lstImpresoras from the printers' states; a printer whose state
     // changed is logged once ("La impresora Cocina: Sin papel").

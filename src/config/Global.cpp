@@ -29,4 +29,10 @@ QString serverConnectionString(const Global &g) {
            connectionValue(g.ClaveSql);
 }
 
+QString serverDescription(const Global &g) {
+    if (namesSqliteFile(g.Ip)) return QStringLiteral("archivo ") + g.Ip;
+    return QStringLiteral("SQL Server %1 (base de datos %2, usuario %3)")
+        .arg(g.Ip, g.CatalogoIni, g.UsuarioSql.isEmpty() ? QStringLiteral("tesmarin") : g.UsuarioSql);
+}
+
 }  // namespace tpv

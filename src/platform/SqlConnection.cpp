@@ -351,12 +351,12 @@ QString localFilePath(const QString &dataSource, const QString &dataDir) {
     return QDir(dataDir).filePath(dataSource);
 }
 
+}  // namespace
+
 bool namesSqliteFile(const QString &ip) {
     return QDir::isAbsolutePath(ip) || ip.endsWith(QLatin1String(".db"), Qt::CaseInsensitive) ||
            ip.endsWith(QLatin1String(".sqlite"), Qt::CaseInsensitive);
 }
-
-}  // namespace
 
 void setStatementObserver(StatementObserver observer) { gObserver = observer; }
 

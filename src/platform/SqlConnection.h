@@ -26,6 +26,9 @@ std::unique_ptr<Connection> openConnection(const QString &connectionString, cons
 
 // An existing SQLite file (error -2147467259 when it is missing or no database).
 std::unique_ptr<Connection> openSqliteFile(const QString &path, int busyTimeoutMs = 5000);
+// Whether a server address (Confi.Ip) names an SQLite file rather than a
+// SQL Server host: an absolute path, or a name ending in .db or .sqlite.
+bool namesSqliteFile(const QString &ip);
 // Creates an SQLite file; only the demo and the tests make databases.
 std::unique_ptr<Connection> createSqliteFile(const QString &path);
 // A DSN-less ODBC connection string, as it stands.

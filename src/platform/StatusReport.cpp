@@ -2,14 +2,11 @@
 
 namespace tpv {
 
-namespace {
-const QString kKey = QStringLiteral("estado");
-}
-
-void StatusReport::report(const QString &text) {
+void StatusReport::report(const QString &text, const QString &cause) {
     ++count_;
     line_.setCaption(text);
-    log_.failed(kKey, text);
+    const QString key = cause.isEmpty() ? text : cause;
+    log_.failed(key, text, LogPriority::Error, key);
     if (onReport) onReport(text);
 }
 
@@ -26,7 +23,19 @@ void StatusReport::stillShown(const QString &text) {
 }
 
 void StatusReport::clear() {
-    if (log_.recovered(kKey) && onReport) onReport(QStringLiteral("Funcionamiento normal"));
+    if (log_.recoverAll() > 0 && onReport) onReport(QStringLiteral("Funcionamiento normal"));
+    line_.setCaption(QString());
+}
+
+void StatusReport::startTick() {
+    countAtTickStart_ = count_;
+    log_.startRound();
+}
+
+void StatusReport::endTick() {
+    const bool recovered = log_.endRound() > 0;
+    if (count_ != countAtTickStart_) return;
+    if (recovered && onReport) onReport(QStringLiteral("Funcionamiento normal"));
     line_.setCaption(QString());
 }
 

@@ -57,8 +57,9 @@ void T_Timer(const QueueContext &q) {
     Funciones(q);
 }
 
-void T_TimerSafe(const QueueContext &q) {
-    const int reportsBefore = q.status.count();
+bool T_TimerSafe(const QueueContext &q) {
+    q.status.startTick();
+    bool polled = true;
     try {
         if (q.reconnectServer) {
             abrir_conexiones(q.g);
@@ -69,13 +70,15 @@ void T_TimerSafe(const QueueContext &q) {
             comprobar_conexiones(q.g);
         }
         T_Timer(q);
-        if (q.status.count() == reportsBefore) q.status.clear();
     } catch (const TpvError &e) {
+        polled = false;
         if (e.number() == err::CannotOpen) q.reconnectServer = true;
         if (q.g.Rs.isOpen()) q.g.Rs.close();
         q.status.report(
             QStringLiteral("Error al consultar la cola de impresión (%1): %2").arg(e.number()).arg(e.description()));
     }
+    q.status.endTick();
+    return polled;
 }
 
 void Funciones(const QueueContext &q) {

@@ -28,8 +28,9 @@ struct QueueContext {
 void T_Timer(const QueueContext &q);
 // The tick as the timer runs it: a failure is reported to the operator once
 // per kind and the next tick polls again; a lost server connection is opened
-// anew at the next tick.
-void T_TimerSafe(const QueueContext &q);
+// anew at the next tick. True when the queue was polled (the order database
+// answered), even if a job of it could not be printed.
+bool T_TimerSafe(const QueueContext &q);
 void Funciones(const QueueContext &q);
 void HacerLaFuncion(const QueueContext &q);
 // Sets the poll timer to Tiempo. A negative Tiempo is no interval: the

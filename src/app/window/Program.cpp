@@ -9,6 +9,7 @@
 #include "platform/Log.h"
 #include "platform/ServiceNotify.h"
 #include "app/Version.h"
+#include "monitor/Monitoring.h"
 #include "platform/gui/QtDialogs.h"
 
 #include <QApplication>
@@ -76,6 +77,43 @@ void explainMissingDataFiles(const QString &dataDir) {
     }
 }
 
+// Where --http serves and the token its requests carry.
+struct HttpSetup {
+    QHostAddress address;
+    quint16 port = 0;
+    QByteArray token;
+};
+
+// The --http options checked before anything starts: an address other than
+// loopback is never served without a token. Nothing, with the error logged,
+// when they cannot be used; an empty setup when --http was not given.
+std::optional<std::optional<HttpSetup>> httpSetup(const CommandLine &cl) {
+    if (cl.http.isEmpty()) return std::optional<HttpSetup>();
+    HttpSetup h;
+    QString error;
+    if (!parseListenAddress(cl.http, &h.address, &h.port, &error)) {
+        logLine(LogPriority::Error, error);
+        return std::nullopt;
+    }
+    if (!cl.httpTokenFile.isEmpty()) {
+        QString warning;
+        const auto token = readHttpToken(cl.httpTokenFile, &error, &warning);
+        if (!token) {
+            logLine(LogPriority::Error, error);
+            return std::nullopt;
+        }
+        if (!warning.isEmpty()) logLine(LogPriority::Warning, warning);
+        h.token = *token;
+    } else if (!h.address.isLoopback()) {
+        logLine(LogPriority::Error,
+                QStringLiteral("--http %1 no es una dirección local: dé también --http-clave ARCHIVO con la clave que "
+                               "deben llevar las peticiones (Authorization: Bearer CLAVE)")
+                    .arg(cl.http));
+        return std::nullopt;
+    }
+    return std::optional<HttpSetup>(h);
+}
+
 // One run of the program: the print server on the platform, with the steps
 // the service adds after every tick, the window or the headless log, and
 // the message loop.
@@ -85,7 +123,8 @@ public:
         : app_(app),
           cl_(cl),
           platform_(platform),
-          server_(PrintServer::Options{cl.dataDir, 5}, platform.dialogs(), *platform.printers, platform.clock) {
+          server_(PrintServer::Options{cl.dataDir, 5}, platform.dialogs(), *platform.printers, platform.clock),
+          monitoring_(server_, QString::fromLatin1(kVersion)) {
         server_.onEnd = [this](int code) {
             notify_.stopping();
             app_.exit(code);
@@ -96,12 +135,19 @@ public:
 
 private:
     void addAfterTickSteps();
-    void showWindowOrSayWhereTicketsGo();
+    void showWindow();
+    // The start line: version, data folder, order database, printers, and
+    // where the monitoring answers.
+    QString startText();
+    // Headless, the end the program answers by itself (--ticks, a signal)
+    // writes no question to the log.
+    void quietShutdown();
 
     QApplication &app_;
     const CommandLine &cl_;
     Platform &platform_;
     PrintServer server_;
+    Monitoring monitoring_;
     std::unique_ptr<QtMainWindow> window_;
     ServiceNotify notify_;
     QTimer keepAlive_;
@@ -110,31 +156,44 @@ private:
 
 void Session::addAfterTickSteps() {
     server_.afterTick([this] { notify_.watchdog(); });
-    if (cl_.headless) server_.afterTick(listEchoStep(server_.form()));
+    if (cl_.headless) server_.afterTick([this] { platform_.headlessDialogs.endOfTick(); });
+    if (cl_.headless && cl_.echoLists) server_.afterTick(listEchoStep(server_.form()));
     if (cl_.ticks > 0) {
         server_.afterTick([this] {
-            if (++ticks_ == cl_.ticks) QTimer::singleShot(0, &app_, [this] { server_.shutdown(); });
+            if (++ticks_ == cl_.ticks) QTimer::singleShot(0, &app_, [this] { quietShutdown(); });
         });
     }
 }
 
-void Session::showWindowOrSayWhereTicketsGo() {
+void Session::quietShutdown() {
+    platform_.headlessDialogs.setEcho(false);
+    if (!server_.shutdown()) platform_.headlessDialogs.setEcho(true);
+}
+
+void Session::showWindow() {
     FrmPpal &f = server_.form();
-    if (!cl_.headless) {
-        window_ = std::make_unique<QtMainWindow>(
-            f, windowActions(
-                   f, [this](const auto &a) { server_.run(a); }, [this] { return server_.shutdown(); }));
-        platform_.qtDialogs.setParent(window_.get());
-        window_->show();
-        return;
-    }
-    writeErrorLine(QStringLiteral("Lector TPV en marcha sin ventana. Datos: %1").arg(cl_.dataDir));
-    if (!cl_.printersDir.isEmpty())
-        writeErrorLine(QStringLiteral("Los tickets se escriben en las carpetas de %1").arg(cl_.printersDir));
+    window_ = std::make_unique<QtMainWindow>(
+        f, windowActions(
+               f, [this](const auto &a) { server_.run(a); }, [this] { return server_.shutdown(); }));
+    platform_.qtDialogs.setParent(window_.get());
+    window_->show();
+}
+
+QString Session::startText() {
+    const FrmPpal &f = server_.form();
+    QStringList printers;
+    for (int i = 0; i < f.printers.count(); ++i) printers << f.printers.installed(i).name();
+    QString text = serviceStartText(QString::fromLatin1(kVersion), cl_.dataDir, serverDescription(f.g), printers);
+    if (!cl_.printersDir.isEmpty()) text += QStringLiteral(" (carpetas de %1)").arg(cl_.printersDir);
+    if (cl_.headless) text += QStringLiteral("; sin ventana");
+    if (monitoring_.httpPort() != 0) text += QStringLiteral("; HTTP en %1").arg(cl_.http);
+    return text;
 }
 
 int Session::exec() {
     FrmPpal &f = server_.form();
+    const auto http = httpSetup(cl_);
+    if (!http) return 2;
     explainMissingDataFiles(cl_.dataDir);
     addAfterTickSteps();
     f.status.onReport = [this](const QString &text) { notify_.status(text); };
@@ -143,17 +202,23 @@ int Session::exec() {
         writeErrorLine(QStringLiteral("El sondeo de la cola no ha podido arrancar; el programa termina."));
         return 1;
     }
-    showWindowOrSayWhereTicketsGo();
+    if (!cl_.headless) showWindow();
     if (!server_.activate()) return server_.exitCode();
     // A signal is a request to close: headless it is answered OK.
     StopSignals stop([this] {
         if (cl_.headless)
-            server_.shutdown();
+            quietShutdown();
         else if (window_)
             window_->close();
     });
     if (server_.ending()) return server_.exitCode();
-    logLine(LogPriority::Info, serviceStartText(QString::fromLatin1(kVersion), cl_.dataDir));
+    monitoring_.monitor().publish();
+    // Without its monitoring the kitchen still gets its tickets: a port that
+    // cannot be used is said, and printing goes on.
+    QString httpError;
+    if (*http && !monitoring_.serve((*http)->address, (*http)->port, (*http)->token, &httpError))
+        logLine(LogPriority::Error, httpError);
+    logLine(LogPriority::Info, startText());
     if (f.T.isActive()) notify_.ready();
     notify_.status(QStringLiteral("Sondeando la cola de impresión"));
     // The service manager's watchdog hears from every tick, and between
@@ -202,8 +267,11 @@ MainWindowActions windowActions(FrmPpal &f, std::function<void(const std::functi
     return a;
 }
 
-// Qt's own warnings go to the log like the program's lines.
+// Qt's own warnings go to the log like the program's lines, but for the
+// runtime folder it misses under a service manager, which it replaces by
+// itself and nobody has to act on.
 void qtMessageToLog(QtMsgType type, const QMessageLogContext &, const QString &text) {
+    if (text.contains(QLatin1String("XDG_RUNTIME_DIR"))) return;
     logLine(type == QtDebugMsg || type == QtInfoMsg ? LogPriority::Info : LogPriority::Warning, text);
 }
 
