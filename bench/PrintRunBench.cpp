@@ -10,6 +10,7 @@
 #include "app/FrmPpal.h"
 #include "app/Lifecycle.h"
 #include "harness.h"
+#include "monitor/Monitoring.h"
 #include "platform/Environment.h"
 #include "platform/Printers.h"
 #include "platform/SqlConnection.h"
@@ -154,8 +155,10 @@ struct Server : demo::Harness {
 // the statements that tick executed (recorded on a first, untimed tick).
 // `reset` puts the queue back between runs, untimed; `delivered` counts the
 // tickets printed so far (the folder printers' documents by default).
+// `apart`, when given, is timed on its own in every iteration, after the
+// replay (`apart_ms`, and `apart_pct_of_bare` beside the bare SQL).
 void measureTick(benchmark::State &state, Server &s, const std::function<void()> &reset,
-                 std::function<int()> delivered = {}) {
+                 std::function<int()> delivered = {}, const std::function<void()> &apart = {}) {
     if (!delivered) delivered = [&s] { return s.documents(); };
     std::vector<Statement> recorded;
     const std::function<void()> userReset = reset;
@@ -175,7 +178,7 @@ void measureTick(benchmark::State &state, Server &s, const std::function<void()>
         for (const Statement &st : recorded) std::fprintf(stderr, "%s\n", st.sql.constData());
     }
     BareReplay bare(recorded);
-    double program = 0, replay = 0, programWall = 0;
+    double program = 0, replay = 0, programWall = 0, apartCpu = 0;
     int64_t sum = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -191,6 +194,11 @@ void measureTick(benchmark::State &state, Server &s, const std::function<void()>
         const double t1 = cpuSeconds();
         sum += bare.replay();
         replay += cpuSeconds() - t1;
+        if (apart) {
+            const double t2 = cpuSeconds();
+            apart();
+            apartCpu += cpuSeconds() - t2;
+        }
         state.ResumeTiming();
     }
     benchmark::DoNotOptimize(sum);
@@ -201,6 +209,10 @@ void measureTick(benchmark::State &state, Server &s, const std::function<void()>
     state.counters["journal_statements"] = bare.journalStatements();
     state.counters["wall_ms"] = programWall / n * 1e3;
     state.counters["tickets"] = ticketsPerRun;
+    if (apart) {
+        state.counters["apart_ms"] = apartCpu / n * 1e3;
+        state.counters["apart_pct_of_bare"] = replay > 0 ? apartCpu / replay * 100 : 0;
+    }
 }
 
 // Seven more stations beside the demo's Cocina (1), Barra (2) and Postres (3):
@@ -438,6 +450,37 @@ void BM_Tick(benchmark::State &state) {
     state.counters["done_listed"] = s.f->lstReal.listCount() - 1;
 }
 BENCHMARK(BM_Tick)->ArgName("done")->Arg(100)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+// What the monitoring adds to a tick: the print run of `lines` lines to
+// `printers` printers with the monitoring on (each ticket publishes a
+// snapshot as it goes and once sent, the tick's end one more), and, timed
+// apart, those snapshots alone as the tick made them, beside the tick's bare
+// SQL.
+void BM_SnapshotCost(benchmark::State &state) {
+    Server s;
+    const int printers = static_cast<int>(state.range(1));
+    addBigOrder(*s.db(), 1, static_cast<int>(state.range(0)), printers);
+    s.startServer();
+    Monitoring monitoring(*s.printServer, QStringLiteral("bench"), [](LogPriority, const QString &) {});
+    Monitor &m = monitoring.monitor();
+    const QStringList names = {QStringLiteral("Cocina"), QStringLiteral("Barra"), QStringLiteral("Postres")};
+    measureTick(
+        state, s, [&] { resetPrinted(*s.db()); }, {},
+        [&] {
+            m.tickStarted();
+            for (int p = 0; p < printers; ++p) {
+                m.ticketGoing(names[p]);
+                m.ticketSent(names[p], names[p]);
+            }
+            m.tickEnded();
+        });
+}
+BENCHMARK(BM_SnapshotCost)
+    ->ArgNames({"lines", "printers"})
+    ->Args({1, 1})
+    ->Args({30, 3})
+    ->Args({300, 3})
+    ->Unit(benchmark::kMillisecond);
 
 // Draining a queue of `pending` 10-line jobs to 3 printers in one tick.
 void BM_Drain(benchmark::State &state) {

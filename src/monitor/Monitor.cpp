@@ -46,26 +46,30 @@ void Monitor::ticketGoing(const QString &printer) {
     sendingTo_ = printer;
     sendingJob_ = currentJob();
     sendingSinceMs_ = c_.clock.steadyMs();
-    publish();
+    publishDuringTick();
 }
 
 void Monitor::ticketSent(const QString &printer, const QString &tookIt) {
     ++tickets_[tookIt];
     lastTicketEpochMs_.insert(tookIt, epochOffsetMs_ + c_.clock.steadyMs());
     if (sendingJob_) waiting_[printer].remove(sendingJob_->job);
+    lastTickets_.insert(tookIt, c_.clock.timeOfDay());
     sendingTo_.clear();
-    publish();
+    publishDuringTick();
 }
 
 void Monitor::ticketFailed(const QString &printer, long errorNumber, const QString &cause) {
-    QString state;
+    // What the printer reported is in its state now.
+    QString label;
     for (const PrinterLayer::Status &s : c_.printers.states())
-        if (s.name == printer) state = stateWord(s.label);
-    ++failures_[{printer, causeWord(errorNumber, state)}];
+        if (s.name == printer) label = s.label;
+    ++failures_[{printer, causeWord(errorNumber, stateWord(label))}];
+    for (auto &[name, known] : states_)
+        if (name == printer && !label.isEmpty()) known = label;
     if (sendingJob_) waiting_[printer].insert(sendingJob_->job, sendingJob_->order);
     failure(printer, cause);
     sendingTo_.clear();
-    publish();
+    publishDuringTick();
 }
 
 void Monitor::failure(const QString &printer, const QString &text) {
@@ -118,11 +122,28 @@ void Monitor::tickEnded() {
     alerts_.update(*board_.current(), now);
 }
 
+void Monitor::refreshPrinters() {
+    states_.clear();
+    lastTickets_.clear();
+    for (const PrinterLayer::Status &st : c_.printers.states()) {
+        states_.emplace_back(st.name, st.label);
+        lastTickets_.insert(st.name, st.lastTicket);
+    }
+}
+
+void Monitor::publish() {
+    refreshPrinters();
+    board_.publish(build());
+}
+
+void Monitor::publishDuringTick() { board_.publish(build()); }
+
 std::shared_ptr<Snapshot> Monitor::build() const {
     auto s = std::make_shared<Snapshot>();
     s->version = c_.version;
     s->tpv = c_.g.tpv;
     s->takenMs = c_.clock.steadyMs();
+    s->takenAt = c_.clock.timeOfDay();
     s->epochOffsetMs = epochOffsetMs_;
     s->startedMs = startedMs_;
     s->intervalMs = c_.g.Tiempo;
@@ -133,21 +154,21 @@ std::shared_ptr<Snapshot> Monitor::build() const {
     s->lastGoodPollMs = lastGoodPollMs_;
     s->pollFailures = pollFailures_;
     s->statusLine = c_.lbEstado.caption();
-    for (const PrinterLayer::Status &st : c_.printers.states()) {
+    for (const auto &[name, label] : states_) {
         PrinterView p;
-        p.name = st.name;
-        p.label = st.label;
-        p.state = stateWord(st.label);
-        p.lastTicket = st.lastTicket;
-        if (const auto it = lastTicketEpochMs_.constFind(st.name); it != lastTicketEpochMs_.cend())
+        p.name = name;
+        p.label = label;
+        p.state = stateWord(label);
+        p.lastTicket = lastTickets_.value(name);
+        if (const auto it = lastTicketEpochMs_.constFind(name); it != lastTicketEpochMs_.cend())
             p.lastTicketEpochMs = *it;
-        p.standIn = c_.health.standIn(st.name);
-        p.hasBackup = c_.printersWithBackup.contains(st.name);
-        if (const auto failure = c_.health.failure(st.name)) {
+        p.standIn = c_.health.standIn(name);
+        p.hasBackup = c_.printersWithBackup.contains(name);
+        if (const auto failure = c_.health.failure(name)) {
             p.failingSinceMs = failure->sinceMs;
             p.cause = failure->cause;
         }
-        p.waiting = waiting_.value(st.name).values();
+        p.waiting = waiting_.value(name).values();
         s->printers.push_back(std::move(p));
     }
     // A printer of the routing that is not installed here holds up its
@@ -178,8 +199,6 @@ std::shared_ptr<Snapshot> Monitor::build() const {
     s->lastFailures = lastFailures_;
     return s;
 }
-
-void Monitor::publish() { board_.publish(build()); }
 
 QString WatchedOutput::send(const QString &printer, const Document &ticket, const std::function<void()> &onSelected) {
     monitor_.ticketGoing(printer);

@@ -45,11 +45,18 @@ public:
     void ticketSent(const QString &printer, const QString &tookIt);
     void ticketFailed(const QString &printer, long errorNumber, const QString &cause);
 
-    // Builds and publishes a snapshot now.
+    // Builds and publishes a snapshot now, with the printers' states asked
+    // afresh.
     void publish();
     const SnapshotBoard &board() const { return board_; }
 
 private:
+    // During a tick the printers' states are those of the last tick's end,
+    // brought up to date by what the tickets met: asking a printer layer
+    // mid-tick (a CUPS scheduler) would settle its answer for the rest of
+    // the tick before the tickets went.
+    void publishDuringTick();
+    void refreshPrinters();
     std::shared_ptr<Snapshot> build() const;
     // The job being printed and its order, "12 (trabajo 7)", from the
     // queue's recordset standing on it; none outside a job (a reprint of
@@ -81,6 +88,8 @@ private:
     QHash<QString, QMap<int, QString>> waiting_;  // printer -> job -> order held up by it
     QHash<int, qint64> pendingSince_;             // job number -> first seen pending
     std::vector<PendingJobView> pending_;
+    std::vector<std::pair<QString, QString>> states_;  // printer, label
+    QHash<QString, QTime> lastTickets_;
     TickHistogram ticks_;
     std::deque<FailureEvent> lastFailures_;
 };

@@ -56,6 +56,7 @@ struct Snapshot {
     QString version;
     int tpv = 0;
     qint64 takenMs = 0;        // monotonic
+    QTime takenAt;             // the time of day then
     qint64 epochOffsetMs = 0;  // epoch milliseconds = monotonic + this
     qint64 startedMs = 0;
     int intervalMs = 0;  // Tiempo
@@ -80,6 +81,7 @@ struct Snapshot {
     std::deque<FailureEvent> lastFailures;  // newest last
 
     qint64 epochMs(qint64 monotonicMs) const { return monotonicMs + epochOffsetMs; }
+    QTime timeOfDay(qint64 monotonicMs) const { return takenAt.addMSecs(static_cast<int>(monotonicMs - takenMs)); }
 };
 
 // The last snapshot published; read from any thread.

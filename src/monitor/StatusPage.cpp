@@ -1,7 +1,6 @@
 // The status page and the health's JSON.
 #include "monitor/Pages.h"
 
-#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,7 +12,7 @@ namespace {
 QString html(const QString &text) { return text.toHtmlEscaped(); }
 
 QString timeOf(const Snapshot &s, qint64 monotonicMs) {
-    return QDateTime::fromMSecsSinceEpoch(s.epochMs(monotonicMs)).toString(QStringLiteral("HH:mm:ss"));
+    return s.timeOfDay(monotonicMs).toString(QStringLiteral("HH:mm:ss"));
 }
 
 // The page's look: readable on a phone as on a screen, colour only where
@@ -24,6 +23,7 @@ h1 { font-size: 1.4em; margin-bottom: 0.2em; }
 h2 { font-size: 1.1em; margin-top: 1.5em; }
 table { border-collapse: collapse; min-width: 40em; }
 th, td { text-align: left; padding: 0.3em 0.8em; border-bottom: 1px solid #ddd; vertical-align: top; }
+td.corto { white-space: nowrap; }
 .estado { display: inline-block; padding: 0.3em 0.8em; border-radius: 0.3em; font-weight: bold; }
 .bien { background: #d8f0d8; } .aviso { background: #fff0c0; } .mal { background: #f8d0d0; }
 .nota { color: #555; font-size: 0.9em; }
@@ -44,11 +44,13 @@ QString printerRows(const Snapshot &s, qint64 nowMs) {
             notes << QStringLiteral("Enviando un ticket%1 desde hace %2")
                          .arg(s.sendingOrder.isEmpty() ? QString() : QStringLiteral(" de la comanda ") + s.sendingOrder,
                               durationText(nowMs - s.sendingSinceMs));
-        rows += QStringLiteral("<tr class=\"%1\"><td>%2</td><td>%3</td><td>%4</td><td>%5</td></tr>\n")
-                    .arg(css, html(p.name), html(p.label.isEmpty() ? QStringLiteral("Sin noticias") : p.label),
-                         p.lastTicket.isValid() ? p.lastTicket.toString(QStringLiteral("HH:mm:ss"))
-                                                : QStringLiteral("Ninguno todavía"),
-                         html(notes.join(QStringLiteral(". "))));
+        rows +=
+            QStringLiteral(
+                "<tr class=\"%1\"><td>%2</td><td class=\"corto\">%3</td><td class=\"corto\">%4</td><td>%5</td></tr>\n")
+                .arg(css, html(p.name), html(p.label.isEmpty() ? QStringLiteral("Sin noticias") : p.label),
+                     p.lastTicket.isValid() ? p.lastTicket.toString(QStringLiteral("HH:mm:ss"))
+                                            : QStringLiteral("Ninguno todavía"),
+                     html(notes.join(QStringLiteral("; "))));
     }
     return rows;
 }
