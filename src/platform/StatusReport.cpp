@@ -2,11 +2,10 @@
 
 namespace tpv {
 
-void StatusReport::report(const QString &text, const QString &cause) {
+void StatusReport::report(const QString &text, const QString &key, const QString &cause) {
     ++count_;
     line_.setCaption(text);
-    const QString key = cause.isEmpty() ? text : cause;
-    log_.failed(key, text, LogPriority::Error, key);
+    log_.failed(key.isEmpty() ? text : key, text, LogPriority::Error, cause);
     if (onReport) onReport(text);
 }
 

@@ -16,10 +16,12 @@ public:
     explicit StatusReport(Label &line, RepeatingFailureLog::ClockMs clock = monotonicMs)
         : line_(line), log_(std::move(clock)) {}
 
-    // A failure, known by its text; or by CAUSE, when its text also names
-    // what changes from one time to the next (the order that waits) and
-    // CAUSE what stays (the printer and what it reported).
-    void report(const QString &text, const QString &cause = {});
+    // A failure. By default each text is a failure of its own. KEY names
+    // the one thing that fails whatever its text (the queue's poll, a
+    // printer): a new text under it is written at once and ends nothing.
+    // CAUSE, when the text also names what changes from one time to the
+    // next (the order that waits), is what a new line is written for.
+    void report(const QString &text, const QString &key = {}, const QString &cause = {});
     // Something the operator must know once (not a failure that goes on):
     // shown and logged now, with no "recovered" line later.
     void notice(const QString &text);

@@ -196,7 +196,7 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
         p.status.report(message + QStringLiteral(" (") + cause + QStringLiteral("; espera la comanda ") +
                             run.job.PParg3.toText().trimmed() + QStringLiteral(", trabajo ") + run.job.ord() +
                             QLatin1Char(')'),
-                        message + QLatin1Char('\n') + cause);
+                        QStringLiteral("impresión:") + printer, message + QLatin1Char('\n') + cause);
         p.dialogs.printingFailed(message, detail);
         return;
     }

@@ -75,7 +75,8 @@ bool T_TimerSafe(const QueueContext &q) {
         if (e.number() == err::CannotOpen) q.reconnectServer = true;
         if (q.g.Rs.isOpen()) q.g.Rs.close();
         q.status.report(
-            QStringLiteral("Error al consultar la cola de impresión (%1): %2").arg(e.number()).arg(e.description()));
+            QStringLiteral("Error al consultar la cola de impresión (%1): %2").arg(e.number()).arg(e.description()),
+            QStringLiteral("consulta de la cola"));
     }
     q.status.endTick();
     return polled;

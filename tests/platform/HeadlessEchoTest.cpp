@@ -69,8 +69,10 @@ TEST_F(HeadlessEcho, TwoPrintersOnTheStatusLineAreOneLineEachAndTheLineEmptiesWh
     for (int tick = 0; tick < 30; ++tick) {
         status.startTick();
         // Each job that waits is named, under its printer's failure.
-        status.report(cocina + QStringLiteral("; espera la comanda %1, trabajo 1)").arg(12 + tick % 2), cocina);
-        status.report(barra + QStringLiteral("; espera la comanda 13, trabajo 2)"), barra);
+        status.report(cocina + QStringLiteral("; espera la comanda %1, trabajo 1)").arg(12 + tick % 2),
+                      QStringLiteral("impresión:Cocina"), cocina);
+        status.report(barra + QStringLiteral("; espera la comanda 13, trabajo 2)"), QStringLiteral("impresión:Barra"),
+                      barra);
         status.endTick();
         now += 1000;
     }
