@@ -150,3 +150,17 @@ TEST_F(Watched, ATicketTheJournalKeepsBackIsNeitherCountedNorLoggedAsSent) {
     EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^Se ha recuperado: Imposible Iniciar"))).size(), 1)
         << log.toStdString();
 }
+
+TEST_F(Watched, AJobTakenOutOfTheQueueNoLongerWaitsOnItsPrinter) {
+    routeAllTo(3);
+    orderOfOneCana(46);
+    startWatched();
+    down(QStringLiteral("Postres"));
+    quietTick();
+    ASSERT_EQ(printer(QStringLiteral("Postres"))->waiting.size(), 1);
+    exec(QStringLiteral("DELETE FROM PendGar"));
+    clock.advance(1000);
+    quietTick();
+    EXPECT_TRUE(printer(QStringLiteral("Postres"))->waiting.isEmpty());
+    EXPECT_TRUE(snapshot()->pending.empty());
+}
