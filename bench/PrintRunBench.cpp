@@ -302,6 +302,18 @@ void fillPrinterFolders(const Server &s, int tickets) {
     }
 }
 
+// `done` jobs of the day already printed.
+void addDoneJobs(Connection &cn, int done) {
+    cn.execute(QStringLiteral("BEGIN"));
+    for (int i = 1; i <= done; ++i)
+        cn.execute(QStringLiteral("INSERT INTO PendGar (PPFecha, PPOrd, PPCod, PPPend, PParg1, PParg7, PParg3) "
+                                  "VALUES ('%1', %2, 'Com', 1, '1', '1', '%3')")
+                       .arg(kFecha)
+                       .arg(i)
+                       .arg(i % 30000));
+    cn.execute(QStringLiteral("COMMIT"));
+}
+
 // A print run: args are lines and printers (1, 3 or 10).
 void BM_PrintRun(benchmark::State &state) {
     Server s;
@@ -437,14 +449,7 @@ BENCHMARK(BM_PrintRunEscPos)->Unit(benchmark::kMillisecond);
 // One tick with nothing to print and `done` done jobs of the day.
 void BM_Tick(benchmark::State &state) {
     Server s;
-    s.db()->execute(QStringLiteral("BEGIN"));
-    for (int i = 1; i <= state.range(0); ++i)
-        s.db()->execute(QStringLiteral("INSERT INTO PendGar (PPFecha, PPOrd, PPCod, PPPend, PParg1, PParg7, PParg3) "
-                                       "VALUES ('%1', %2, 'Com', 1, '1', '1', '%3')")
-                            .arg(kFecha)
-                            .arg(i)
-                            .arg(i % 30000));
-    s.db()->execute(QStringLiteral("COMMIT"));
+    addDoneJobs(*s.db(), static_cast<int>(state.range(0)));
     s.startServer();
     measureTick(state, s, [] {});
     state.counters["done_listed"] = s.f->lstReal.listCount() - 1;
@@ -459,13 +464,21 @@ BENCHMARK(BM_Tick)->ArgName("done")->Arg(100)->Arg(1000)->Arg(10000)->Arg(50000)
 void BM_SnapshotCost(benchmark::State &state) {
     Server s;
     const int printers = static_cast<int>(state.range(1));
-    addBigOrder(*s.db(), 1, static_cast<int>(state.range(0)), printers);
+    // No lines: a tick with nothing to print, over 100 done jobs of the day.
+    if (state.range(0) > 0)
+        addBigOrder(*s.db(), 1, static_cast<int>(state.range(0)), printers);
+    else
+        addDoneJobs(*s.db(), 100);
     s.startServer();
     Monitoring monitoring(*s.printServer, QStringLiteral("bench"), [](LogPriority, const QString &) {});
     Monitor &m = monitoring.monitor();
     const QStringList names = {QStringLiteral("Cocina"), QStringLiteral("Barra"), QStringLiteral("Postres")};
     measureTick(
-        state, s, [&] { resetPrinted(*s.db()); }, {},
+        state, s,
+        [&] {
+            if (state.range(0) > 0) resetPrinted(*s.db());
+        },
+        {},
         [&] {
             m.tickStarted();
             for (int p = 0; p < printers; ++p) {
@@ -477,6 +490,7 @@ void BM_SnapshotCost(benchmark::State &state) {
 }
 BENCHMARK(BM_SnapshotCost)
     ->ArgNames({"lines", "printers"})
+    ->Args({0, 0})
     ->Args({1, 1})
     ->Args({30, 3})
     ->Args({300, 3})
