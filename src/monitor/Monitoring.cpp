@@ -42,10 +42,11 @@ Monitoring::Monitoring(PrintServer &server, const QString &version, AlertLog::Wr
     server.afterTick([this] { monitor_.tickEnded(); });
 }
 
-bool Monitoring::serve(const QHostAddress &address, quint16 port, const QByteArray &token, QString *error) {
-    http_ = std::make_unique<HttpServer>(
-        [this, token](const HttpRequest &r) { return monitorResponse(r, board_, clock_.steadyMs(), token); });
-    if (http_->listen(address, port, error)) return true;
+bool Monitoring::serve(const HttpOptions &options, QString *error) {
+    http_ = std::make_unique<HttpServer>([this, token = options.token](const HttpRequest &r) {
+        return monitorResponse(r, board_, clock_.steadyMs(), token);
+    });
+    if (http_->listen(options.address, options.port, error)) return true;
     http_.reset();
     return false;
 }
@@ -80,6 +81,8 @@ HttpResponse monitorResponse(const HttpRequest &request, const SnapshotBoard &bo
         QStringLiteral("No hay nada en %1: las páginas son /, /salud y /metrics").arg(QString::fromUtf8(request.path)));
 }
 
+namespace {
+
 std::optional<QByteArray> readHttpToken(const QString &path, QString *error, QString *warning) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
@@ -95,6 +98,26 @@ std::optional<QByteArray> readHttpToken(const QString &path, QString *error, QSt
         *warning =
             QStringLiteral("Otros usuarios pueden leer la clave de %1: hágalo privado con chmod 600 %1").arg(path);
     return token;
+}
+
+}  // namespace
+
+std::optional<HttpOptions> httpOptions(const QString &address, const QString &tokenFile, QString *error,
+                                       QString *warning) {
+    HttpOptions h;
+    if (!parseListenAddress(address, &h.address, &h.port, error)) return std::nullopt;
+    if (!tokenFile.isEmpty()) {
+        const auto token = readHttpToken(tokenFile, error, warning);
+        if (!token) return std::nullopt;
+        h.token = *token;
+    } else if (!h.address.isLoopback()) {
+        *error = QStringLiteral(
+                     "--http %1 no es una dirección local: dé también --http-clave ARCHIVO con la clave que "
+                     "deben llevar las peticiones (Authorization: Bearer CLAVE)")
+                     .arg(address);
+        return std::nullopt;
+    }
+    return h;
 }
 
 }  // namespace tpv

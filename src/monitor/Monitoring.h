@@ -11,6 +11,20 @@ namespace tpv {
 
 class PrintServer;
 
+// Where the monitoring answers HTTP, and the token its requests carry.
+struct HttpOptions {
+    QHostAddress address;
+    quint16 port = 0;
+    QByteArray token;  // empty: none asked
+};
+
+// --http ADDR:PORT and --http-clave FILE (the file's first line is the
+// token). Nothing, with a Spanish *error, when the address is no address,
+// the file holds no token, or the address is not loopback and no token is
+// given; *warning says when others may read the token's file.
+std::optional<HttpOptions> httpOptions(const QString &address, const QString &tokenFile, QString *error,
+                                       QString *warning);
+
 class Monitoring {
 public:
     // Watches SERVER from now on; it must outlive this object.
@@ -19,9 +33,9 @@ public:
     Monitoring &operator=(const Monitoring &) = delete;
 
     // Serves HTTP on that address from its own thread. Requests must carry
-    // TOKEN ("Authorization: Bearer TOKEN") when one is given. False with a
-    // Spanish message when it cannot.
-    bool serve(const QHostAddress &address, quint16 port, const QByteArray &token, QString *error);
+    // the token ("Authorization: Bearer TOKEN") when one is given. False
+    // with a Spanish message when it cannot.
+    bool serve(const HttpOptions &options, QString *error);
     quint16 httpPort() const { return http_ ? http_->port() : 0; }
 
     Monitor &monitor() { return monitor_; }
@@ -38,10 +52,5 @@ private:
 // The answer to one request, from the last snapshot, as of NOWMS.
 HttpResponse monitorResponse(const HttpRequest &request, const SnapshotBoard &board, qint64 nowMs,
                              const QByteArray &token);
-
-// The token of --http-clave: the file's first line. Nothing, with a Spanish
-// message, when the file cannot be read or holds no token; *warning says so
-// when others may read it.
-std::optional<QByteArray> readHttpToken(const QString &path, QString *error, QString *warning);
 
 }  // namespace tpv

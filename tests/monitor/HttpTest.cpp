@@ -4,7 +4,7 @@
 #include "monitor/MonitorSupport.h"
 
 #include <QProcess>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
 #include <arpa/inet.h>
 #include <atomic>
 #include <netinet/in.h>
@@ -22,7 +22,8 @@ class Http : public Watched {
 protected:
     quint16 serve(const QByteArray &token = {}) {
         QString error;
-        EXPECT_TRUE(monitoring->serve(QHostAddress(QHostAddress::LocalHost), 0, token, &error)) << error.toStdString();
+        EXPECT_TRUE(monitoring->serve({QHostAddress(QHostAddress::LocalHost), 0, token}, &error))
+            << error.toStdString();
         return monitoring->httpPort();
     }
 };
@@ -153,4 +154,30 @@ TEST_F(Http, PagesAreAnsweredWhileATickWaitsOnAPrinterThatDoesNotAnswer) {
     EXPECT_TRUE(answeredDuringTick);
     EXPECT_EQ(health.status, 200);
     EXPECT_TRUE(page.body.contains("Enviando un ticket de la comanda 44 (trabajo 1)")) << page.body.toStdString();
+}
+
+TEST(HttpOptionsTest, ATokenFileMustHoldATokenAndOthersReadingItIsSaid) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("clave"));
+    QString error, warning;
+    EXPECT_FALSE(httpOptions(QStringLiteral("0.0.0.0:9580"), path, &error, &warning));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("No se puede leer la clave de --http-clave"))) << error.toStdString();
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("\n");
+    f.close();
+    EXPECT_FALSE(httpOptions(QStringLiteral("0.0.0.0:9580"), path, &error, &warning));
+    EXPECT_TRUE(error.contains(QStringLiteral("no tiene ninguna clave"))) << error.toStdString();
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("  s3cr3t  \nmore\n");
+    f.close();
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
+    const auto options = httpOptions(QStringLiteral("[::]:9580"), path, &error, &warning);
+    ASSERT_TRUE(options);
+    EXPECT_EQ(options->token, QByteArray("s3cr3t"));
+    EXPECT_EQ(options->port, 9580);
+    EXPECT_TRUE(warning.contains(QStringLiteral("chmod 600"))) << warning.toStdString();
+    EXPECT_FALSE(httpOptions(QStringLiteral("[::]:9580"), {}, &error, &warning));
+    EXPECT_TRUE(httpOptions(QStringLiteral("localhost:9580"), {}, &error, &warning));
+    EXPECT_FALSE(httpOptions(QStringLiteral("127.0.0.1:99999"), {}, &error, &warning));
 }

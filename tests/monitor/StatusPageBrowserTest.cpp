@@ -67,7 +67,7 @@ TEST_F(StatusPage, ABrowserShowsAPrinterOutOfPaperAndHowLongItsJobHasWaited) {
     clock.advance(125 * 1000);
     quietTick();
     QString error;
-    ASSERT_TRUE(monitoring->serve(QHostAddress(QHostAddress::LocalHost), 0, {}, &error)) << error.toStdString();
+    ASSERT_TRUE(monitoring->serve({QHostAddress(QHostAddress::LocalHost), 0, {}}, &error)) << error.toStdString();
     const QString url = QStringLiteral("http://127.0.0.1:%1/").arg(monitoring->httpPort());
 
     int code = 0;

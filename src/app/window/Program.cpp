@@ -77,43 +77,6 @@ void explainMissingDataFiles(const QString &dataDir) {
     }
 }
 
-// Where --http serves and the token its requests carry.
-struct HttpSetup {
-    QHostAddress address;
-    quint16 port = 0;
-    QByteArray token;
-};
-
-// The --http options checked before anything starts: an address other than
-// loopback is never served without a token. Nothing, with the error logged,
-// when they cannot be used; an empty setup when --http was not given.
-std::optional<std::optional<HttpSetup>> httpSetup(const CommandLine &cl) {
-    if (cl.http.isEmpty()) return std::optional<HttpSetup>();
-    HttpSetup h;
-    QString error;
-    if (!parseListenAddress(cl.http, &h.address, &h.port, &error)) {
-        logLine(LogPriority::Error, error);
-        return std::nullopt;
-    }
-    if (!cl.httpTokenFile.isEmpty()) {
-        QString warning;
-        const auto token = readHttpToken(cl.httpTokenFile, &error, &warning);
-        if (!token) {
-            logLine(LogPriority::Error, error);
-            return std::nullopt;
-        }
-        if (!warning.isEmpty()) logLine(LogPriority::Warning, warning);
-        h.token = *token;
-    } else if (!h.address.isLoopback()) {
-        logLine(LogPriority::Error,
-                QStringLiteral("--http %1 no es una dirección local: dé también --http-clave ARCHIVO con la clave que "
-                               "deben llevar las peticiones (Authorization: Bearer CLAVE)")
-                    .arg(cl.http));
-        return std::nullopt;
-    }
-    return std::optional<HttpSetup>(h);
-}
-
 // One run of the program: the print server on the platform, with the steps
 // the service adds after every tick, the window or the headless log, and
 // the message loop.
@@ -135,7 +98,7 @@ public:
 
 private:
     void addAfterTickSteps();
-    void showWindow();
+    void showWindowOrSayWhereTicketsGo();
     // The start line: version, data folder, order database, printers, and
     // where the monitoring answers.
     QString startText();
@@ -170,13 +133,17 @@ void Session::quietShutdown() {
     if (!server_.shutdown()) platform_.headlessDialogs.setEcho(true);
 }
 
-void Session::showWindow() {
+void Session::showWindowOrSayWhereTicketsGo() {
     FrmPpal &f = server_.form();
-    window_ = std::make_unique<QtMainWindow>(
-        f, windowActions(
-               f, [this](const auto &a) { server_.run(a); }, [this] { return server_.shutdown(); }));
-    platform_.qtDialogs.setParent(window_.get());
-    window_->show();
+    if (!cl_.headless) {
+        window_ = std::make_unique<QtMainWindow>(
+            f, windowActions(
+                   f, [this](const auto &a) { server_.run(a); }, [this] { return server_.shutdown(); }));
+        platform_.qtDialogs.setParent(window_.get());
+        window_->show();
+        return;
+    }
+    // Headless, the start line (startText) says where the tickets go.
 }
 
 QString Session::startText() {
@@ -193,8 +160,17 @@ QString Session::startText() {
 
 int Session::exec() {
     FrmPpal &f = server_.form();
-    const auto http = httpSetup(cl_);
-    if (!http) return 2;
+    // An address other than loopback is never served without a token.
+    std::optional<HttpOptions> http;
+    if (!cl_.http.isEmpty()) {
+        QString error, warning;
+        http = httpOptions(cl_.http, cl_.httpTokenFile, &error, &warning);
+        if (!warning.isEmpty()) logLine(LogPriority::Warning, warning);
+        if (!http) {
+            logLine(LogPriority::Error, error);
+            return 2;
+        }
+    }
     explainMissingDataFiles(cl_.dataDir);
     addAfterTickSteps();
     f.status.onReport = [this](const QString &text) { notify_.status(text); };
@@ -203,7 +179,7 @@ int Session::exec() {
         writeErrorLine(QStringLiteral("El sondeo de la cola no ha podido arrancar; el programa termina."));
         return 1;
     }
-    if (!cl_.headless) showWindow();
+    showWindowOrSayWhereTicketsGo();
     if (!server_.activate()) return server_.exitCode();
     // A signal is a request to close: headless it is answered OK.
     StopSignals stop([this] {
@@ -217,8 +193,7 @@ int Session::exec() {
     // Without its monitoring the kitchen still gets its tickets: a port that
     // cannot be used is said, and printing goes on.
     QString httpError;
-    if (*http && !monitoring_.serve((*http)->address, (*http)->port, (*http)->token, &httpError))
-        logLine(LogPriority::Error, httpError);
+    if (http && !monitoring_.serve(*http, &httpError)) logLine(LogPriority::Error, httpError);
     logLine(LogPriority::Info, startText());
     if (f.T.isActive()) notify_.ready();
     notify_.status(QStringLiteral("Sondeando la cola de impresión"));
