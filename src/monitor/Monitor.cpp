@@ -84,14 +84,19 @@ void Monitor::failure(const QString &printer, const QString &text) {
 
 void Monitor::updatePending(qint64 now) {
     pending_.clear();
-    QHash<int, qint64> since;
+    // Known by its number and its entry, which names its day: job numbers
+    // start again on another business day.
+    QHash<QString, qint64> since;
+    QSet<int> jobs;
     for (int i = 1; i < c_.lstPend.listCount(); ++i) {
         const QString text = c_.lstPend.list(i);
         // Invoices are never printed here: they wait by design.
         if (!text.startsWith(QLatin1String("Comanda "))) continue;
         const int job = c_.lstPend.itemData(i);
-        const qint64 first = pendingSince_.value(job, now);
-        since.insert(job, first);
+        const QString key = QString::number(job) + QLatin1Char(' ') + text;
+        const qint64 first = pendingSince_.value(key, now);
+        since.insert(key, first);
+        jobs.insert(job);
         pending_.push_back({job, text, first});
     }
     pendingSince_ = since;
@@ -99,8 +104,9 @@ void Monitor::updatePending(qint64 now) {
     std::sort(pending_.begin(), pending_.end(),
               [](const PendingJobView &a, const PendingJobView &b) { return a.job < b.job; });
     // A job no longer pending waits on no printer.
-    for (QMap<int, QString> &jobs : waiting_) {
-        for (auto it = jobs.begin(); it != jobs.end();) it = since.contains(it.key()) ? std::next(it) : jobs.erase(it);
+    for (QMap<int, QString> &waiting : waiting_) {
+        for (auto it = waiting.begin(); it != waiting.end();)
+            it = jobs.contains(it.key()) ? std::next(it) : waiting.erase(it);
     }
 }
 

@@ -86,7 +86,7 @@ private:
     QHash<QString, qint64> lastTicketEpochMs_;
     std::map<std::pair<QString, QString>, qint64> failures_;
     QHash<QString, QMap<int, QString>> waiting_;  // printer -> job -> order held up by it
-    QHash<int, qint64> pendingSince_;             // job number -> first seen pending
+    QHash<QString, qint64> pendingSince_;         // job number and entry -> first seen pending
     std::vector<PendingJobView> pending_;
     std::vector<std::pair<QString, QString>> states_;  // printer, label
     QHash<QString, QTime> lastTickets_;
