@@ -11,6 +11,7 @@
 #include "app/Lifecycle.h"
 #include "LoopbackThermalPrinters.h"
 #include "harness.h"
+#include "monitor/Monitoring.h"
 #include "platform/Environment.h"
 #include "platform/Printers.h"
 #include "platform/SqlConnection.h"
@@ -155,8 +156,10 @@ struct Server : demo::Harness {
 // the statements that tick executed (recorded on a first, untimed tick).
 // `reset` puts the queue back between runs, untimed; `delivered` counts the
 // tickets printed so far (the folder printers' documents by default).
+// `apart`, when given, is timed on its own in every iteration, after the
+// replay (`apart_ms`, and `apart_pct_of_bare` beside the bare SQL).
 void measureTick(benchmark::State &state, Server &s, const std::function<void()> &reset,
-                 std::function<int()> delivered = {}) {
+                 std::function<int()> delivered = {}, const std::function<void()> &apart = {}) {
     if (!delivered) delivered = [&s] { return s.documents(); };
     std::vector<Statement> recorded;
     const std::function<void()> userReset = reset;
@@ -176,7 +179,7 @@ void measureTick(benchmark::State &state, Server &s, const std::function<void()>
         for (const Statement &st : recorded) std::fprintf(stderr, "%s\n", st.sql.constData());
     }
     BareReplay bare(recorded);
-    double program = 0, replay = 0, programWall = 0;
+    double program = 0, replay = 0, programWall = 0, apartCpu = 0;
     int64_t sum = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -192,6 +195,11 @@ void measureTick(benchmark::State &state, Server &s, const std::function<void()>
         const double t1 = cpuSeconds();
         sum += bare.replay();
         replay += cpuSeconds() - t1;
+        if (apart) {
+            const double t2 = cpuSeconds();
+            apart();
+            apartCpu += cpuSeconds() - t2;
+        }
         state.ResumeTiming();
     }
     benchmark::DoNotOptimize(sum);
@@ -202,6 +210,10 @@ void measureTick(benchmark::State &state, Server &s, const std::function<void()>
     state.counters["journal_statements"] = bare.journalStatements();
     state.counters["wall_ms"] = programWall / n * 1e3;
     state.counters["tickets"] = ticketsPerRun;
+    if (apart) {
+        state.counters["apart_ms"] = apartCpu / n * 1e3;
+        state.counters["apart_pct_of_bare"] = replay > 0 ? apartCpu / replay * 100 : 0;
+    }
 }
 
 // Seven more stations beside the demo's Cocina (1), Barra (2) and Postres (3):
@@ -291,6 +303,18 @@ void fillPrinterFolders(const Server &s, int tickets) {
     }
 }
 
+// `done` jobs of the day already printed.
+void addDoneJobs(Connection &cn, int done) {
+    cn.execute(QStringLiteral("BEGIN"));
+    for (int i = 1; i <= done; ++i)
+        cn.execute(QStringLiteral("INSERT INTO PendGar (PPFecha, PPOrd, PPCod, PPPend, PParg1, PParg7, PParg3) "
+                                  "VALUES ('%1', %2, 'Com', 1, '1', '1', '%3')")
+                       .arg(kFecha)
+                       .arg(i)
+                       .arg(i % 30000));
+    cn.execute(QStringLiteral("COMMIT"));
+}
+
 // A print run: args are lines and printers (1, 3 or 10).
 void BM_PrintRun(benchmark::State &state) {
     Server s;
@@ -346,19 +370,52 @@ BENCHMARK(BM_PrintRunEscPos)->Unit(benchmark::kMillisecond);
 // One tick with nothing to print and `done` done jobs of the day.
 void BM_Tick(benchmark::State &state) {
     Server s;
-    s.db()->execute(QStringLiteral("BEGIN"));
-    for (int i = 1; i <= state.range(0); ++i)
-        s.db()->execute(QStringLiteral("INSERT INTO PendGar (PPFecha, PPOrd, PPCod, PPPend, PParg1, PParg7, PParg3) "
-                                       "VALUES ('%1', %2, 'Com', 1, '1', '1', '%3')")
-                            .arg(kFecha)
-                            .arg(i)
-                            .arg(i % 30000));
-    s.db()->execute(QStringLiteral("COMMIT"));
+    addDoneJobs(*s.db(), static_cast<int>(state.range(0)));
     s.startServer();
     measureTick(state, s, [] {});
     state.counters["done_listed"] = s.f->lstReal.listCount() - 1;
 }
 BENCHMARK(BM_Tick)->ArgName("done")->Arg(100)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+// What the monitoring adds to a tick: the print run of `lines` lines to
+// `printers` printers with the monitoring on (each ticket publishes a
+// snapshot as it goes and once sent, the tick's end one more), and, timed
+// apart, those snapshots alone as the tick made them, beside the tick's bare
+// SQL.
+void BM_SnapshotCost(benchmark::State &state) {
+    Server s;
+    const int printers = static_cast<int>(state.range(1));
+    // No lines: a tick with nothing to print, over 100 done jobs of the day.
+    if (state.range(0) > 0)
+        addBigOrder(*s.db(), 1, static_cast<int>(state.range(0)), printers);
+    else
+        addDoneJobs(*s.db(), 100);
+    s.startServer();
+    Monitoring monitoring(*s.printServer, QStringLiteral("bench"), [](LogPriority, const QString &) {});
+    Monitor &m = monitoring.monitor();
+    const QStringList names = {QStringLiteral("Cocina"), QStringLiteral("Barra"), QStringLiteral("Postres")};
+    measureTick(
+        state, s,
+        [&] {
+            if (state.range(0) > 0) resetPrinted(*s.db());
+        },
+        {},
+        [&] {
+            m.tickStarted();
+            for (int p = 0; p < printers; ++p) {
+                m.ticketGoing(names[p]);
+                m.ticketSent(names[p], names[p]);
+            }
+            m.tickEnded();
+        });
+}
+BENCHMARK(BM_SnapshotCost)
+    ->ArgNames({"lines", "printers"})
+    ->Args({0, 0})
+    ->Args({1, 1})
+    ->Args({30, 3})
+    ->Args({300, 3})
+    ->Unit(benchmark::kMillisecond);
 
 // Draining a queue of `pending` 10-line jobs to 3 printers in one tick.
 void BM_Drain(benchmark::State &state) {

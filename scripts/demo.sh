@@ -43,7 +43,14 @@ echo "Impresora térmica virtual Cocina en 127.0.0.1:$port (tickets en $thermal)
 ( sleep 2; "$build/tools/tpv-terminal" --db "$data/pedidos.db" --orders "$orders" --interval 2000 ) &
 terminal=$!
 
+# The status page, metrics and health, as the packaged service serves them
+# (TPV_DEMO_HTTP= turns them off; a port in use is said and printing goes on).
+http=${TPV_DEMO_HTTP-127.0.0.1:9580}
 args=(--data-dir "$data" --printers "$printers")
+if [ -n "$http" ]; then
+  args+=(--http "$http")
+  echo "Página de estado: http://$http/ (métricas en /metrics, salud en /salud)"
+fi
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   # Headless: poll long enough for every order, then stop by the ordinary shutdown.
   args+=(--headless --ticks $(( orders * 2 + 6 )))

@@ -86,7 +86,7 @@ check "$state es de lector-tpv" test "$(stat -c %U "$state" 2>/dev/null)" = lect
 check "servicio habilitado" test -L /etc/systemd/system/multi-user.target.wants/lector-tpv.service
 # Warnings (an unknown or misspelt key) count as failures too.
 if systemd-analyze verify "$unit" >"$tmp/verify.log" 2>&1 && [ ! -s "$tmp/verify.log" ]; then ok "systemd-analyze verify"; else fail "systemd-analyze verify"; cat "$tmp/verify.log"; fi
-for line in 'Type=notify' 'ExecStart=/usr/bin/lector-tpv --headless --data-dir /var/lib/lector-tpv' \
+for line in 'Type=notify' 'ExecStart=/usr/bin/lector-tpv --headless --data-dir /var/lib/lector-tpv --http 127.0.0.1:9580' \
             'User=lector-tpv' 'StateDirectory=lector-tpv' 'Restart=on-failure'; do
   check "servicio: $line" grep -qx "$line" "$unit"
 done
@@ -98,6 +98,7 @@ else
   fail "systemd-analyze verify lector-tpv@3.service"; cat "$tmp/verify@.log"
 fi
 for line in 'Type=notify' 'ExecStart=/usr/bin/lector-tpv --headless --data-dir /var/lib/lector-tpv/%i' \
+            'EnvironmentFile=-/var/lib/lector-tpv/%i/servicio.env' \
             'User=lector-tpv' 'StateDirectory=lector-tpv/%i' 'Restart=on-failure'; do
   check "plantilla: $line" grep -qx "$line" "$template"
 done
@@ -120,11 +121,12 @@ chown -R lector-tpv:lector-tpv "$tmp/datos" "$tmp/impresoras"
 status=0
 env -u DISPLAY -u WAYLAND_DISPLAY -u JOURNAL_STREAM -u NOTIFY_SOCKET HOME="$state" \
   timeout 120 setpriv --reuid=lector-tpv --regid=lector-tpv --init-groups \
-  /usr/bin/lector-tpv --headless --data-dir "$tmp/datos" --printers "$tmp/impresoras" --ticks 2 \
+  /usr/bin/lector-tpv --headless --data-dir "$tmp/datos" --printers "$tmp/impresoras" --ticks 2 --http 127.0.0.1:0 \
   >"$tmp/run.log" 2>&1 || status=$?
 if [ "$status" -eq 0 ]; then ok "lector-tpv instalado termina con 0 tras 2 ciclos"; else fail "lector-tpv instalado terminó con $status"; cat "$tmp/run.log"; fi
 printed=$(find "$tmp/impresoras" -name '??????.txt' | wc -l)
 if [ "$printed" -gt 0 ]; then ok "tickets impresos: $printed"; else fail "ningún ticket impreso"; cat "$tmp/run.log"; fi
+check "registro: una línea de arranque con HTTP" grep -q '^Lector TPV .* en marcha; .*; HTTP en 127\.0\.0\.1:[1-9]' "$tmp/run.log"
 
 # Purging leaves nothing behind.
 dpkg --purge "$pkg" >"$tmp/purge.log" 2>&1 || { fail "dpkg --purge"; cat "$tmp/purge.log"; }

@@ -11,7 +11,11 @@ PACKAGES=(
   libsystemd-dev libcups2-dev pkg-config dpkg-dev fakeroot systemd locales
   libsqlite3-dev unixodbc-dev file mdbtools git ca-certificates procps
   qt6-translations-l10n
+  chromium prometheus
 )
+# Installed for a tool of theirs only (prometheus: promtool checks the
+# metrics in the tests): their daemon is neither started nor enabled.
+TOOL_ONLY=(prometheus)
 
 # The Spanish tests run under the real system locale.
 LOCALE=es_ES.UTF-8
@@ -32,7 +36,20 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
   # --no-install-recommends: the recommended packages bring printer discovery
   # daemons that talk to the network.
+  tool_only=()
+  for p in "${TOOL_ONLY[@]}"; do [[ " ${missing[*]} " == *" $p "* ]] && tool_only+=("$p"); done
+  if [ ${#tool_only[@]} -gt 0 ] && [ ! -e /usr/sbin/policy-rc.d ]; then
+    # Debian's way of keeping a package's service from starting as it is
+    # installed; removed again below.
+    printf '#!/bin/sh\nexit 101\n' | $SUDO tee /usr/sbin/policy-rc.d >/dev/null
+    $SUDO chmod 0755 /usr/sbin/policy-rc.d
+    trap '$SUDO rm -f /usr/sbin/policy-rc.d' EXIT
+  fi
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  for p in "${tool_only[@]}"; do
+    $SUDO deb-systemd-helper disable "$p.service" >/dev/null 2>&1 || true
+    $SUDO update-rc.d "$p" disable >/dev/null 2>&1 || true
+  done
 fi
 if ! has_locale; then
   echo "Generando la configuración regional $LOCALE" >&2

@@ -84,7 +84,8 @@ FontContext FrmPpal::font() { return {g, printers, C, dialogs, status}; }
 void FrmPpal::tick() {
     printers.newTick();
     const int failuresBefore = printingDialogs_.count;
-    if (T_TimerSafe(queue()) && printingDialogs_.count == failuresBefore) dialogs.printingWorks();
+    polled = T_TimerSafe(queue());
+    if (polled && printingDialogs_.count == failuresBefore) dialogs.printingWorks();
     showPrinterStates();
 }
 

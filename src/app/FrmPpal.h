@@ -86,6 +86,8 @@ public:
     // One poll tick as the timer runs it. A tick that polled the queue and
     // met no printing failure tells the message boxes that printing works.
     void tick();
+    // Whether the last tick polled the queue (the order database answered).
+    bool polled = false;
 
     // Fills lstImpresoras from the printers' states; a printer whose state
     // changed is logged once ("La impresora Cocina: Sin papel").

@@ -34,6 +34,7 @@ PrintServer::PrintServer(Options options, Dialogs &dialogs, PrinterLayer &printe
 }
 
 void PrintServer::tick() {
+    for (const auto &step : beforeTick_) step();
     run([this] { f_->tick(); });
     for (const auto &step : afterTick_) step();
 }

@@ -34,6 +34,8 @@ public:
 
     // Runs after every poll tick, in the order added.
     void afterTick(std::function<void()> step) { afterTick_.push_back(std::move(step)); }
+    // Runs before every poll tick, in the order added.
+    void beforeTick(std::function<void()> step) { beforeTick_.push_back(std::move(step)); }
 
     // Start-up in its two halves, as the window is shown between them: the
     // load (lock, settings, work tables, connections, printer panel) and the
@@ -73,7 +75,7 @@ private:
     // Looks at the printers between ticks, from the first activation on.
     PrinterWatch watch_;
     InstanceLock lock_;
-    std::vector<std::function<void()>> afterTick_;
+    std::vector<std::function<void()>> beforeTick_, afterTick_;
     bool ending_ = false;
     int exitCode_ = 0;
 };

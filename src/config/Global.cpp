@@ -1,5 +1,6 @@
 #include "config/Global.h"
 
+#include "platform/ConnectionStrings.h"
 #include "platform/Error.h"
 
 namespace tpv {
@@ -27,6 +28,12 @@ QString serverConnectionString(const Global &g) {
     return QStringLiteral("Provider=SQLOLEDB.1;Data Source =") + g.Ip + QStringLiteral(";Initial Catalog=") +
            g.CatalogoIni + QStringLiteral(";User ID=") + connectionValue(g.UsuarioSql) + QStringLiteral(";Password=") +
            connectionValue(g.ClaveSql);
+}
+
+QString serverDescription(const Global &g) {
+    if (namesSqliteFile(g.Ip)) return QStringLiteral("archivo ") + g.Ip;
+    return QStringLiteral("SQL Server %1 (base de datos %2, usuario %3)")
+        .arg(g.Ip, g.CatalogoIni, g.UsuarioSql.isEmpty() ? QStringLiteral("tesmarin") : g.UsuarioSql);
 }
 
 }  // namespace tpv

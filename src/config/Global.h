@@ -54,5 +54,8 @@ Connection &conn(const std::unique_ptr<Connection> &cn);
 QString confConnectionString();
 QString workConnectionString();
 QString serverConnectionString(const Global &g);
+// Where the order database is, for the log: the SQLite file, or the SQL
+// Server host, database and user. Never the password.
+QString serverDescription(const Global &g);
 
 }  // namespace tpv

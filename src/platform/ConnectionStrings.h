@@ -14,7 +14,8 @@ QHash<QString, QString> parseConnectionString(const QString &s);
 // C:\tesmarin\tpv\NAME (any case) is the file NAME in the data folder.
 QString localFilePath(const QString &dataSource, const QString &dataDir);
 
-// An absolute path, or a name ending in .db or .sqlite.
+// Whether a server address (Confi.Ip) names an SQLite file rather than a
+// SQL Server host: an absolute path, or a name ending in .db or .sqlite.
 bool namesSqliteFile(const QString &ip);
 
 }  // namespace tpv

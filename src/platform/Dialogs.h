@@ -3,6 +3,8 @@
 // headless layer writes each message to standard error with its title and
 // answers with the default button, and cancels the font dialog. Tests script
 // the answers they need.
+#include "platform/Log.h"
+
 #include <QString>
 #include <deque>
 #include <functional>
@@ -50,11 +52,23 @@ public:
         MsgButtons buttons;
     };
 
-    explicit HeadlessDialogs(bool echoToStderr = true) : echo_(echoToStderr) {}
+    explicit HeadlessDialogs(bool echoToStderr = true, RepeatingFailureLog::ClockMs clock = monotonicMs)
+        : echo_(echoToStderr), printingFailures_(std::move(clock)) {}
 
     MsgAnswer message(const QString &text, const QString &title, MsgIcon icon,
                       MsgButtons buttons = MsgButtons::Ok) override;
     std::optional<FontChoice> chooseFont(const FontChoice &preset, int flags) override;
+    // The printing failure is told at every poll while it lasts: the log has
+    // it when it starts, every few minutes with a count, and when it ends,
+    // each printer's failure on its own.
+    void printingFailed(const QString &text, const QString &detail) override;
+    void printingWorks() override;
+    // The end of a poll tick: a printing failure not told again in it has
+    // ended.
+    void endOfTick();
+    // Whether messages are written to standard error (an end the program
+    // answers by itself need not be).
+    void setEcho(bool on) { echo_ = on; }
 
     // Answers for the next boxes, in order; without one, the default (OK).
     void setNextAnswer(MsgAnswer a) { answers_.push_back(a); }
@@ -70,7 +84,11 @@ public:
     int lastFontFlags = 0;
 
 private:
+    // Keeps the box as shown and runs whileOpen; the answer scripted for it.
+    MsgAnswer show(const QString &text, const QString &title, MsgIcon icon, MsgButtons buttons);
+
     bool echo_;
+    RepeatingFailureLog printingFailures_;
     std::deque<MsgAnswer> answers_;
     struct ScriptedFont {
         bool chosen;

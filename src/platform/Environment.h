@@ -17,6 +17,11 @@ struct CommandLine {
     int ticks = 0;          // --ticks N: end after the Nth poll tick (0: never)
     QString testPrinter;    // --probar-impresora NOMBRE: print a test ticket there and end
     bool help = false;
+
+    // Watching it run.
+    QString http;            // --http ADDR:PORT, else TPV_HTTP: serve the monitoring there
+    QString httpTokenFile;   // --http-clave FILE, else TPV_HTTP_CLAVE: the requests' token
+    bool echoLists = false;  // --eco-listas: headless, echo the job lists to the log
 };
 
 // Parses the arguments (argv[0] excluded). On a malformed line returns

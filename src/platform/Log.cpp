@@ -60,8 +60,11 @@ QString ticketSentText(int job, int order, const QString &printer, int lines) {
         .arg(printer, lines == 1 ? QStringLiteral("1 línea") : QStringLiteral("%1 líneas").arg(lines));
 }
 
-QString serviceStartText(const QString &version, const QString &dataDir) {
-    return QStringLiteral("Lector TPV %1 en marcha; datos en %2").arg(version, dataDir);
+QString serviceStartText(const QString &version, const QString &dataDir, const QString &database,
+                         const QStringList &printers) {
+    return QStringLiteral("Lector TPV %1 en marcha; datos en %2; base de datos de comandas %3; impresoras: %4")
+        .arg(version, dataDir, database,
+             printers.isEmpty() ? QStringLiteral("ninguna") : printers.join(QStringLiteral(", ")));
 }
 
 QString serviceStopText() { return QStringLiteral("Lector TPV se detiene"); }
@@ -74,15 +77,18 @@ qint64 monotonicMs() {
 RepeatingFailureLog::RepeatingFailureLog(ClockMs clock, qint64 repeatEveryMs, Writer write)
     : clock_(std::move(clock)), repeatEveryMs_(repeatEveryMs), write_(std::move(write)) {}
 
-bool RepeatingFailureLog::failed(const QString &key, const QString &text, LogPriority priority) {
+bool RepeatingFailureLog::failed(const QString &key, const QString &text, LogPriority priority, const QString &cause) {
     const qint64 now = clock_();
+    const QString why = cause.isEmpty() ? text : cause;
     auto it = failures_.find(key);
-    if (it == failures_.end() || it->text != text) {
+    if (it == failures_.end() || it->cause != why) {
         // A new failure, or the same thing failing for another reason.
-        failures_.insert(key, Failure{text, now, 0});
+        failures_.insert(key, Failure{why, text, now, 0, true});
         write_(priority, text);
         return true;
     }
+    it->text = text;
+    it->told = true;
     ++it->unlogged;
     if (now - it->lastLineMs < repeatEveryMs_) return false;
     write_(priority, repeatedText(text, it->unlogged));
@@ -100,6 +106,28 @@ bool RepeatingFailureLog::recovered(const QString &key) {
     failures_.erase(it);
     write_(LogPriority::Info, line);
     return true;
+}
+
+void RepeatingFailureLog::startRound() {
+    for (Failure &f : failures_) f.told = false;
+}
+
+int RepeatingFailureLog::endRound() {
+    QStringList ended;
+    for (auto it = failures_.cbegin(); it != failures_.cend(); ++it)
+        if (!it->told) ended << it.key();
+    // In a stable order, so two failures that end together read the same
+    // way every time.
+    ended.sort();
+    for (const QString &key : ended) recovered(key);
+    return static_cast<int>(ended.size());
+}
+
+int RepeatingFailureLog::recoverAll() {
+    QStringList keys = failures_.keys();
+    keys.sort();
+    for (const QString &key : keys) recovered(key);
+    return static_cast<int>(keys.size());
 }
 
 }  // namespace tpv

@@ -5,6 +5,7 @@
 // terminal or in a file the lines are plain.
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -27,7 +28,10 @@ bool journalPrefixInUse();
 
 // The texts of the usual events, so that every caller writes them alike.
 QString ticketSentText(int job, int order, const QString &printer, int lines);
-QString serviceStartText(const QString &version, const QString &dataDir);
+// The one start line: the version, the data folder, the order database (its
+// place, never its password) and the printers found.
+QString serviceStartText(const QString &version, const QString &dataDir, const QString &database,
+                         const QStringList &printers);
 QString serviceStopText();
 
 // Milliseconds of a monotonic clock (never goes back, unaffected by changes
@@ -52,18 +56,33 @@ public:
     // happened, with the cause TEXT. Returns whether a line was written: when
     // KEY was not failing, when its cause changed, or when the repeat
     // interval has passed since its last line ("TEXT (repetido N veces)").
-    bool failed(const QString &key, const QString &text, LogPriority priority = LogPriority::Error);
+    // The cause is TEXT itself unless CAUSE is given: then TEXT may name what
+    // changes from one time to the next (the order that waits), and a line
+    // shows the latest.
+    bool failed(const QString &key, const QString &text, LogPriority priority = LogPriority::Error,
+                const QString &cause = {});
     // KEY works again. Writes "Se ha recuperado: TEXT" once when it was
     // failing; returns whether it wrote.
     bool recovered(const QString &key);
 
     bool isFailing(const QString &key) const { return failures_.contains(key); }
 
+    // Rounds of work (poll ticks): a failure that goes on is told again in
+    // every round, so one not told in a round has ended. startRound marks
+    // the start of one; endRound writes every failure not told since as
+    // recovered, and returns how many it wrote.
+    void startRound();
+    int endRound();
+    // Every failure has ended; returns how many there were.
+    int recoverAll();
+
 private:
     struct Failure {
+        QString cause;
         QString text;
         qint64 lastLineMs = 0;
         int unlogged = 0;  // times it happened since its last line
+        bool told = true;  // told in this round
     };
     ClockMs clock_;
     qint64 repeatEveryMs_;

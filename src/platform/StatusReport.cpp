@@ -2,14 +2,10 @@
 
 namespace tpv {
 
-namespace {
-const QString kKey = QStringLiteral("estado");
-}
-
-void StatusReport::report(const QString &text) {
+void StatusReport::report(const QString &text, const QString &key, const QString &cause) {
     ++count_;
     line_.setCaption(text);
-    log_.failed(kKey, text);
+    log_.failed(key.isEmpty() ? text : key, text, LogPriority::Error, cause);
     if (onReport) onReport(text);
 }
 
@@ -26,7 +22,19 @@ void StatusReport::stillShown(const QString &text) {
 }
 
 void StatusReport::clear() {
-    if (log_.recovered(kKey) && onReport) onReport(QStringLiteral("Funcionamiento normal"));
+    if (log_.recoverAll() > 0 && onReport) onReport(QStringLiteral("Funcionamiento normal"));
+    line_.setCaption(QString());
+}
+
+void StatusReport::startTick() {
+    countAtTickStart_ = count_;
+    log_.startRound();
+}
+
+void StatusReport::endTick() {
+    const bool recovered = log_.endRound() > 0;
+    if (count_ != countAtTickStart_) return;
+    if (recovered && onReport) onReport(QStringLiteral("Funcionamiento normal"));
     line_.setCaption(QString());
 }
 

@@ -186,10 +186,17 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
     } catch (const TpvError &e) {
         if (!armed) throw;
         removeSending(g, run.job);
-        const QString message = failureMessage(e, g.Impresoras.value(k));
-        const QString detail = g.Impresoras.value(k) + QStringLiteral(": ") + e.numberAndDescription();
-        // The window's status line keeps the cause once the box is closed.
-        p.status.report(message + QStringLiteral(" (") + e.numberAndDescription() + QLatin1Char(')'));
+        const QString printer = g.Impresoras.value(k);
+        const QString message = failureMessage(e, printer);
+        const QString detail = printer + QStringLiteral(": ") + e.numberAndDescription();
+        // The window's status line keeps the cause once the box is closed,
+        // with the order that waits; the log follows the failure of that
+        // printer, whichever order it holds up.
+        const QString cause = (k < g.NumImpresoras ? detail : e.numberAndDescription());
+        p.status.report(message + QStringLiteral(" (") + cause + QStringLiteral("; espera la comanda ") +
+                            run.job.PParg3.toText().trimmed() + QStringLiteral(", trabajo ") + run.job.ord() +
+                            QLatin1Char(')'),
+                        QStringLiteral("impresión:") + printer, message + QLatin1Char('\n') + cause);
         p.dialogs.printingFailed(message, detail);
         return;
     }

@@ -64,10 +64,21 @@ void Actualizar(Global &g, BusinessDate &day, const JobLists &l) {
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();
         const EntryColumns columns(g.Rs);
+        const int ordColumn = g.Rs.fieldIndex(QStringLiteral("PPOrd"));
         while (!g.Rs.eof()) {
             const QString code = columns.codeOf(g.Rs);
             const QString text = columns.text(tpv, g.Rs, code);
-            if (!text.isEmpty()) l.lstPend.addItem(text);
+            if (!text.isEmpty()) {
+                l.lstPend.addItem(text);
+                // The job number, by which the monitoring tells how long each
+                // job has waited; a number that does not convert is 0.
+                int32_t ord = 0;
+                try {
+                    ord = g.Rs.field(ordColumn).toInt32();
+                } catch (const TpvError &) {
+                }
+                l.lstPend.setItemData(l.lstPend.listCount() - 1, ord);
+            }
             g.Rs.moveNext();
         }
     }

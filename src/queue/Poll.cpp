@@ -59,7 +59,8 @@ bool T_Timer(const QueueContext &q) {
 }
 
 bool T_TimerSafe(const QueueContext &q) {
-    const int reportsBefore = q.status.count();
+    q.status.startTick();
+    bool polled = false;
     try {
         if (q.reconnectServer) {
             abrir_conexiones(q.g);
@@ -69,16 +70,17 @@ bool T_TimerSafe(const QueueContext &q) {
             // is err::CannotOpen here: they are opened anew at the next tick.
             comprobar_conexiones(q.g);
         }
-        const bool polled = T_Timer(q);
-        if (q.status.count() == reportsBefore) q.status.clear();
-        return polled;
+        polled = T_Timer(q);
     } catch (const TpvError &e) {
+        polled = false;
         if (e.number() == err::CannotOpen) q.reconnectServer = true;
         if (q.g.Rs.isOpen()) q.g.Rs.close();
         q.status.report(
-            QStringLiteral("Error al consultar la cola de impresión (%1): %2").arg(e.number()).arg(e.description()));
-        return false;
+            QStringLiteral("Error al consultar la cola de impresión (%1): %2").arg(e.number()).arg(e.description()),
+            QStringLiteral("consulta de la cola"));
     }
+    q.status.endTick();
+    return polled;
 }
 
 void Funciones(const QueueContext &q) {

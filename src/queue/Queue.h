@@ -29,7 +29,9 @@ struct QueueContext {
 bool T_Timer(const QueueContext &q);
 // The tick as the timer runs it: a failure is reported to the operator once
 // per kind and the next tick polls again; a lost server connection is opened
-// anew at the next tick. True when the queue was polled to its end.
+// anew at the next tick. True when the queue was polled to its end (the order
+// database answered and the business date is a date), even if a job of it
+// could not be printed.
 bool T_TimerSafe(const QueueContext &q);
 void Funciones(const QueueContext &q);
 void HacerLaFuncion(const QueueContext &q);

@@ -209,3 +209,41 @@ TEST_F(RepeatingFailure, AWarningKeepsItsPriorityWhenRepeated) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], (Line{LogPriority::Warning, QStringLiteral("Trabajo 7 sin líneas (repetido 1 vez)")}));
 }
+
+TEST_F(RepeatingFailure, AFailureNotToldAgainInARoundHasEndedAndOnlyThatOneIsWrittenRecovered) {
+    log.startRound();
+    log.failed(QStringLiteral("impresora:Cocina"), kNoPaper);
+    log.failed(QStringLiteral("impresora:Barra"), QStringLiteral("La impresora Barra no responde"));
+    EXPECT_EQ(log.endRound(), 0);
+    log.startRound();
+    now += 1000;
+    log.failed(QStringLiteral("impresora:Barra"), QStringLiteral("La impresora Barra no responde"));
+    EXPECT_EQ(log.endRound(), 1);
+    EXPECT_EQ(texts().last(), QStringLiteral("Se ha recuperado: ") + kNoPaper);
+    EXPECT_TRUE(log.isFailing(QStringLiteral("impresora:Barra")));
+}
+
+TEST_F(RepeatingFailure, TwoFailuresToldInTurnAtEveryTickAreOneLineEachWithinTheInterval) {
+    for (int i = 0; i < 299; ++i) {
+        log.startRound();
+        log.failed(QStringLiteral("impresora:Cocina"), kNoPaper);
+        log.failed(QStringLiteral("impresora:Barra"), QStringLiteral("La impresora Barra no responde"));
+        log.endRound();
+        now += 1000;
+    }
+    EXPECT_EQ(texts(), (QStringList{kNoPaper, QStringLiteral("La impresora Barra no responde")}));
+}
+
+TEST_F(RepeatingFailure, ATextThatNamesAnotherOrderUnderTheSameCauseIsNoNewLineAndRepeatsShowTheLatest) {
+    const QString cause = QStringLiteral("Cocina sin papel");
+    log.failed(QStringLiteral("k"), QStringLiteral("Cocina sin papel; espera la comanda 12"), LogPriority::Error,
+               cause);
+    now += 1000;
+    EXPECT_FALSE(log.failed(QStringLiteral("k"), QStringLiteral("Cocina sin papel; espera la comanda 15"),
+                            LogPriority::Error, cause));
+    now += 5 * kMinute;
+    log.failed(QStringLiteral("k"), QStringLiteral("Cocina sin papel; espera la comanda 16"), LogPriority::Error,
+               cause);
+    EXPECT_EQ(texts(), (QStringList{QStringLiteral("Cocina sin papel; espera la comanda 12"),
+                                    QStringLiteral("Cocina sin papel; espera la comanda 16 (repetido 2 veces)")}));
+}

@@ -9,6 +9,7 @@
 #include "platform/Log.h"
 #include "platform/ServiceNotify.h"
 #include "app/Version.h"
+#include "monitor/Monitoring.h"
 #include "platform/Waiting.h"
 #include "platform/gui/QtDialogs.h"
 #include "platform/gui/QtSpanish.h"
@@ -87,7 +88,8 @@ public:
         : app_(app),
           cl_(cl),
           platform_(platform),
-          server_(PrintServer::Options{cl.dataDir, 5}, platform.dialogs(), *platform.printers, platform.clock) {
+          server_(PrintServer::Options{cl.dataDir, 5}, platform.dialogs(), *platform.printers, platform.clock),
+          monitoring_(server_, QString::fromLatin1(kVersion)) {
         server_.onEnd = [this](int code) {
             notify_.stopping();
             app_.exit(code);
@@ -99,11 +101,18 @@ public:
 private:
     void addAfterTickSteps();
     void showWindowOrSayWhereTicketsGo();
+    // The start line: version, data folder, order database, printers, and
+    // where the monitoring answers.
+    QString startText();
+    // Headless, the end the program answers by itself (--ticks, a signal)
+    // writes no question to the log.
+    void quietShutdown();
 
     QApplication &app_;
     const CommandLine &cl_;
     Platform &platform_;
     PrintServer server_;
+    Monitoring monitoring_;
     std::unique_ptr<QtMainWindow> window_;
     ServiceNotify notify_;
     QTimer keepAlive_;
@@ -112,12 +121,18 @@ private:
 
 void Session::addAfterTickSteps() {
     server_.afterTick([this] { notify_.watchdog(); });
-    if (cl_.headless) server_.afterTick(listEchoStep(server_.form()));
+    if (cl_.headless) server_.afterTick([this] { platform_.headlessDialogs.endOfTick(); });
+    if (cl_.headless && cl_.echoLists) server_.afterTick(listEchoStep(server_.form()));
     if (cl_.ticks > 0) {
         server_.afterTick([this] {
-            if (++ticks_ == cl_.ticks) QTimer::singleShot(0, &app_, [this] { server_.shutdown(); });
+            if (++ticks_ == cl_.ticks) QTimer::singleShot(0, &app_, [this] { quietShutdown(); });
         });
     }
+}
+
+void Session::quietShutdown() {
+    platform_.headlessDialogs.setEcho(false);
+    if (!server_.shutdown()) platform_.headlessDialogs.setEcho(true);
 }
 
 void Session::showWindowOrSayWhereTicketsGo() {
@@ -134,13 +149,34 @@ void Session::showWindowOrSayWhereTicketsGo() {
         window_->show();
         return;
     }
-    writeErrorLine(QStringLiteral("Lector TPV en marcha sin ventana. Datos: %1").arg(cl_.dataDir));
-    if (!cl_.printersDir.isEmpty())
-        writeErrorLine(QStringLiteral("Los tickets se escriben en las carpetas de %1").arg(cl_.printersDir));
+    // Headless, the start line (startText) says where the tickets go.
+}
+
+QString Session::startText() {
+    const FrmPpal &f = server_.form();
+    QStringList printers;
+    for (int i = 0; i < f.printers.count(); ++i) printers << f.printers.installed(i).name();
+    QString text = serviceStartText(QString::fromLatin1(kVersion), cl_.dataDir, serverDescription(f.g), printers);
+    if (!cl_.printersDir.isEmpty()) text += QStringLiteral(" (carpetas de %1)").arg(cl_.printersDir);
+    if (cl_.headless) text += QStringLiteral("; sin ventana");
+    if (const quint16 port = monitoring_.httpPort(); port != 0)
+        text += QStringLiteral("; HTTP en %1:%2").arg(cl_.http.left(cl_.http.lastIndexOf(QLatin1Char(':')))).arg(port);
+    return text;
 }
 
 int Session::exec() {
     FrmPpal &f = server_.form();
+    // An address other than loopback is never served without a token.
+    std::optional<HttpOptions> http;
+    if (!cl_.http.isEmpty()) {
+        QString error, warning;
+        http = httpOptions(cl_.http, cl_.httpTokenFile, &error, &warning);
+        if (!warning.isEmpty()) logLine(LogPriority::Warning, warning);
+        if (!http) {
+            logLine(LogPriority::Error, error);
+            return 2;
+        }
+    }
     explainMissingDataFiles(cl_.dataDir);
     addAfterTickSteps();
     f.status.onReport = [this](const QString &text) { notify_.status(text); };
@@ -154,12 +190,17 @@ int Session::exec() {
     // A signal is a request to close: headless it is answered OK.
     StopSignals stop([this] {
         if (cl_.headless)
-            server_.shutdown();
+            quietShutdown();
         else if (window_)
             window_->close();
     });
     if (server_.ending()) return server_.exitCode();
-    logLine(LogPriority::Info, serviceStartText(QString::fromLatin1(kVersion), cl_.dataDir));
+    monitoring_.monitor().publish();
+    // Without its monitoring the kitchen still gets its tickets: a port that
+    // cannot be used is said, and printing goes on.
+    QString httpError;
+    if (http && !monitoring_.serve(*http, &httpError)) logLine(LogPriority::Error, httpError);
+    logLine(LogPriority::Info, startText());
     if (f.T.isActive()) notify_.ready();
     notify_.status(QStringLiteral("Sondeando la cola de impresión"));
     // The service manager's watchdog hears from every tick, and between
@@ -209,8 +250,11 @@ MainWindowActions windowActions(FrmPpal &f, std::function<void(const std::functi
     return a;
 }
 
-// Qt's own warnings go to the log like the program's lines.
+// Qt's own warnings go to the log like the program's lines, but for the
+// runtime folder it misses under a service manager, which it replaces by
+// itself and nobody has to act on.
 void qtMessageToLog(QtMsgType type, const QMessageLogContext &, const QString &text) {
+    if (text.contains(QLatin1String("XDG_RUNTIME_DIR"))) return;
     logLine(type == QtDebugMsg || type == QtInfoMsg ? LogPriority::Info : LogPriority::Warning, text);
 }
 

@@ -1,0 +1,64 @@
+#pragma once
+// A small read-only HTTP/1.1 server on a thread of its own (QtNetwork): one
+// request per connection, answered whatever the program's main thread is
+// doing. Requests are limited in size and in time, and so is the number of
+// connections open at once, so a client that misbehaves cannot hold it.
+#include <QByteArray>
+#include <QHash>
+#include <QHostAddress>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QThread;
+
+namespace tpv {
+
+struct HttpRequest {
+    QByteArray method;
+    QByteArray path;                        // without the query
+    QHash<QByteArray, QByteArray> headers;  // names in lower case
+};
+
+struct HttpResponse {
+    int status = 200;
+    QByteArray contentType;
+    QByteArray body;
+    QList<std::pair<QByteArray, QByteArray>> headers;  // extra ones
+};
+
+// Runs on the server's thread.
+using HttpHandler = std::function<HttpResponse(const HttpRequest &)>;
+
+// ADDR:PORT ("127.0.0.1:9580", "[::1]:9580", "localhost:9580"); false with
+// a Spanish message when it is not one.
+bool parseListenAddress(const QString &text, QHostAddress *address, quint16 *port, QString *error);
+
+class HttpServer {
+public:
+    explicit HttpServer(HttpHandler handler);
+    ~HttpServer();
+    HttpServer(const HttpServer &) = delete;
+    HttpServer &operator=(const HttpServer &) = delete;
+
+    // Starts its thread and listens (port 0: one the system chooses). False
+    // with a Spanish message when the address cannot be used.
+    bool listen(const QHostAddress &address, quint16 port, QString *error);
+    quint16 port() const { return port_; }
+
+    static constexpr int kMaxRequestBytes = 8 * 1024;
+    static constexpr int kRequestTimeoutMs = 10 * 1000;
+    static constexpr int kMaxConnections = 32;
+
+private:
+    // Runs WORK on the server's thread and waits for it.
+    void runOnThread(const std::function<void()> &work);
+
+    struct Worker;
+    HttpHandler handler_;
+    std::unique_ptr<QThread> thread_;
+    Worker *worker_ = nullptr;  // lives on thread_
+    quint16 port_ = 0;
+};
+
+}  // namespace tpv

@@ -1,0 +1,56 @@
+#pragma once
+// The monitoring put on a print server: the monitor fed by the poll's steps
+// and by the ticket output, the alerts of the log, and, when asked, the
+// HTTP server of /metrics, /salud and the status page.
+#include "monitor/HttpServer.h"
+#include "monitor/Monitor.h"
+
+#include <optional>
+
+namespace tpv {
+
+class PrintServer;
+
+// Where the monitoring answers HTTP, and the token its requests carry.
+struct HttpOptions {
+    QHostAddress address;
+    quint16 port = 0;
+    QByteArray token;  // empty: none asked
+};
+
+// --http ADDR:PORT and --http-clave FILE (the file's first line is the
+// token). Nothing, with a Spanish *error, when the address is no address,
+// the file holds no token, or the address is not loopback and no token is
+// given; *warning says when others may read the token's file.
+std::optional<HttpOptions> httpOptions(const QString &address, const QString &tokenFile, QString *error,
+                                       QString *warning);
+
+class Monitoring {
+public:
+    // Watches SERVER from now on; it must outlive this object.
+    explicit Monitoring(PrintServer &server, const QString &version, AlertLog::Writer alerts = {});
+    Monitoring(const Monitoring &) = delete;
+    Monitoring &operator=(const Monitoring &) = delete;
+
+    // Serves HTTP on that address from its own thread. Requests must carry
+    // the token ("Authorization: Bearer TOKEN") when one is given. False
+    // with a Spanish message when it cannot.
+    bool serve(const HttpOptions &options, QString *error);
+    quint16 httpPort() const { return http_ ? http_->port() : 0; }
+
+    Monitor &monitor() { return monitor_; }
+    const SnapshotBoard &board() const { return board_; }
+
+private:
+    SnapshotBoard board_;
+    Clock &clock_;
+    Monitor monitor_;
+    WatchedOutput output_;
+    std::unique_ptr<HttpServer> http_;
+};
+
+// The answer to one request, from the last snapshot, as of NOWMS.
+HttpResponse monitorResponse(const HttpRequest &request, const SnapshotBoard &board, qint64 nowMs,
+                             const QByteArray &token);
+
+}  // namespace tpv

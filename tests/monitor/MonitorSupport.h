@@ -1,0 +1,56 @@
+#pragma once
+// A print server on the tests' folder with its monitoring on, built as the
+// program builds it; the alerts of the log are kept apart to be read.
+#include "monitor/Monitoring.h"
+#include "monitor/Pages.h"
+#include "printing/PrintingSupport.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace tpv::test {
+
+class Watched : public Printing {
+protected:
+    void TearDown() override {
+        monitoring.reset();
+        Printing::TearDown();
+    }
+    // Starts the server and watches it.
+    void startWatched() {
+        start();
+        watch();
+    }
+    void watch() {
+        monitoring = std::make_unique<Monitoring>(
+            *printServer, QStringLiteral("9.8.7"), [this](LogPriority p, const QString &text) {
+                alerts << QStringLiteral("<%1>%2").arg(static_cast<int>(p)).arg(text);
+            });
+    }
+    std::shared_ptr<const Snapshot> snapshot() const { return monitoring->board().current(); }
+    Health health() const { return evaluateHealth(*snapshot(), clock.steadyMs()); }
+    void declare(const QString &ini) {
+        QFile file(QDir(dataDir).filePath(QStringLiteral("impresoras.ini")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(ini.toUtf8());
+    }
+    void down(const QString &printer) {
+        ASSERT_TRUE(QDir(printersDir).rename(printer, printer + QStringLiteral(".fuera")));
+    }
+    void back(const QString &printer) {
+        ASSERT_TRUE(QDir(printersDir).rename(printer + QStringLiteral(".fuera"), printer));
+    }
+    void orderOfOneCana(int order) {
+        demo::addOrder(*server, 1, fecha, order, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
+    }
+    const PrinterView *printer(const QString &name) const {
+        for (const PrinterView &p : snapshot()->printers)
+            if (p.name == name) return &p;
+        return nullptr;
+    }
+
+    std::unique_ptr<Monitoring> monitoring;
+    QStringList alerts;
+};
+
+}  // namespace tpv::test
