@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -32,6 +33,20 @@ public:
     // reading and writing the old file. Nothing to check otherwise.
     virtual void checkSource() {}
 };
+
+// The words that open, end and undo a transaction on a connection: SQL
+// Server's by default (the order database), SQLite's own for the files the
+// program keeps.
+struct TransactionWords {
+    QString begin = QStringLiteral("BEGIN TRANSACTION");
+    QString commit = QStringLiteral("COMMIT TRANSACTION");
+    QString rollback = QStringLiteral("ROLLBACK TRANSACTION");
+};
+
+// Runs the work as one transaction: all of its statements take effect, or
+// none. When the work fails it is rolled back (a rollback that fails too is
+// not the error the caller must see) and the failure is passed on.
+void inTransaction(Connection &cn, const std::function<void()> &work, const TransactionWords &words = {});
 
 class Recordset {
 public:

@@ -10,6 +10,20 @@ namespace {
 }
 }  // namespace
 
+void inTransaction(Connection &cn, const std::function<void()> &work, const TransactionWords &words) {
+    cn.execute(words.begin);
+    try {
+        work();
+        cn.execute(words.commit);
+    } catch (const TpvError &) {
+        try {
+            cn.execute(words.rollback);
+        } catch (const TpvError &) {
+        }
+        throw;
+    }
+}
+
 void Recordset::open(const QString &sql, Connection &connection) {
     if (open_)
         throw TpvError(err::ObjectOpen, QStringLiteral("La operación no está permitida si el objeto está abierto."));

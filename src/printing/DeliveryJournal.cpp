@@ -45,19 +45,11 @@ std::vector<DishPart> partsOf(const Variant &text) {
 const char *const kUnconfirmed = "en curso";
 const char *const kDoubtful = "dudoso";
 
-// Runs the statements as one transaction: all of them reach the disk, or none.
-void inTransaction(Connection &db, const std::function<void()> &work) {
-    db.execute(QStringLiteral("BEGIN IMMEDIATE"));
-    try {
-        work();
-        db.execute(QStringLiteral("COMMIT"));
-    } catch (const TpvError &) {
-        try {
-            db.execute(QStringLiteral("ROLLBACK"));
-        } catch (const TpvError &) {
-        }
-        throw;
-    }
+// The journal's transactions take the write lock at once, so a second
+// process on the same folder waits at the start rather than failing midway.
+void journalTransaction(Connection &db, const std::function<void()> &work) {
+    tpv::inTransaction(db, work,
+                       {QStringLiteral("BEGIN IMMEDIATE"), QStringLiteral("COMMIT"), QStringLiteral("ROLLBACK")});
 }
 
 }  // namespace
@@ -104,7 +96,7 @@ Connection &DeliveryJournal::db() {
 void DeliveryJournal::forgetDaysBefore(const QString &fecha) {
     if (forgottenBefore_ == fecha) return;
     Connection &d = db();
-    inTransaction(d, [&] {
+    journalTransaction(d, [&] {
         d.execute(QStringLiteral("DELETE FROM recibido WHERE fecha < ") + q(fecha));
         d.execute(QStringLiteral("DELETE FROM envio WHERE fecha < ") + q(fecha));
         d.execute(QStringLiteral("DELETE FROM trabajo WHERE fecha < ") + q(fecha));
@@ -186,7 +178,7 @@ void DeliveryJournal::forget(const std::vector<qint64> &sendings) {
 
 void DeliveryJournal::delivered(const AnnouncedTicket &ticket, const std::vector<qint64> &settledDoubtful) {
     Connection &d = db();
-    inTransaction(d, [&] {
+    journalTransaction(d, [&] {
         apply(ticket.order, ticket.printer, ticket.parts);
         std::vector<qint64> gone = settledDoubtful;
         gone.push_back(ticket.id);
@@ -210,7 +202,7 @@ void DeliveryJournal::completed(const OrderKey &order, const std::vector<std::pa
                                 const QString &job, QTime at) {
     if (marked.empty() && job.isEmpty()) return;
     Connection &d = db();
-    inTransaction(d, [&] {
+    journalTransaction(d, [&] {
         if (!job.isEmpty())
             d.execute(QStringLiteral("INSERT OR REPLACE INTO trabajo (tpv, fecha, trabajo, hora) VALUES (") +
                       q(order.tpv) + QLatin1Char(',') + q(order.fecha) + QLatin1Char(',') + q(job) + QLatin1Char(',') +

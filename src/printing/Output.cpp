@@ -44,17 +44,7 @@ void completionStatements(Connection &cn, const PrintRun &run) {
 // whose lines stayed unprinted would print them again with the next job of
 // the order, while the operator was told the job had failed.
 void complete(Connection &cn, const PrintRun &run) {
-    cn.execute(QStringLiteral("BEGIN TRANSACTION"));
-    try {
-        completionStatements(cn, run);
-        cn.execute(QStringLiteral("COMMIT TRANSACTION"));
-    } catch (const TpvError &) {
-        try {
-            cn.execute(QStringLiteral("ROLLBACK TRANSACTION"));
-        } catch (const TpvError &) {
-        }
-        throw;
-    }
+    inTransaction(cn, [&] { completionStatements(cn, run); });
 }
 
 QString failureMessage(const TpvError &e, const QString &printer) {
