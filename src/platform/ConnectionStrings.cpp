@@ -1,7 +1,5 @@
 #include "platform/ConnectionStrings.h"
 
-#include "platform/SqlConnection.h"
-
 #include <QDir>
 #include <QRegularExpression>
 

@@ -18,4 +18,12 @@ QString localFilePath(const QString &dataSource, const QString &dataDir);
 // SQL Server host: an absolute path, or a name ending in .db or .sqlite.
 bool namesSqliteFile(const QString &ip);
 
+// A value as a connection string holds it: between braces when it has a
+// ';', a brace, '=' or blanks at its ends (a password may).
+QString connectionValue(const QString &value);
+
+// The ODBC string for a SQL Server host written as HOST, HOST\INSTANCE or HOST,PORT.
+QString freeTdsConnectionString(const QString &host, const QString &catalog, const QString &user,
+                                const QString &password);
+
 }  // namespace tpv

@@ -32,14 +32,6 @@ std::unique_ptr<Connection> createSqliteFile(const QString &path);
 std::unique_ptr<Connection> openOdbc(const QString &odbcConnectionString, int loginTimeoutSeconds,
                                      int requestTimeoutSeconds = 30, const SqlDialect &dialect = odbcDialect());
 
-// A value as a connection string holds it: between braces when it has a
-// ';', a brace, '=' or blanks at its ends (a password may).
-QString connectionValue(const QString &value);
-
-// The ODBC string for a SQL Server host written as HOST, HOST\INSTANCE or HOST,PORT.
-QString freeTdsConnectionString(const QString &host, const QString &catalog, const QString &user,
-                                const QString &password);
-
 // Called with the database (the file of an SQLite connection) and the text
 // of every statement a connection runs, as it goes to the database; none by
 // default. The benchmarks record what a run executes

@@ -6,6 +6,7 @@
 
 #include "config/Global.h"
 #include "config/SiteSettings.h"
+#include "platform/ConnectionStrings.h"
 #include "platform/Error.h"
 #include "platform/SqlConnection.h"
 #include "sqlserver/TdsSupport.h"

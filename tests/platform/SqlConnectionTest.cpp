@@ -1,3 +1,4 @@
+#include "platform/ConnectionStrings.h"
 #include "platform/DataControl.h"
 #include "platform/Error.h"
 #include "platform/SqlConnection.h"

@@ -3,6 +3,7 @@
 // dates read the same whatever the login's language, SQL Server's error
 // numbers, and every way a connection dies read as a lost server.
 #include "TestSupport.h"
+#include "platform/ConnectionStrings.h"
 #include "platform/Error.h"
 #include "sqlserver/TdsSupport.h"
 
