@@ -192,11 +192,11 @@ QueueRefusal queueRefusal(const QString &name) {
     return {};
 }
 
-// The queue as the scheduler has it now: installed, accepting jobs, not
-// stopped.
-std::optional<PrinterCheck> CupsDevice::probe(const PrinterState &state) {
-    const QString name = state.name();
-    if (QPrinterInfo::printerInfo(name).isNull())
+// The queue as the scheduler has it now: installed (INFO is its entry),
+// accepting jobs, not stopped. A look reports it; a ticket is not sent
+// unless it is so.
+PrinterCheck queueCheck(const QString &name, const QPrinterInfo &info) {
+    if (info.isNull())
         return PrinterCheck{QStringLiteral("No instalada"),
                             QStringLiteral("La impresora %1 no está instalada").arg(name)};
     if (const QueueRefusal refusal = queueRefusal(name); !refusal.why.isEmpty())
@@ -204,17 +204,19 @@ std::optional<PrinterCheck> CupsDevice::probe(const PrinterState &state) {
     return PrinterCheck{QStringLiteral("Lista"), {}};
 }
 
+std::optional<PrinterCheck> CupsDevice::probe(const PrinterState &state) {
+    return queueCheck(state.name(), QPrinterInfo::printerInfo(state.name()));
+}
+
 void CupsDevice::deliver(const PrinterState &state, const Document &document) {
     const QString text = document.text();
     const QString name = state.name();
-    // Never let Qt fall back to the default printer for a name that is gone.
+    // Never let Qt fall back to the default printer for a name that is gone,
+    // and never leave a job in a queue that rejects or holds it: it would
+    // count as printed.
     const QPrinterInfo info = QPrinterInfo::printerInfo(name);
-    if (info.isNull()) {
-        throw TpvError(err::PrinterError, QStringLiteral("La impresora %1 no está instalada").arg(name));
-    }
-    // A job left in a queue that rejects or holds it would count as printed.
-    if (const QString why = queueRefusal(name).why; !why.isEmpty())
-        throw TpvError(err::PrinterError, QStringLiteral("No se puede imprimir en %1: %2").arg(name, why));
+    if (const PrinterCheck check = queueCheck(name, info); !check.ok())
+        throw TpvError(err::PrinterError, check.failure);
     QPrinter printer(info, QPrinter::HighResolution);
     // The job's title in the queue: a ticket can be found there by it.
     printer.setDocName(document.title.isEmpty() ? QStringLiteral("Comanda") : document.title);
