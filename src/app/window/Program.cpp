@@ -100,7 +100,7 @@ public:
 
 private:
     void addAfterTickSteps();
-    void showWindowOrSayWhereTicketsGo();
+    void showWindow();
     // The start line: version, data folder, order database, printers, and
     // where the monitoring answers.
     QString startText();
@@ -135,21 +135,17 @@ void Session::quietShutdown() {
     if (!server_.shutdown()) platform_.headlessDialogs.setEcho(true);
 }
 
-void Session::showWindowOrSayWhereTicketsGo() {
+void Session::showWindow() {
     FrmPpal &f = server_.form();
-    if (!cl_.headless) {
-        window_ = std::make_unique<QtMainWindow>(
-            f, windowActions(
-                   f, [this](const auto &a) { server_.runWhenIdle(a); }, [this] { return server_.closeRequested(); }));
-        platform_.qtDialogs.setParent(window_.get());
-        platform_.qtDialogs.setClock(&platform_.clock);
-        // While a tick or a look waits on a printer, the window repaints and
-        // takes clicks; what the clicks ask for waits for the tick.
-        waiting::setHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents, waiting::kSliceMs / 2); });
-        window_->show();
-        return;
-    }
-    // Headless, the start line (startText) says where the tickets go.
+    window_ = std::make_unique<QtMainWindow>(
+        f, windowActions(
+               f, [this](const auto &a) { server_.runWhenIdle(a); }, [this] { return server_.closeRequested(); }));
+    platform_.qtDialogs.setParent(window_.get());
+    platform_.qtDialogs.setClock(&platform_.clock);
+    // While a tick or a look waits on a printer, the window repaints and
+    // takes clicks; what the clicks ask for waits for the tick.
+    waiting::setHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents, waiting::kSliceMs / 2); });
+    window_->show();
 }
 
 QString Session::startText() {
@@ -185,7 +181,7 @@ int Session::exec() {
         writeErrorLine(QStringLiteral("El sondeo de la cola no ha podido arrancar; el programa termina."));
         return 1;
     }
-    showWindowOrSayWhereTicketsGo();
+    if (!cl_.headless) showWindow();
     if (!server_.activate()) return server_.exitCode();
     // A signal is a request to close: headless it is answered OK.
     StopSignals stop([this] {
