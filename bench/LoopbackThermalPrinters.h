@@ -1,12 +1,12 @@
 #pragma once
 // Kitchen thermal printers on loopback for the benchmarks.
+#include "support/LoopbackSocket.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QString>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -23,15 +23,8 @@ namespace tpv::bench {
 class LoopbackThermalPrinters {
 public:
     LoopbackThermalPrinters() {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (::bind(listener_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(listener_, 16) != 0 ||
-            ::getsockname(listener_, reinterpret_cast<sockaddr *>(&a), &len) != 0)
-            throw std::runtime_error("cannot listen on loopback");
-        port_ = ntohs(a.sin_port);
+        listener_ = test::listenLoopback(&port_, 16);
+        if (listener_ < 0) throw std::runtime_error("cannot listen on loopback");
         thread_ = std::thread([this] { serve(); });
     }
     ~LoopbackThermalPrinters() {

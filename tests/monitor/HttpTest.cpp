@@ -2,16 +2,12 @@
 // Prometheus's own checker see it.
 #include "monitor/HttpClient.h"
 #include "monitor/MonitorSupport.h"
+#include "platform/escpos/LoopbackSupport.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
-#include <arpa/inet.h>
 #include <atomic>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 using namespace tpv;
 using namespace tpv::test;
@@ -39,33 +35,6 @@ std::pair<int, QString> promtoolCheck(const QByteArray &metrics) {
     p.waitForFinished(60000);
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError())};
 }
-
-// A kitchen printer that takes the connection and never says a word.
-class SilentPrinter {
-public:
-    SilentPrinter() {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        ::bind(fd_, reinterpret_cast<sockaddr *>(&a), sizeof a);
-        ::listen(fd_, 4);
-        ::getsockname(fd_, reinterpret_cast<sockaddr *>(&a), &len);
-        port_ = ntohs(a.sin_port);
-    }
-    ~SilentPrinter() { ::close(fd_); }
-    int port() const { return port_; }
-    // Waits until the server has connected to it.
-    bool connected(int timeoutMs) const {
-        pollfd p{fd_, POLLIN, 0};
-        return ::poll(&p, 1, timeoutMs) == 1;
-    }
-
-private:
-    int fd_ = -1;
-    int port_ = 0;
-};
 
 }  // namespace
 
@@ -132,7 +101,8 @@ TEST_F(Http, BadHealthIsServiceUnavailable) {
 }
 
 TEST_F(Http, PagesAreAnsweredWhileATickWaitsOnAPrinterThatDoesNotAnswer) {
-    SilentPrinter kitchen;
+    // A kitchen printer that takes the connection and never says a word.
+    Listener kitchen;
     declare(QStringLiteral("[Cocina]\nconexion=tcp://127.0.0.1:%1\nestado=si\n").arg(kitchen.port()));
     routeAllTo(1);
     orderOfOneCana(44);
@@ -142,7 +112,7 @@ TEST_F(Http, PagesAreAnsweredWhileATickWaitsOnAPrinterThatDoesNotAnswer) {
     bool answeredDuringTick = false;
     HttpReply health, page;
     std::thread client([&] {
-        if (!kitchen.connected(20000)) return;
+        if (!kitchen.connectionWaiting(20000)) return;
         // The tick now waits for the printer's answer (1 s at most).
         health = httpGet(port, "/salud");
         page = httpGet(port, "/");

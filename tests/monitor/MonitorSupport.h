@@ -5,9 +5,6 @@
 #include "monitor/Pages.h"
 #include "printing/PrintingSupport.h"
 
-#include <QDir>
-#include <QFile>
-
 namespace tpv::test {
 
 class Watched : public Printing {
@@ -29,20 +26,6 @@ protected:
     }
     std::shared_ptr<const Snapshot> snapshot() const { return monitoring->board().current(); }
     Health health() const { return evaluateHealth(*snapshot(), clock.steadyMs()); }
-    void declare(const QString &ini) {
-        QFile file(QDir(dataDir).filePath(QStringLiteral("impresoras.ini")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(ini.toUtf8());
-    }
-    void down(const QString &printer) {
-        ASSERT_TRUE(QDir(printersDir).rename(printer, printer + QStringLiteral(".fuera")));
-    }
-    void back(const QString &printer) {
-        ASSERT_TRUE(QDir(printersDir).rename(printer + QStringLiteral(".fuera"), printer));
-    }
-    void orderOfOneCana(int order) {
-        demo::addOrder(*server, 1, fecha, order, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
-    }
     const PrinterView *printer(const QString &name) const {
         for (const PrinterView &p : snapshot()->printers)
             if (p.name == name) return &p;

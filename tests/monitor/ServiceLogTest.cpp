@@ -2,12 +2,12 @@
 // monitoring, with lector-tpv started as a process on a prepared folder.
 #include "monitor/HttpClient.h"
 #include "printing/PrintingSupport.h"
+#include "support/LoopbackSocket.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTcpServer>
 
 using namespace tpv;
 using namespace tpv::test;
@@ -39,17 +39,8 @@ protected:
         }
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)};
     }
-    void orderOfOneCana(int order) {
-        demo::addOrder(*server, 1, fecha, order, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
-    }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
 };
-
-int freePort() {
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    return s.serverPort();
-}
 
 }  // namespace
 
@@ -87,7 +78,7 @@ TEST_F(ServiceLog, APrinterFailingAtEveryPollIsOneAttentionLineNamingTheOrderTha
 }
 
 TEST_F(ServiceLog, AnAddressOtherThanLoopbackIsNeverServedWithoutAToken) {
-    const auto [code, lines] = run({QStringLiteral("--http"), QStringLiteral("0.0.0.0:%1").arg(freePort())});
+    const auto [code, lines] = run({QStringLiteral("--http"), QStringLiteral("0.0.0.0:%1").arg(freeLoopbackPort())});
     EXPECT_EQ(code, 2);
     EXPECT_EQ(lines.filter(QStringLiteral("no es una dirección local: dé también --http-clave")).size(), 1)
         << lines.join(QLatin1Char('\n')).toStdString();
@@ -98,7 +89,7 @@ TEST_F(ServiceLog, AnAddressOtherThanLoopbackIsNeverServedWithoutAToken) {
 }
 
 TEST_F(ServiceLog, TheRunningProgramAnswersItsHealthOverHttp) {
-    const int port = freePort();
+    const int port = freeLoopbackPort();
     QProcess p;
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(TPV_PROGRAM), args({QStringLiteral("--http"), QStringLiteral("127.0.0.1:%1").arg(port)}));

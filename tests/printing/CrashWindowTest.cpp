@@ -103,10 +103,7 @@ TEST_F(CrashWindow, AThermalPrinterGetsTheTicketAgainMarkedAsAPossibleRepeat) {
     QString said;
     const int port = startThermalPrinter(tool, dir, &said);
     ASSERT_NE(port, 0) << said.toStdString();
-    QFile ini(QDir(dataDir).filePath(QStringLiteral("impresoras.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write(QStringLiteral("[Cocina]\nconexion=tcp://127.0.0.1:%1\n").arg(port).toUtf8());
-    ini.close();
+    declare(QStringLiteral("[Cocina]\nconexion=tcp://127.0.0.1:%1\n").arg(port));
     threeDishesOfOrder(23);
     start();
     dieAt(QStringLiteral("Cocina"), true);

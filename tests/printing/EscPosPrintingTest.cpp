@@ -55,16 +55,10 @@ protected:
     QStringList storedNames() const {
         return QDir(printerDir()).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
     }
-    void orderOfOneCana(int order) {
-        demo::addOrder(*server, 1, fecha, order, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
-    }
 
     QProcess tool;
     int port = 0;
 };
-
-// A loopback port on which nothing listens (the system chose it free).
-int freePort() { return Listener().port(); }
 
 }  // namespace
 
@@ -118,7 +112,7 @@ TEST_F(EscPosPrinting, PaperEndBeforeTheTicketSendsNothingKeepsTheJobAndPrintsOn
 // The printer that does not listen fails each tick once: the second job of
 // the same tick fails at once with the same cause, without a connection.
 TEST_F(EscPosPrinting, DeadPrinterIsTriedOncePerTickAndItsJobsStayPending) {
-    const int dead = freePort();
+    const int dead = freeLoopbackPort();
     // estado=si: the listener that comes up later takes the connection but
     // never answers, which is a failure only for a printer asked always.
     declare(QStringLiteral("[Cocina]\nconexion=tcp://127.0.0.1:%1\n[Terraza]\nconexion=tcp://127.0.0.1:%2\nestado=si\n")
@@ -181,7 +175,7 @@ TEST_F(EscPosPrinting, TicketFontEighteenPointBoldIsSentAsDoubleSizeAndBoldNotIg
 TEST_F(EscPosPrinting, ADeadPrinterFirstInTheOrderDoesNotHoldBackTheNextPrinterWhichGetsItsTicketOnce) {
     // Cocina (number 1) is dead; Terraza (number 4) is the virtual printer.
     declare(QStringLiteral("[Cocina]\nconexion=tcp://127.0.0.1:%1\n[Terraza]\nconexion=tcp://127.0.0.1:%2\n")
-                .arg(freePort())
+                .arg(freeLoopbackPort())
                 .arg(port));
     exec(QStringLiteral("INSERT INTO prn VALUES ('Terraza')"));
     routeAllTo(1, 4);

@@ -30,11 +30,15 @@ protected:
         f.write(ini.toUtf8());
     }
     // A folder printer taken away (its folder renamed), and put back.
-    void down(const char *printer) {
-        ASSERT_TRUE(QDir(printersDir).rename(QString::fromLatin1(printer), QString::fromLatin1(printer) + ".fuera"));
+    void down(const QString &printer) {
+        ASSERT_TRUE(QDir(printersDir).rename(printer, printer + QStringLiteral(".fuera")));
     }
-    void back(const char *printer) {
-        ASSERT_TRUE(QDir(printersDir).rename(QString::fromLatin1(printer) + ".fuera", QString::fromLatin1(printer)));
+    void back(const QString &printer) {
+        ASSERT_TRUE(QDir(printersDir).rename(printer + QStringLiteral(".fuera"), printer));
+    }
+    // Order ORDER of table 1: one Caña.
+    void orderOfOneCana(int order) {
+        demo::addOrder(*server, 1, fecha, order, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
     }
 };
 

@@ -8,11 +8,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <deque>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/socket.h>
@@ -23,24 +21,6 @@ using namespace tpv;
 using namespace tpv::test;
 
 namespace {
-
-// A loopback listening socket on a port the system chooses; a receive
-// buffer size, when given, is inherited by the connections it takes.
-int listenLoopback(int *port, int receiveBuffer = 0) {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (receiveBuffer > 0) ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    if (::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(s, 1) != 0 ||
-        ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len) != 0) {
-        ::close(s);
-        return -1;
-    }
-    *port = ntohs(a.sin_port);
-    return s;
-}
 
 QByteArray sampleTicket() {
     return escPosTicket(QStringLiteral("Mesa 4\r\n2 Cañas\r\n"), printerAt(QString()), EscPosFont{true, 18});
@@ -220,7 +200,7 @@ TEST(EscPosDevice, PaperNearItsEndIsAWarningNotAFailureBeforeOrAfterTheTicket) {
 // side and waits for the printer to close instead.
 TEST(EscPosDevice, NetworkPrinterThatTalksAfterTheTicketGetsNoResetAndKeepsItsBytes) {
     int port = 0;
-    const int listener = listenLoopback(&port);
+    const int listener = listenLoopback(&port, 1);
     ASSERT_GE(listener, 0);
     bool reset = false;
     QByteArray got;
@@ -256,7 +236,7 @@ TEST(EscPosDevice, NetworkPrinterThatTalksAfterTheTicketGetsNoResetAndKeepsItsBy
 // it as printed.
 TEST(EscPosDevice, NetworkPrinterThatStopsTakingBytesFailsTheTicketWithinTheWriteLimit) {
     int port = 0;
-    const int listener = listenLoopback(&port, 4096);  // never accepts, never reads
+    const int listener = listenLoopback(&port, 1, 4096);  // never accepts, never reads
     ASSERT_GE(listener, 0);
     EscPosDevice device(printerAt(tcp(port), Queries::Never));
     const QByteArray big = escPosTicket(QString(60000, QLatin1Char('x')), printerAt(QString()), {});

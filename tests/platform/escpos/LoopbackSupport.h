@@ -1,15 +1,15 @@
 #pragma once
 // What the thermal printer tests share: a loopback listener the test owns,
 // and the virtual thermal printer started as a process.
+#include "support/LoopbackSocket.h"
+
 #include <QByteArray>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -21,23 +21,22 @@ namespace tpv::test {
 class Listener {
 public:
     // Listens on PORT (0: one the system chooses).
-    explicit Listener(int port = 0) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int on = 1;
-        ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(static_cast<uint16_t>(port));
-        socklen_t len = sizeof a;
-        ok_ = ::bind(fd_, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 && ::listen(fd_, 4) == 0 &&
-              ::getsockname(fd_, reinterpret_cast<sockaddr *>(&a), &len) == 0;
-        port_ = ntohs(a.sin_port);
-        ::fcntl(fd_, F_SETFL, O_NONBLOCK);
+    explicit Listener(int port = 0) : port_(port) {
+        fd_ = listenLoopback(&port_);
+        if (fd_ >= 0) ::fcntl(fd_, F_SETFL, O_NONBLOCK);
     }
-    ~Listener() { ::close(fd_); }
-    bool ok() const { return ok_; }
+    ~Listener() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Listener(const Listener &) = delete;
+    Listener &operator=(const Listener &) = delete;
+    bool ok() const { return fd_ >= 0; }
     int port() const { return port_; }
+    // Whether a connection waits to be taken, or comes within the time.
+    bool connectionWaiting(int timeoutMs) const {
+        pollfd p{fd_, POLLIN, 0};
+        return ::poll(&p, 1, timeoutMs) == 1;
+    }
     // The bytes of the connection waiting first; null when none waits.
     QByteArray takeConnection() {
         const int c = ::accept(fd_, nullptr, nullptr);
@@ -56,9 +55,8 @@ public:
     }
 
 private:
-    int fd_ = -1;
     int port_ = 0;
-    bool ok_ = false;
+    int fd_ = -1;
 };
 
 // Starts the virtual thermal printer with its tickets in DIR, on PORT (0: a

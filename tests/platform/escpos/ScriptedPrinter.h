@@ -3,15 +3,13 @@
 // tests: it records what it receives and answers the state queries as
 // scripted.
 #include "platform/escpos/EscPosConfig.h"
+#include "support/LoopbackSocket.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <arpa/inet.h>
 #include <deque>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -32,14 +30,9 @@ public:
     // Listens on loopback, on a port the system chooses, and serves that
     // many connections one after the other.
     int listenTcp(int connections = 1) {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (::bind(listener_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(listener_, 1) != 0 ||
-            ::getsockname(listener_, reinterpret_cast<sockaddr *>(&a), &len) != 0)
-            return 0;
+        int port = 0;
+        listener_ = listenLoopback(&port, 1);
+        if (listener_ < 0) return 0;
         thread_ = std::thread([this, connections] {
             for (int i = 0; i < connections; ++i) {
                 pollfd p{listener_, POLLIN, 0};
@@ -50,7 +43,7 @@ public:
                 ::close(fd);
             }
         });
-        return ntohs(a.sin_port);
+        return port;
     }
     // Serves on an fd the test owns (the master side of a pseudo-terminal).
     void serveFd(int fd, qsizetype stopAfter) {
