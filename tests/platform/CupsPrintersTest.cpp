@@ -156,6 +156,46 @@ TEST(CupsPrinters, AStoppedQueueIsAFailureWithItsReasonNotATicketLostInTheQueue)
         << why.toStdString();
 }
 
+// The printer list is right before the first ticket: a look at each queue
+// says what the scheduler holds of it, and a queue set going again reads
+// "Lista" at the next look.
+TEST(CupsPrinters, ALookTellsAStoppedARejectingAndARemovedQueueBeforeAnyTicket) {
+    if (env("TPV_CUPS_TEST_PRINTER").isEmpty())
+        GTEST_SKIP() << "no hay planificador CUPS de pruebas (TPV_CUPS_TEST_PRINTER sin definir)";
+    OwnQueue stopped(QStringLiteral("MiradaParada")), rejecting(QStringLiteral("MiradaRechaza")),
+        removed(QStringLiteral("MiradaQuitada"));
+    ASSERT_TRUE(stopped.ok && rejecting.ok && removed.ok);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("cupsdisable"),
+                                {QStringLiteral("-r"), QStringLiteral("tapa abierta"), stopped.name}),
+              0);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("cupsreject"),
+                                {QStringLiteral("-r"), QStringLiteral("sin papel"), rejecting.name}),
+              0);
+    CupsPrinters printers;
+    const int iStopped = indexOf(printers, stopped.name), iRejecting = indexOf(printers, rejecting.name),
+              iRemoved = indexOf(printers, removed.name);
+    ASSERT_TRUE(iStopped >= 0 && iRejecting >= 0 && iRemoved >= 0);
+    QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-x"), removed.name});
+
+    const auto look = [&](int i) {
+        const std::optional<PrinterCheck> check = printers.probe(i);
+        return check ? *check : PrinterCheck{QStringLiteral("sin mirada"), QStringLiteral("sin mirada")};
+    };
+    const PrinterCheck s = look(iStopped), r = look(iRejecting), gone = look(iRemoved);
+    EXPECT_EQ(s.label, QStringLiteral("Detenida"));
+    EXPECT_TRUE(s.failure.contains(QStringLiteral("tapa abierta"))) << s.failure.toStdString();
+    EXPECT_EQ(r.label, QStringLiteral("No acepta trabajos"));
+    EXPECT_TRUE(r.failure.contains(QStringLiteral("sin papel"))) << r.failure.toStdString();
+    EXPECT_EQ(gone.label, QStringLiteral("No instalada"));
+    EXPECT_FALSE(gone.ok());
+    EXPECT_EQ(printers.states()[static_cast<size_t>(iStopped)].label, QStringLiteral("Detenida"));
+
+    ASSERT_EQ(QProcess::execute(QStringLiteral("cupsenable"), {stopped.name}), 0);
+    const PrinterCheck mended = look(iStopped);
+    EXPECT_TRUE(mended.ok()) << mended.failure.toStdString();
+    EXPECT_EQ(printers.states()[static_cast<size_t>(iStopped)].label, QStringLiteral("Lista"));
+}
+
 // A queue that keeps the server's jobs (held, or a printer that is off)
 // shows how many are waiting in the list of printers, and nothing once they
 // are gone; a ticket that is simply printing is not "waiting".

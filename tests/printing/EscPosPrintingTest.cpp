@@ -111,6 +111,24 @@ TEST_F(EscPosPrinting, PaperEndBeforeTheTicketSendsNothingKeepsTheJobAndPrintsOn
 
 // The printer that does not listen fails each tick once: the second job of
 // the same tick fails at once with the same cause, without a connection.
+// The list says a thermal printer has no paper before any ticket meets it:
+// the looks between tickets ask the printer, and see it mended.
+TEST_F(EscPosPrinting, ALookBetweenTicketsShowsAThermalPrinterOutOfPaperAndThenMendedBeforeAnyTicket) {
+    declareKitchen();
+    setState("sinpapel");
+    start();
+    testing::internal::CaptureStderr();
+    advance(0);
+    EXPECT_TRUE(f->lstImpresoras.texts().contains(QStringLiteral("Cocina: Sin papel")))
+        << f->lstImpresoras.texts().join(QLatin1Char('|')).toStdString();
+    setState("lista");
+    advance(5000);
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(f->lstImpresoras.texts().contains(QStringLiteral("Cocina: Lista")))
+        << f->lstImpresoras.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(storedNames().isEmpty()) << "a look prints nothing";
+}
+
 TEST_F(EscPosPrinting, DeadPrinterIsTriedOncePerTickAndItsJobsStayPending) {
     const int dead = freeLoopbackPort();
     // estado=si: the listener that comes up later takes the connection but
