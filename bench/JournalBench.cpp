@@ -1,6 +1,6 @@
 // The delivery journal alone, beside the print runs of PrintRunBench.cpp.
-#include "printing/DeliveryJournal.h"
-#include "printing/DeliveryPlan.h"
+#include "kitchen/DeliveryJournal.h"
+#include "kitchen/DeliveryPlan.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

@@ -7,17 +7,18 @@
 // Counters: x_bare = CPU of the program path / CPU of its bare replay;
 // bare_ms = CPU of one replay; tickets = documents written per run;
 // statements = statements one run executes.
-#include "app/FrmPpal.h"
-#include "app/Lifecycle.h"
+#include "ui/FrmPpal.h"
+#include "devices/folder/FolderPrinters.h"
+#include "ui/Lifecycle.h"
 #include "LoopbackThermalPrinters.h"
-#include "harness.h"
-#include "monitor/Monitoring.h"
-#include "platform/Environment.h"
-#include "platform/Printers.h"
-#include "platform/SqlConnection.h"
-#include "printing/DeliveryJournal.h"
-#include "printing/DeliveryPlan.h"
-#include "queue/Queue.h"
+#include "support/Harness.h"
+#include "app/Monitoring.h"
+#include "app/CommandLine.h"
+#include "devices/Printers.h"
+#include "sql/SqlConnection.h"
+#include "kitchen/DeliveryJournal.h"
+#include "kitchen/DeliveryPlan.h"
+#include "kitchen/Queue.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,8 +2,9 @@
 // a tick that falls due meanwhile may wait, for folder printers and for
 // kitchen thermal printers on loopback that answer at once.
 #include "LoopbackThermalPrinters.h"
-#include "harness.h"
-#include "printer/PrinterWatch.h"
+#include "devices/folder/FolderPrinters.h"
+#include "support/Harness.h"
+#include "kitchen/PrinterWatch.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "printing/CrashChild.h"
+#include "kitchen/CrashChild.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -6,17 +6,18 @@
 //   lector-tpv-config [--data-dir DIR] importar CONFGARNET.mdb [WDBSERVER.mdb]
 // The password of `poner UsuarioSql=NOMBRE` is asked at the terminal, or
 // read from standard input, never from the command line.
-#include "config/Config.h"
-#include "config/SiteSettings.h"
-#include "db/SqlText.h"
-#include "platform/Controls.h"
-#include "platform/Dialogs.h"
-#include "platform/Environment.h"
-#include "platform/Error.h"
-#include "platform/Printers.h"
-#include "platform/SqlConnection.h"
-#include "platform/escpos/EscPosPrinters.h"
-#include "platform/gui/CupsPrinters.h"
+#include "kitchen/Config.h"
+#include "devices/folder/FolderPrinters.h"
+#include "kitchen/SiteSettings.h"
+#include "sql/SqlText.h"
+#include "compat/Controls.h"
+#include "compat/Dialogs.h"
+#include "platform/DataFolder.h"
+#include "compat/Error.h"
+#include "devices/Printers.h"
+#include "sql/SqlConnection.h"
+#include "devices/escpos/EscPosPrinters.h"
+#include "devices/cups/CupsPrinters.h"
 
 #include <QDir>
 #include <QGuiApplication>

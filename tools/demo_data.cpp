@@ -1,8 +1,8 @@
 #include "demo_data.h"
 
-#include "app/Lifecycle.h"
-#include "db/SqlText.h"
-#include "platform/SqlConnection.h"
+#include "ui/Lifecycle.h"
+#include "sql/SqlText.h"
+#include "sql/SqlConnection.h"
 
 #include <QDate>
 #include <QDir>

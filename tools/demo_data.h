@@ -4,7 +4,7 @@
 // families, routing, printer connections and a business date. The demo uses
 // it, and the tests build their databases with it, through the same SQLite
 // adapter the program uses.
-#include "platform/Database.h"
+#include "sql/Database.h"
 
 #include <QString>
 #include <QStringList>

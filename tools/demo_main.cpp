@@ -2,7 +2,7 @@
 //   tpv-demo --data-dir DIR --printers DIR [--date YYYYMMDD]
 #include "demo_data.h"
 
-#include "platform/Error.h"
+#include "compat/Error.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -5,8 +5,8 @@
 //   tpv-terminal --db FILE [--orders N] [--interval MS] [--tpv T]
 #include "demo_data.h"
 
-#include "platform/Error.h"
-#include "platform/SqlConnection.h"
+#include "compat/Error.h"
+#include "sql/SqlConnection.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -5,7 +5,7 @@
 // Options make it behave like the printers kitchens buy: one that never
 // answers a state query, one whose maker numbers the code pages otherwise,
 // one with a small, slow receive buffer.
-#include "platform/escpos/EscPosDecoder.h"
+#include "devices/escpos/EscPosDecoder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,11 @@
 #include "app/PrintServer.h"
+#include "devices/folder/FolderPrinters.h"
 
-#include "app/Lifecycle.h"
+#include "ui/Lifecycle.h"
 #include "platform/Console.h"
-#include "platform/Error.h"
-#include "platform/escpos/EscPosPrinters.h"
-#include "reprint/ReprintControls.h"
+#include "compat/Error.h"
+#include "devices/escpos/EscPosPrinters.h"
+#include "ui/ReprintControls.h"
 
 #include <QHash>
 

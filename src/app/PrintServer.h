@@ -6,9 +6,9 @@
 // the same way; what differs is the platform handed in and the steps added
 // (the service manager's watchdog, the log's echo of the lists, the end
 // after --ticks, the status page's snapshot).
-#include "app/FrmPpal.h"
-#include "platform/Environment.h"
-#include "printer/PrinterWatch.h"
+#include "ui/FrmPpal.h"
+#include "platform/DataFolder.h"
+#include "kitchen/PrinterWatch.h"
 
 #include <functional>
 #include <memory>

@@ -1,13 +1,13 @@
 #include "app/PrinterTrial.h"
 
-#include "config/Global.h"
-#include "font/TicketFont.h"
-#include "platform/Controls.h"
-#include "platform/DataControl.h"
-#include "platform/Dialogs.h"
-#include "platform/Error.h"
-#include "platform/Printers.h"
-#include "platform/StatusReport.h"
+#include "kitchen/Global.h"
+#include "ui/TicketFont.h"
+#include "compat/Controls.h"
+#include "sql/DataControl.h"
+#include "compat/Dialogs.h"
+#include "compat/Error.h"
+#include "devices/Printers.h"
+#include "kitchen/StatusReport.h"
 
 #include <QDir>
 

@@ -3,8 +3,8 @@
 // printer of any kind (folder, CUPS or kitchen thermal), so that an
 // installer sees before service whether the printer takes tickets, prints
 // every Spanish letter, and how the kitchen style looks on it.
-#include "platform/Document.h"
-#include "platform/escpos/EscPosConfig.h"
+#include "ticket/Document.h"
+#include "devices/escpos/EscPosConfig.h"
 
 #include <QStringList>
 #include <QTime>

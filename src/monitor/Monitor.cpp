@@ -1,11 +1,11 @@
 #include "monitor/Monitor.h"
 
-#include "config/Global.h"
+#include "kitchen/Global.h"
 #include "platform/Clock.h"
-#include "platform/Controls.h"
-#include "platform/Error.h"
-#include "platform/Printers.h"
-#include "printer/PrinterHealth.h"
+#include "compat/Controls.h"
+#include "compat/Error.h"
+#include "devices/Printers.h"
+#include "kitchen/PrinterHealth.h"
 
 #include <QDateTime>
 #include <algorithm>

@@ -5,7 +5,7 @@
 // the log as they start and end (see AlertLog).
 #include "monitor/Alerts.h"
 #include "monitor/Snapshot.h"
-#include "printing/TicketOutput.h"
+#include "kitchen/TicketOutput.h"
 
 #include <QMap>
 #include <QSet>

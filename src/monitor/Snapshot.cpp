@@ -1,6 +1,6 @@
 #include "monitor/Snapshot.h"
 
-#include "platform/Error.h"
+#include "compat/Error.h"
 
 #include <utility>
 

@@ -1,6 +1,7 @@
 #pragma once
 // The time of day, and a clock for durations that never goes back, from one
-// place, so that tests can fix both and move them by hand.
+// place, so that tests can fix both and move them by hand (a fixed clock
+// lives with the tests).
 #include <QTime>
 #include <chrono>
 
@@ -22,23 +23,6 @@ public:
         using namespace std::chrono;
         return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     }
-};
-
-class FixedClock : public Clock {
-public:
-    explicit FixedClock(QTime t) : time_(t) {}
-    void set(QTime t) { time_ = t; }
-    // Moves both clocks on.
-    void advance(int ms) {
-        time_ = time_.addMSecs(ms);
-        steady_ += ms;
-    }
-    QTime timeOfDay() const override { return time_; }
-    qint64 steadyMs() const override { return steady_; }
-
-private:
-    QTime time_;
-    qint64 steady_ = 0;
 };
 
 }  // namespace tpv

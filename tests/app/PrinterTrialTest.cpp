@@ -1,8 +1,8 @@
 // lector-tpv --probar-impresora, run as the installer runs it: a data folder
 // that holds nothing but impresoras.ini, folder printers, and the virtual
 // kitchen printer as a process.
-#include "platform/SqlConnection.h"
-#include "platform/escpos/LoopbackSupport.h"
+#include "sql/SqlConnection.h"
+#include "support/LoopbackSupport.h"
 
 #include <QDir>
 #include <QFile>

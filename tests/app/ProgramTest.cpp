@@ -1,7 +1,7 @@
 // The lector-tpv program itself, started as a process on a prepared folder.
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
-#include "platform/SqlConnection.h"
+#include "sql/SqlConnection.h"
 
 #include <QDir>
 #include <QElapsedTimer>

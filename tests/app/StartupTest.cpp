@@ -1,8 +1,9 @@
-#include "TestSupport.h"
+#include "support/TestSupport.h"
+#include "devices/folder/FolderPrinters.h"
 
-#include "app/Lifecycle.h"
-#include "platform/Error.h"
-#include "platform/SqlConnection.h"
+#include "ui/Lifecycle.h"
+#include "compat/Error.h"
+#include "sql/SqlConnection.h"
 
 #include <QDir>
 #include <QFile>
@@ -137,7 +138,7 @@ TEST_F(Startup, SecondInstanceOnTheSameFolderIsRefusedAndTouchesNothing) {
         auto cn = openSqliteFile(QDir(dataDir).filePath(QStringLiteral("wdbServer.mdb")));
         cn->execute(QStringLiteral("INSERT INTO Til (TilNum) VALUES (99)"));
     }
-    HeadlessDialogs second(false);
+    ScriptedDialogs second(false);
     FolderPrinters p2(printersDir);
     ConnectionOptions o;
     o.dataDir = dataDir;

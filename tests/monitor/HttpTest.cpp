@@ -2,7 +2,7 @@
 // Prometheus's own checker see it.
 #include "monitor/HttpClient.h"
 #include "monitor/MonitorSupport.h"
-#include "platform/escpos/LoopbackSupport.h"
+#include "support/LoopbackSupport.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 #pragma once
 // A print server on the tests' folder with its monitoring on, built as the
 // program builds it; the alerts of the log are kept apart to be read.
-#include "monitor/Monitoring.h"
+#include "app/Monitoring.h"
 #include "monitor/Pages.h"
-#include "printing/PrintingSupport.h"
+#include "kitchen/PrintingSupport.h"
 
 namespace tpv::test {
 

@@ -3,7 +3,7 @@
 // alerts of the log.
 #include "monitor/MonitorSupport.h"
 
-#include "printing/HookedOutput.h"
+#include "support/HookedOutput.h"
 
 #include <QRegularExpression>
 

@@ -1,7 +1,7 @@
 // The program's log as a service manager's journal keeps it, and its HTTP
 // monitoring, with lector-tpv started as a process on a prepared folder.
 #include "monitor/HttpClient.h"
-#include "printing/PrintingSupport.h"
+#include "kitchen/PrintingSupport.h"
 #include "support/LoopbackSocket.h"
 
 #include <QDir>

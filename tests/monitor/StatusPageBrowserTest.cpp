@@ -1,7 +1,7 @@
 // The status page as a browser shows it: headless Chromium loads it from the
 // server's HTTP thread, a screenshot is kept, and what it reads is checked.
 #include "monitor/MonitorSupport.h"
-#include "platform/escpos/LoopbackSupport.h"
+#include "support/LoopbackSupport.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -1,5 +1,7 @@
-#include "platform/Dialogs.h"
+#include "compat/Dialogs.h"
 #include "platform/PollTimer.h"
+#include "support/ManualTimerEngine.h"
+#include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -33,9 +35,9 @@ struct Timer {
 
 TEST(PollTimer, ATickThatFallsDueWhileAMessageBoxIsOpenRunsAfterItNeverInside) {
     Timer tm;
-    HeadlessDialogs dialogs(false);
+    ScriptedDialogs dialogs(false);
     // The box keeps the event loop turning for three intervals.
-    dialogs.whileOpen = [&](const HeadlessDialogs::Shown &) { tm.engine->advance(300); };
+    dialogs.whileOpen = [&](const ScriptedDialogs::Shown &) { tm.engine->advance(300); };
     tm.during = [&] {
         tm.t->setInterval(100);
         if (tm.ticks == 1) dialogs.message(QStringLiteral("Imposible"), QStringLiteral("ATENCIÓN"), MsgIcon::Critical);

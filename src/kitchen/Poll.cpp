@@ -1,0 +1,133 @@
+#include "kitchen/Config.h"
+#include "sql/SqlText.h"
+#include "compat/Error.h"
+#include "platform/PollTimer.h"
+#include "kitchen/StatusReport.h"
+#include "kitchen/Queue.h"
+
+namespace tpv {
+
+void restartPolling(PollTimer &T, int16_t Tiempo, StatusReport &status) {
+    if (Tiempo < 0) {
+        status.report(
+            QStringLiteral("El intervalo de sondeo (Tiempo = %1) no es válido; se sondea cada segundo").arg(Tiempo));
+        T.setInterval(1000);
+        return;
+    }
+    T.setInterval(Tiempo);
+}
+
+namespace {
+
+// A business date that is not a date (a mistyped closing, a name in
+// CierreFecha) matches no day's jobs, or worse the jobs that carry the same
+// text: nothing is polled for it, and the operator is told once, on the
+// status line and in the log, until it changes.
+bool fechaTpvUtilizable(const QueueContext &q) {
+    BusinessDate &day = q.day;
+    if (esFechaDeTrabajo(day.FechaTpv)) {
+        day.reportedInvalid.reset();
+        return true;
+    }
+    const QString text =
+        day.FechaTpv.isEmpty()
+            ? QStringLiteral("No hay fecha de trabajo del TPV %1 en icierre (cierrecod = %1): no se imprime nada")
+                  .arg(q.g.tpv)
+            : QStringLiteral(
+                  "La fecha de trabajo del TPV %1 en icierre (CierreFecha = «%2») no es una fecha AAAAMMDD: "
+                  "no se imprime nada hasta que se corrija")
+                  .arg(q.g.tpv)
+                  .arg(day.FechaTpv);
+    if (day.reportedInvalid != day.FechaTpv) {
+        day.reportedInvalid = day.FechaTpv;
+        q.status.notice(text);
+    } else {
+        q.status.stillShown(text);
+    }
+    return false;
+}
+
+}  // namespace
+
+bool T_Timer(const QueueContext &q) {
+    restartPolling(q.T, q.g.Tiempo, q.status);
+    Actualizar(q.g, q.day, q.lists);
+    if (!fechaTpvUtilizable(q)) return false;
+    avisar_trabajos_inaccesibles(q.g, q.day, q.status, q.unpollableReported);
+    Funciones(q);
+    return true;
+}
+
+bool T_TimerSafe(const QueueContext &q) {
+    q.status.startTick();
+    bool polled = false;
+    try {
+        if (q.reconnectServer) {
+            abrir_conexiones(q.g);
+            q.reconnectServer = false;
+        } else {
+            // A server file replaced or removed under the open connections
+            // is err::CannotOpen here: they are opened anew at the next tick.
+            comprobar_conexiones(q.g);
+        }
+        polled = T_Timer(q);
+    } catch (const TpvError &e) {
+        polled = false;
+        if (e.number() == err::CannotOpen) q.reconnectServer = true;
+        if (q.g.Rs.isOpen()) q.g.Rs.close();
+        q.status.report(
+            QStringLiteral("Error al consultar la cola de impresión (%1): %2").arg(e.number()).arg(e.description()),
+            QStringLiteral("consulta de la cola"));
+    }
+    q.status.endTick();
+    return polled;
+}
+
+void Funciones(const QueueContext &q) {
+    Global &g = q.g;
+    if (g.Rs.isOpen()) g.Rs.close();
+    g.Rs.open(QStringLiteral("SELECT * FROM PendGar WHERE PPPend = 0  AND PPFecha = '") + sql::escaped(q.day.FechaTpv) +
+                  QStringLiteral("' AND PPArg1 = '") + QString::number(g.tpv) +
+                  QStringLiteral("' Order By PPFecha Asc,PPOrd Asc"),
+              conn(g.Cn));
+    if (!g.Rs.eof()) {
+        g.Rs.moveFirst();
+        while (!g.Rs.eof()) {
+            HacerLaFuncion(q);
+            g.Rs.moveNext();
+        }
+    }
+    g.Rs.close();
+}
+
+namespace {
+// "12 (trabajo 7)": how the operator finds the job that failed.
+QString jobName(const Recordset &rs) {
+    try {
+        return rs.field(QStringLiteral("PParg3")).toText().trimmed() + QStringLiteral(" (trabajo ") +
+               rs.field(QStringLiteral("PPOrd")).toText() + QLatin1Char(')');
+    } catch (const TpvError &) {
+        return {};
+    }
+}
+}  // namespace
+
+void HacerLaFuncion(const QueueContext &q) {
+    const QString code = q.g.Rs.field(2).toText();
+    if (code != QLatin1String("Com")) return;
+    try {
+        if (q.ImpComanda) q.ImpComanda();
+    } catch (const TpvError &e) {
+        // One job that cannot be printed must not hold back the jobs after
+        // it: it stays pending, the operator is told, the poll goes on. A
+        // lost server stops the tick instead, so the connections are opened
+        // anew at the next one.
+        if (e.number() == err::CannotOpen) throw;
+        q.status.report(QStringLiteral("No se pudo imprimir la comanda %1: error %2: %3")
+                            .arg(jobName(q.g.Rs))
+                            .arg(e.number())
+                            .arg(e.description()));
+    }
+}
+
+}  // namespace tpv

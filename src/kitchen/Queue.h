@@ -1,0 +1,41 @@
+#pragma once
+// The poll timer's tick and the poll of the queue table PendGar.
+#include "kitchen/JobLists.h"
+
+#include <functional>
+
+namespace tpv {
+class PollTimer;
+class StatusReport;
+
+// What a tick touches.
+struct QueueContext {
+    Global &g;
+    BusinessDate &day;
+    JobLists lists;
+    PollTimer &T;
+    StatusReport &status;
+    // The handler of "Com" jobs: order printing, with Rs standing on the job.
+    std::function<void()> ImpComanda;
+    // Set when a tick lost the server: the next tick opens the connections anew.
+    bool &reconnectServer;
+    // The unpollable jobs already reported (see avisar_trabajos_inaccesibles).
+    QSet<QString> &unpollableReported;
+};
+
+// One tick: interval to Tiempo, refresh the lists, poll. Failures reach the
+// caller (see T_TimerSafe). False when the business date is no date and
+// nothing was polled.
+bool T_Timer(const QueueContext &q);
+// The tick as the timer runs it: a failure is reported to the operator once
+// per kind and the next tick polls again; a lost server connection is opened
+// anew at the next tick. True when the queue was polled to its end (the order
+// database answered and the business date is a date), even if a job of it
+// could not be printed.
+bool T_TimerSafe(const QueueContext &q);
+void Funciones(const QueueContext &q);
+void HacerLaFuncion(const QueueContext &q);
+// Sets the poll timer to Tiempo. A negative Tiempo is no interval: the
+// operator is told and the server polls every second rather than stopping.
+void restartPolling(PollTimer &T, int16_t Tiempo, StatusReport &status);
+}  // namespace tpv

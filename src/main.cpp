@@ -1,3 +1,0 @@
-#include "app/window/Program.h"
-
-int main(int argc, char **argv) { return tpv::runProgram(argc, argv); }

@@ -1,0 +1,126 @@
+#include "ui/FrmPpal.h"
+
+#include "platform/Console.h"
+#include "compat/Error.h"
+#include "kitchen/ImpComanda.h"
+#include "kitchen/ReprintLast.h"
+
+#include <QDir>
+
+namespace tpv {
+
+namespace {
+
+// The backup printers of impresoras.ini; its mistakes are said at start.
+QHash<QString, BackupSetting> backupSettings(const QString &dataDir) {
+    QStringList errors;
+    auto settings = readBackupSettings(QDir(dataDir).filePath(QStringLiteral("impresoras.ini")), &errors);
+    for (const QString &e : errors) writeErrorLine(e, LogPriority::Warning);
+    return settings;
+}
+
+}  // namespace
+
+FrmPpal::FrmPpal(Dialogs &d, PrinterLayer &p, Clock &c, ConnectionOptions o, std::unique_ptr<TimerEngine> timer)
+    : dialogs(d),
+      printers(p),
+      clock(c),
+      T(std::move(timer)),
+      C(o),
+      output(&backupOutput_),
+      journal(o.dataDir),
+      panelOutput_(printerPanel()),
+      backupOutput_(panelOutput_, backupSettings(o.dataDir), health, c) {
+    g.db = std::move(o);
+    // Outside the visible part of the window until a done job is clicked.
+    FraPre.setVisible(false);
+    printers.setClock(&clock);
+}
+
+JobLists FrmPpal::lists() { return {lstPend, lstReal, lstFech, lstComa, lstNumeTPV}; }
+
+QueueContext FrmPpal::queue() {
+    return {g,
+            day,
+            lists(),
+            T,
+            status,
+            [this] {
+                PrintContext p = printing();
+                ImpComanda(p);
+            },
+            reconnectServer,
+            unpollableReported};
+}
+
+PrintContext FrmPpal::printing() {
+    return {g, C, lineasp, ReimprimirTodo, *output, journal, clock, status, printingDialogs_};
+}
+
+PanelContext FrmPpal::printerPanel() {
+    return {panel, printers, dialogs, [this] { clearAllDataChanged(); }};
+}
+
+ReprintContext FrmPpal::reprint() {
+    ReprintContext r{g, day, lists(), FraListas, FraPre, T, dialogs, C, ReimprimirTodo, status, choice, {}, {}, {}};
+    r.orderReset = [this](const QString &comanda) {
+        journal.prepareReprint({QString::number(g.tpv), FechaTpv, comanda});
+    };
+    r.printLastSending = [this](const QString &tpv, const QString &fecha, const QString &comanda) {
+        reprintLastSending(printing(), tpv, fecha, comanda);
+    };
+    r.jobDoneAt = [this](const ChosenJob &job) {
+        try {
+            return journal.jobDoneAt(QString::number(g.tpv), job.fecha, QString::number(job.PPOrd));
+        } catch (const TpvError &) {
+            return QTime();  // the choice opens all the same
+        }
+    };
+    return r;
+}
+
+FontContext FrmPpal::font() { return {g, printers, C, dialogs, status}; }
+
+void FrmPpal::tick() {
+    printers.newTick();
+    const int failuresBefore = printingDialogs_.count;
+    polled = T_TimerSafe(queue());
+    if (polled && printingDialogs_.count == failuresBefore) dialogs.printingWorks();
+    showPrinterStates();
+}
+
+void FrmPpal::showPrinterStates() {
+    QStringList lines;
+    for (const PrinterLayer::Status &s : printers.states()) {
+        // Until a ticket or a look has told anything, the list says so
+        // rather than show a bare name that reads as a working printer.
+        QString line = s.name + QStringLiteral(": ") + (s.label.isEmpty() ? QStringLiteral("Sin comprobar") : s.label);
+        if (const QString backup = health.standIn(s.name); !backup.isEmpty())
+            line += QStringLiteral(", desviada a ") + backup;
+        if (s.lastTicket.isValid())
+            line += QStringLiteral(", último ticket ") + s.lastTicket.toString(QStringLiteral("HH:mm:ss"));
+        lines << line;
+        const QString before = loggedStates_.value(s.name);
+        if (s.label.isEmpty() || before == s.label) continue;
+        loggedStates_.insert(s.name, s.label);
+        // A printer first seen ready is no news; any other change is.
+        if (!before.isEmpty() || s.label != QLatin1String("Lista")) {
+            writeErrorLine(QStringLiteral("La impresora %1: %2").arg(s.name, s.label),
+                           s.label == QLatin1String("Lista") ? LogPriority::Info : LogPriority::Warning);
+        }
+    }
+    if (lines == lstImpresoras.texts()) return;
+    lstImpresoras.clear();
+    for (const QString &line : lines) lstImpresoras.addItem(line);
+}
+
+void FrmPpal::clearAllDataChanged() {
+    lineasp.DataChanged = false;
+    panel.clearDataChanged();
+}
+
+void FrmPpal::showUnhandled(const TpvError &e) {
+    dialogs.message(QStringLiteral("Error %1: %2").arg(e.number()).arg(e.description()), appTitle(), MsgIcon::Critical);
+}
+
+}  // namespace tpv

@@ -1,0 +1,195 @@
+#include "ui/ReprintControls.h"
+
+#include "sql/Schema.h"
+#include "sql/SqlText.h"
+#include "sql/DataControl.h"
+#include "compat/Dialogs.h"
+#include "compat/Error.h"
+#include "platform/Log.h"
+#include "platform/PollTimer.h"
+#include "kitchen/Queue.h"
+
+namespace tpv {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Tesmarin");
+
+void askAgain(const ReprintContext &r) {
+    r.dialogs.message(QStringLiteral("Vuelva a Re-Imprimir"), kTitle, MsgIcon::Exclamation);
+    cmdCancelar_Click(r);
+}
+
+// The done job of entry i of the lists (none for the heading or no entry).
+std::optional<ChosenJob> jobAt(const JobLists &l, int i) {
+    if (i <= 0 || i >= l.lstReal.listCount()) return std::nullopt;
+    return ChosenJob{l.lstReal.itemData(i), l.lstFech.list(i), l.lstComa.list(i), l.lstReal.list(i)};
+}
+
+// The job the buttons act on: the one the choice was opened for; called
+// without the choice (as the procedures may be), the done list's selection.
+std::optional<ChosenJob> jobOf(const ReprintContext &r) {
+    if (r.choice.job) return r.choice.job;
+    return jobAt(r.lists, r.lists.lstReal.listIndex());
+}
+
+// "Mesa 3" from the order's header; empty when it cannot be read (the
+// choice opens all the same).
+QString tableOf(const ReprintContext &r, const ChosenJob &job) {
+    try {
+        const ResultSet rs =
+            conn(r.g.Cn).query(QStringLiteral("SELECT TicMes FROM Tic WHERE TicTPV = ") + QString::number(r.g.tpv) +
+                               QStringLiteral(" AND TicComa = ") + sql::int16(Variant(job.comanda)) +
+                               QStringLiteral(" AND TicFec = '") + sql::escaped(job.fecha) + QStringLiteral("'"));
+        if (rs.rows.empty() || rs.rows[0].empty() || rs.rows[0][0].isNull()) return {};
+        return QStringLiteral("Mesa ") + rs.rows[0][0].toText().trimmed();
+    } catch (const TpvError &) {
+        return {};
+    }
+}
+
+// What the choice says of its job, so the operator sees which order and
+// which sending of it the buttons act on.
+QString describe(const ReprintContext &r, const ChosenJob &job) {
+    QStringList about;
+    if (const QString table = tableOf(r, job); !table.isEmpty()) about << table;
+    about << QStringLiteral("trabajo %1").arg(job.PPOrd);
+    if (r.jobDoneAt)
+        if (const QTime sent = r.jobDoneAt(job); sent.isValid())
+            about << QStringLiteral("enviada a las ") + sent.toString(QStringLiteral("HH:mm:ss"));
+    return job.entry + QLatin1Char('\n') + about.join(QStringLiteral(", "));
+}
+
+// (Re)starts the minute after which the choice closes by itself.
+void closeLater(const ReprintContext &r) {
+    if (r.choice.closeHandle >= 0) r.T.engine().cancel(r.choice.closeHandle);
+    r.choice.closeHandle = r.T.engine().runLater(ReprintChoice::kClosesAfterMs, [r] {
+        r.choice.closeHandle = -1;
+        r.T.whenIdle([r] {
+            if (r.FraPre.visible()) cmdCancelar_Click(r);
+        });
+    });
+}
+
+QString dayText(const QString &fecha) {
+    return fecha.mid(6, 2) + QLatin1Char('/') + fecha.mid(4, 2) + QLatin1Char('/') + fecha.left(4);
+}
+
+// The orders of the business date that have jobs, of every terminal: the
+// ones "Volver a Imprimir Todos" prints again.
+int ordersOfTheDay(Global &g, const QString &fecha) {
+    const ResultSet rs = conn(g.Cn).query(
+        QStringLiteral("SELECT COUNT(*) FROM (SELECT DISTINCT PParg1, PParg3 FROM PendGar WHERE PPFecha = '") +
+        sql::escaped(fecha) + QStringLiteral("' AND PPCod = 'Com') AS comandas"));
+    if (rs.rows.empty() || rs.rows[0].empty() || rs.rows[0][0].isNull()) return 0;
+    return rs.rows[0][0].toInt32();
+}
+
+}  // namespace
+
+QString volverQuestion(int orders) {
+    if (orders == 1)
+        return QStringLiteral("Se volverá a imprimir 1 comanda del día en todas las impresoras. ¿Continuar?");
+    return QStringLiteral("Se volverán a imprimir las %1 comandas del día en todas las impresoras. ¿Continuar?")
+        .arg(orders);
+}
+
+void connectReprintControls(ReprintContext r) {
+    r.lists.lstReal.clicked.connect([r]() mutable { lstReal_Click(r); });
+    r.lists.lstPend.clicked.connect([r]() mutable { lstPend_Click(r); });
+}
+
+void lstReal_Click(const ReprintContext &r) {
+    const int i = r.lists.lstReal.listIndex();
+    if (i == 0) return;
+    r.choice.job = jobAt(r.lists, i);
+    r.choice.lbComanda.setCaption(r.choice.job ? describe(r, *r.choice.job) : QString());
+    r.FraListas.setEnabled(false);
+    r.FraPre.move(0, 0);
+    r.FraPre.setVisible(true);
+    closeLater(r);
+}
+
+void lstPend_Click(const ReprintContext &r) { Actualizar(r.g, r.day, r.lists); }
+
+void cmdCancelar_Click(const ReprintContext &r) {
+    r.FraListas.setEnabled(true);
+    r.FraPre.setVisible(false);
+    r.choice.job.reset();
+    r.choice.lbComanda.setCaption(QString());
+    if (r.choice.closeHandle >= 0) r.T.engine().cancel(r.choice.closeHandle);
+    r.choice.closeHandle = -1;
+}
+
+void cmdTodo_Click(const ReprintContext &r) {
+    const std::optional<ChosenJob> job = jobOf(r);
+    if (!job) {
+        askAgain(r);
+        return;
+    }
+    Global &g = r.g;
+    // Whatever happens below, the flag is cleared and the choice closed.
+    struct Close {
+        const ReprintContext &r;
+        ~Close() {
+            r.ReimprimirTodo = false;
+            cmdCancelar_Click(r);
+        }
+    } close{r};
+    r.ReimprimirTodo = true;
+    const QString ppord = QString::number(job->PPOrd);
+    const QString order = sql::int16(Variant(job->comanda));
+    const QString fecha = sql::escaped(r.day.FechaTpv);
+    const QString tpv = QString::number(g.tpv);
+    conn(g.Cn).execute(QStringLiteral("UPDATE til SET TilImp = 0 WHERE TilComa = ") + order +
+                       QStringLiteral(" AND TilFec = '") + fecha + QStringLiteral("' AND TilTpv = ") + tpv);
+    conn(g.Cn).execute(QStringLiteral("UPDATE tilm SET Imp = 0 WHERE Fecha = '") + fecha +
+                       QStringLiteral("' AND Comanda = ") + order + QStringLiteral(" AND tpv = ") + tpv);
+    conn(g.Cn).execute(QStringLiteral("UPDATE PendGar SET PPPend = 0 WHERE PPOrd = ") + ppord +
+                       QStringLiteral(" AND PPFecha = '") + sql::escaped(job->fecha) +
+                       QStringLiteral("' AND PPArg1 = '") + tpv + QStringLiteral("'"));
+    logLine(LogPriority::Info,
+            QStringLiteral("Reimpresión pedida en este PC: toda la comanda %1 (trabajo %2)").arg(order, ppord));
+    if (r.orderReset) r.orderReset(order);
+    r.T.runTick();
+}
+
+void cmdUltimo_Click(const ReprintContext &r) {
+    if (!jobOf(r)) {
+        askAgain(r);
+        return;
+    }
+    LoUltimo(r);
+    // The choice stays open for another reprint: its minute starts again.
+    if (r.FraPre.visible()) closeLater(r);
+}
+
+void LoUltimo(const ReprintContext &r) {
+    for (const QString &sqlText : schema::localSnapshotEmptying()) r.C.execute(sqlText);
+    const std::optional<ChosenJob> job = jobOf(r);
+    if (!job || !r.printLastSending) return;
+    r.printLastSending(QString::number(r.g.tpv), job->fecha, job->comanda);
+}
+
+void cmdVolver_Click(const ReprintContext &r) {
+    Global &g = r.g;
+    // The day asked about is the day reset, even if a tick that runs while
+    // the question is open finds the business date changed.
+    const QString day = r.day.FechaTpv;
+    const QString fecha = sql::escaped(day);
+    const int orders = ordersOfTheDay(g, day);
+    if (orders > 0 &&
+        r.dialogs.message(volverQuestion(orders), kTitle, MsgIcon::Exclamation, MsgButtons::OkCancel) != MsgAnswer::Ok)
+        return;
+    conn(g.Cn).execute(QStringLiteral("Update til set TilImp = 0 Where TilFec = '") + fecha + QStringLiteral("'"));
+    conn(g.Cn).execute(QStringLiteral("Update tilm set Imp = 0 Where Fecha = '") + fecha + QStringLiteral("'"));
+    conn(g.Cn).execute(QStringLiteral("UPDATE PendGar Set PPPend = 0 Where PPFecha = '") + fecha + QStringLiteral("'"));
+    logLine(LogPriority::Info, QStringLiteral("Reimpresión pedida en este PC: todas las comandas del día %1 (%2), en "
+                                              "todas las impresoras")
+                                   .arg(dayText(day))
+                                   .arg(orders));
+    if (r.orderReset) r.orderReset(QString());
+    Actualizar(g, r.day, r.lists);
+}
+
+}  // namespace tpv
