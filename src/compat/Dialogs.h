@@ -50,8 +50,8 @@ public:
         MsgButtons buttons;
     };
 
-    explicit HeadlessDialogs(bool echoToStderr = true, RepeatingFailureLog::ClockMs clock = monotonicMs)
-        : echo_(echoToStderr), printingFailures_(std::move(clock)) {}
+    explicit HeadlessDialogs(bool echoToStderr = true, const Clock &clock = systemClock())
+        : echo_(echoToStderr), printingFailures_(clock) {}
 
     MsgAnswer message(const QString &text, const QString &title, MsgIcon icon,
                       MsgButtons buttons = MsgButtons::Ok) override;

@@ -13,8 +13,9 @@ namespace tpv {
 
 class StatusReport {
 public:
-    explicit StatusReport(Label &line, RepeatingFailureLog::ClockMs clock = monotonicMs)
-        : line_(line), log_(std::move(clock)) {}
+    // How long a failure has lasted is read from CLOCK, which must outlive
+    // the report.
+    explicit StatusReport(Label &line, const Clock &clock = systemClock()) : line_(line), log_(clock) {}
 
     // A failure. By default each text is a failure of its own. KEY names
     // the one thing that fails whatever its text (the queue's poll, a

@@ -25,4 +25,7 @@ public:
     }
 };
 
+// The system's clock, for whoever is given no other.
+const Clock &systemClock();
+
 }  // namespace tpv

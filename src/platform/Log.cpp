@@ -69,16 +69,11 @@ QString serviceStartText(const QString &version, const QString &dataDir, const Q
 
 QString serviceStopText() { return QStringLiteral("Lector TPV se detiene"); }
 
-qint64 monotonicMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-RepeatingFailureLog::RepeatingFailureLog(ClockMs clock, qint64 repeatEveryMs, Writer write)
-    : clock_(std::move(clock)), repeatEveryMs_(repeatEveryMs), write_(std::move(write)) {}
+RepeatingFailureLog::RepeatingFailureLog(const Clock &clock, qint64 repeatEveryMs, Writer write)
+    : clock_(clock), repeatEveryMs_(repeatEveryMs), write_(std::move(write)) {}
 
 bool RepeatingFailureLog::failed(const QString &key, const QString &text, LogPriority priority, const QString &cause) {
-    const qint64 now = clock_();
+    const qint64 now = clock_.steadyMs();
     const QString why = cause.isEmpty() ? text : cause;
     auto it = failures_.find(key);
     if (it == failures_.end() || it->cause != why) {

@@ -3,6 +3,8 @@
 // (JOURNAL_STREAM set) every line starts with its syslog priority, "<3>",
 // "<4>" or "<6>", which the journal turns into the entry's priority; on a
 // terminal or in a file the lines are plain.
+#include "platform/Clock.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -34,22 +36,17 @@ QString serviceStartText(const QString &version, const QString &dataDir, const Q
                          const QStringList &printers);
 QString serviceStopText();
 
-// Milliseconds of a monotonic clock (never goes back, unaffected by changes
-// of the time of day).
-qint64 monotonicMs();
-
 // A failure that comes back at every tick (a server that does not answer, a
 // printer without paper) is logged when it starts, then at most once every
 // repeat interval with the number of times it happened meanwhile, and once
 // when it ends; never once per tick.
 class RepeatingFailureLog {
 public:
-    using ClockMs = std::function<qint64()>;
     using Writer = std::function<void(LogPriority, const QString &)>;
 
     static constexpr qint64 kDefaultRepeatMs = 5 * 60 * 1000;
 
-    explicit RepeatingFailureLog(ClockMs clock = monotonicMs, qint64 repeatEveryMs = kDefaultRepeatMs,
+    explicit RepeatingFailureLog(const Clock &clock = systemClock(), qint64 repeatEveryMs = kDefaultRepeatMs,
                                  Writer write = logLine);
 
     // The failure KEY (a kind of failure: "servidor", "impresora:Cocina")
@@ -84,7 +81,7 @@ private:
         int unlogged = 0;  // times it happened since its last line
         bool told = true;  // told in this round
     };
-    ClockMs clock_;
+    const Clock &clock_;
     qint64 repeatEveryMs_;
     Writer write_;
     QHash<QString, Failure> failures_;

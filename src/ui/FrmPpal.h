@@ -65,7 +65,7 @@ public:
     Clock &clock;
     PollTimer T;
     DataControl C;
-    StatusReport status{lbEstado};
+    StatusReport status{lbEstado, clock};
     // Where the print run sends its tickets: the printer panel, with the
     // backup printers in front of it, by default.
     TicketOutput *output;

@@ -3,6 +3,7 @@
 // rule, each printer's failure on its own.
 #include "compat/Dialogs.h"
 #include "kitchen/StatusReport.h"
+#include "support/FixedClock.h"
 #include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,7 @@ protected:
         return QString::fromStdString(testing::internal::GetCapturedStderr())
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
-    qint64 now = 0;
+    FixedClock clock{QTime(12, 0)};
     bool capturing_ = true;
 };
 
@@ -37,12 +38,12 @@ const QString kBarra = QStringLiteral("Barra: 482 La impresora Barra no responde
 }  // namespace
 
 TEST_F(HeadlessEcho, TheAttentionBoxOfTwoFailingPrintersIsOneLineEachUntilEachEnds) {
-    ScriptedDialogs dialogs(true, [this] { return now; });
+    ScriptedDialogs dialogs(true, clock);
     for (int tick = 0; tick < 60; ++tick) {
         dialogs.printingFailed(kAttention, kCocina);
         dialogs.printingFailed(kAttention, kBarra);
         dialogs.endOfTick();
-        now += 1000;
+        clock.advance(1000);
     }
     // Barra is mended; Cocina still has no paper.
     dialogs.printingFailed(kAttention, kCocina);
@@ -66,7 +67,7 @@ TEST_F(HeadlessEcho, TheAttentionBoxOfTwoFailingPrintersIsOneLineEachUntilEachEn
 
 TEST_F(HeadlessEcho, TwoPrintersOnTheStatusLineAreOneLineEachAndTheLineEmptiesWhenBothWork) {
     Label line;
-    StatusReport status(line, [this] { return now; });
+    StatusReport status(line, clock);
     const QString cocina = kAttention + QStringLiteral(" (") + kCocina;
     const QString barra = kAttention + QStringLiteral(" (") + kBarra;
     for (int tick = 0; tick < 30; ++tick) {
@@ -77,7 +78,7 @@ TEST_F(HeadlessEcho, TwoPrintersOnTheStatusLineAreOneLineEachAndTheLineEmptiesWh
         status.report(barra + QStringLiteral("; espera la comanda 13, trabajo 2)"), QStringLiteral("impresión:Barra"),
                       barra);
         status.endTick();
-        now += 1000;
+        clock.advance(1000);
     }
     status.startTick();
     status.endTick();

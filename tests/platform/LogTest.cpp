@@ -1,6 +1,7 @@
 // The service log: what reaches standard error, and how a failure that
 // repeats at every tick is kept from flooding the journal.
 #include "platform/Log.h"
+#include "support/FixedClock.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -115,17 +116,17 @@ protected:
     };
     static constexpr qint64 kMinute = 60 * 1000;
 
-    RepeatingFailureLog log{[this] { return now; }, 5 * kMinute,
+    FixedClock clock{QTime(12, 0)};
+    RepeatingFailureLog log{clock, 5 * kMinute,
                             [this](LogPriority p, const QString &t) {
                                 lines.push_back({p, t});
                             }};
-    qint64 now = 1000;
     std::vector<Line> lines;
 
     // One tick a second for SECONDS seconds, each failing with TEXT.
     void failEverySecond(const QString &key, const QString &text, int seconds) {
         for (int i = 0; i < seconds; ++i) {
-            now += 1000;
+            clock.advance(1000);
             log.failed(key, text);
         }
     }
@@ -178,7 +179,7 @@ TEST_F(RepeatingFailure, RecoveryTellsTheRepeatsNoLineHasCountedYet) {
 
 TEST_F(RepeatingFailure, ANewCauseOfTheSameFailureIsWrittenAtOnce) {
     log.failed(QStringLiteral("impresora:Cocina"), kNoPaper);
-    now += 1000;
+    clock.advance(1000);
     EXPECT_TRUE(
         log.failed(QStringLiteral("impresora:Cocina"), QStringLiteral("La impresora Cocina tiene la tapa abierta")));
     EXPECT_EQ(texts(), (QStringList{kNoPaper, QStringLiteral("La impresora Cocina tiene la tapa abierta")}));
@@ -186,7 +187,7 @@ TEST_F(RepeatingFailure, ANewCauseOfTheSameFailureIsWrittenAtOnce) {
 
 TEST_F(RepeatingFailure, OnePrinterFailingDoesNotSilenceAnother) {
     log.failed(QStringLiteral("impresora:Cocina"), kNoPaper);
-    now += 1000;
+    clock.advance(1000);
     EXPECT_TRUE(log.failed(QStringLiteral("impresora:Barra"), QStringLiteral("La impresora Barra no responde")));
     log.recovered(QStringLiteral("impresora:Barra"));
     EXPECT_TRUE(log.isFailing(QStringLiteral("impresora:Cocina")));
@@ -195,16 +196,16 @@ TEST_F(RepeatingFailure, OnePrinterFailingDoesNotSilenceAnother) {
 
 TEST_F(RepeatingFailure, AFailureThatComesBackAfterRecoveringIsWrittenAtOnce) {
     log.failed(QStringLiteral("impresora:Cocina"), kNoPaper);
-    now += 1000;
+    clock.advance(1000);
     log.recovered(QStringLiteral("impresora:Cocina"));
-    now += 1000;
+    clock.advance(1000);
     EXPECT_TRUE(log.failed(QStringLiteral("impresora:Cocina"), kNoPaper));
     EXPECT_EQ(texts(), (QStringList{kNoPaper, QStringLiteral("Se ha recuperado: ") + kNoPaper, kNoPaper}));
 }
 
 TEST_F(RepeatingFailure, AWarningKeepsItsPriorityWhenRepeated) {
     log.failed(QStringLiteral("lineas"), QStringLiteral("Trabajo 7 sin líneas"), LogPriority::Warning);
-    now += 5 * kMinute;
+    clock.advance(5 * kMinute);
     log.failed(QStringLiteral("lineas"), QStringLiteral("Trabajo 7 sin líneas"), LogPriority::Warning);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], (Line{LogPriority::Warning, QStringLiteral("Trabajo 7 sin líneas (repetido 1 vez)")}));
@@ -216,7 +217,7 @@ TEST_F(RepeatingFailure, AFailureNotToldAgainInARoundHasEndedAndOnlyThatOneIsWri
     log.failed(QStringLiteral("impresora:Barra"), QStringLiteral("La impresora Barra no responde"));
     EXPECT_EQ(log.endRound(), 0);
     log.startRound();
-    now += 1000;
+    clock.advance(1000);
     log.failed(QStringLiteral("impresora:Barra"), QStringLiteral("La impresora Barra no responde"));
     EXPECT_EQ(log.endRound(), 1);
     EXPECT_EQ(texts().last(), QStringLiteral("Se ha recuperado: ") + kNoPaper);
@@ -229,7 +230,7 @@ TEST_F(RepeatingFailure, TwoFailuresToldInTurnAtEveryTickAreOneLineEachWithinThe
         log.failed(QStringLiteral("impresora:Cocina"), kNoPaper);
         log.failed(QStringLiteral("impresora:Barra"), QStringLiteral("La impresora Barra no responde"));
         log.endRound();
-        now += 1000;
+        clock.advance(1000);
     }
     EXPECT_EQ(texts(), (QStringList{kNoPaper, QStringLiteral("La impresora Barra no responde")}));
 }
@@ -238,10 +239,10 @@ TEST_F(RepeatingFailure, ATextThatNamesAnotherOrderUnderTheSameCauseIsNoNewLineA
     const QString cause = QStringLiteral("Cocina sin papel");
     log.failed(QStringLiteral("k"), QStringLiteral("Cocina sin papel; espera la comanda 12"), LogPriority::Error,
                cause);
-    now += 1000;
+    clock.advance(1000);
     EXPECT_FALSE(log.failed(QStringLiteral("k"), QStringLiteral("Cocina sin papel; espera la comanda 15"),
                             LogPriority::Error, cause));
-    now += 5 * kMinute;
+    clock.advance(5 * kMinute);
     log.failed(QStringLiteral("k"), QStringLiteral("Cocina sin papel; espera la comanda 16"), LogPriority::Error,
                cause);
     EXPECT_EQ(texts(), (QStringList{QStringLiteral("Cocina sin papel; espera la comanda 12"),
