@@ -25,7 +25,7 @@ void lookRounds(benchmark::State &state, demo::Harness &h) {
     state.counters["printers"] = h.printers->count();
     const auto states = h.printers->states();
     state.counters["ready"] = static_cast<double>(std::count_if(
-        states.begin(), states.end(), [](const PrinterLayer::Status &s) { return s.label == QLatin1String("Lista"); }));
+        states.begin(), states.end(), [](const PrinterLayer::Status &s) { return s.status.condition == PrinterCondition::Ready; }));
 }
 
 void BM_LookRoundFolderPrinters(benchmark::State &state) {

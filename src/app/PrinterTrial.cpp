@@ -48,11 +48,11 @@ QString fontText(const PrinterState &printer) {
                                                                       : QStringLiteral("sin negrita"));
 }
 
-QStringList stateAdvice(const QString &label, bool thermal) {
+QStringList stateAdvice(const PrinterStatus &status, bool thermal) {
     QStringList said;
-    if (!label.isEmpty()) said << QStringLiteral("Estado: %1.").arg(label);
-    if (label == QLatin1String("Poco papel")) said << QStringLiteral("Queda poco rollo: cámbielo pronto.");
-    if (label == QLatin1String("Sin estado"))
+    if (status.known()) said << QStringLiteral("Estado: %1.").arg(statusLabel(status));
+    if (status.condition == PrinterCondition::LowPaper) said << QStringLiteral("Queda poco rollo: cámbielo pronto.");
+    if (status.condition == PrinterCondition::NoStatus)
         said << QStringLiteral(
             "La impresora no contesta a las preguntas de estado: no se sabe si el ticket ha salido; mírelo en la "
             "impresora. Con estado=auto se le seguirá escribiendo sin preguntar; con estado=si fallaría cada ticket.");
@@ -145,7 +145,7 @@ PrinterTrialResult probarImpresora(PrinterLayer &printers, const QString &name, 
     }
     r.delivered = true;
     r.said << QStringLiteral("La impresora %1 ha recibido el ticket de prueba.").arg(name);
-    r.said << stateAdvice(printers.states()[static_cast<size_t>(index)].label, thermal != nullptr);
+    r.said << stateAdvice(printers.states()[static_cast<size_t>(index)].status, thermal != nullptr);
     return r;
 }
 

@@ -221,19 +221,19 @@ void PrinterLayer::endDoc() {
         throw TpvError(err::PrinterError, QStringLiteral("No hay ninguna impresora actual"));
     PrinterDevice &device = *devices_[static_cast<size_t>(currentIndex_)];
     LastAttempt &a = attempts_[current_.name()];
-    a.tried = true;
     a.byTicket = true;
     try {
         device.deliver(current_, document);
-    } catch (const TpvError &) {
-        a.ok = false;
-        // The device says what went wrong when it can tell ("Sin papel").
-        const QString label = device.stateLabel(current_);
-        a.label = label.isEmpty() || label == QLatin1String("Lista") ? QStringLiteral("Error") : label;
+    } catch (const TpvError &e) {
+        // The device says what went wrong when it can tell (no paper, a
+        // folder that is gone); else it is an error it cannot name.
+        const std::optional<PrinterStatus> seen = device.status(current_);
+        a.status = seen && seen->isFailure() ? *seen : statusOf(PrinterCondition::Error);
+        a.failure = e.description();
         throw;
     }
-    a.ok = true;
-    a.label = QStringLiteral("Lista");
+    a.status = statusOf(PrinterCondition::Ready);
+    a.failure.clear();
     a.lastTicket = clock_->timeOfDay();
 }
 
@@ -243,14 +243,14 @@ std::optional<PrinterCheck> PrinterLayer::probe(int i) {
     if (!device) return std::nullopt;
     std::optional<PrinterCheck> check = device->probe(s);
     if (!check) return std::nullopt;
-    if (check->label.isEmpty()) check->label = check->ok() ? QStringLiteral("Lista") : QStringLiteral("Error");
+    if (!check->status.known())
+        check->status = statusOf(check->ok() ? PrinterCondition::Ready : PrinterCondition::Error);
     LastAttempt &a = attempts_[s.name()];
-    const bool ticketFailed = a.tried && !a.ok && a.byTicket;
-    if (check->ok() && ticketFailed) return check;
-    a.tried = true;
-    a.ok = check->ok();
+    const bool ticketFailed = a.failed() && a.byTicket;
+    if (check->ok() && ticketFailed) return PrinterCheck{a.status, a.failure};
     a.byTicket = ticketFailed;
-    a.label = check->label;
+    a.status = check->status;
+    a.failure = check->failure;
     return check;
 }
 
@@ -274,11 +274,9 @@ std::vector<PrinterLayer::Status> PrinterLayer::states() const {
         Status st{s.name(), {}, {}};
         const LastAttempt a = attempts_.value(st.name);
         const auto &device = devices_[static_cast<size_t>(i)];
-        if (a.tried && !a.ok)
-            st.label = a.label;
-        else if (device)
-            st.label = device->stateLabel(s);
-        if (st.label.isEmpty() && a.tried) st.label = a.label;
+        std::optional<PrinterStatus> own;
+        if (!a.failed() && device) own = device->status(s);
+        st.status = own && own->known() ? *own : a.status;
         st.lastTicket = a.lastTicket;
         out.push_back(std::move(st));
     }

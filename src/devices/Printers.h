@@ -9,6 +9,7 @@
 // its documents. The layer lists them all together, in byte order of their
 // device names.
 #include "platform/Clock.h"
+#include "devices/PrinterStatus.h"
 #include "ticket/Document.h"
 #include "compat/Variant.h"
 
@@ -67,11 +68,10 @@ struct PrinterState {
 PrinterState pagePrinterState(const QString &name, const QString &driver, const QString &port, int widthTwips,
                               int heightTwips);
 
-// What a look at a printer found between tickets: its state for the
-// operator ("Lista", "Sin papel", "Sin conexión", ...) and, when it cannot
-// print now, why, in Spanish ("La impresora Cocina no tiene papel").
+// What a look at a printer found between tickets: its state and, when it
+// cannot print now, why, in Spanish ("La impresora Cocina no tiene papel").
 struct PrinterCheck {
-    QString label;
+    PrinterStatus status;
     QString failure;
     bool ok() const { return failure.isEmpty(); }
 };
@@ -98,9 +98,13 @@ public:
         (void)digest;
         return std::nullopt;
     }
-    // What the device last saw of the printer, in Spanish for the operator
-    // ("Lista", "Sin papel", ...); empty when it cannot tell.
-    virtual QString stateLabel(const PrinterState &) const { return {}; }
+    // What the device last saw of the printer (a ticket that failed on it
+    // included: a look and a ticket that meet the same fault say the same);
+    // nullopt when it cannot tell.
+    virtual std::optional<PrinterStatus> status(const PrinterState &printer) const {
+        (void)printer;
+        return std::nullopt;
+    }
     // Looks at the printer without printing anything, within the device's
     // time limits; nullopt when the device has no way to look.
     virtual std::optional<PrinterCheck> probe(const PrinterState &printer) {
@@ -170,20 +174,21 @@ public:
     // and keeps what it found for states(); nullopt when its device cannot
     // look. A look that finds the printer well does not undo the failure of
     // its last ticket: a look asks less than a ticket does (a folder that is
-    // there may still refuse the file), so the printer reads failed until a
-    // ticket goes through.
+    // there may still refuse the file), so the printer stays failed, and the
+    // check returned is that ticket's failure, until a ticket goes through.
+    // This is the one place that rule is kept.
     std::optional<PrinterCheck> probe(int i);
 
-    // What the operator sees of each installed printer, in list order: the
-    // state the last ticket or look left it in, never "Lista" while that
-    // last attempt failed: the device's own state label when it has one and
-    // the printer works ("Poco papel", "2 tickets en espera"), else "Lista"
-    // once a ticket or a look went well, the failure's label after one that
-    // failed ("Sin papel", "Error"), nothing before the first; and the time
-    // of day of its last ticket delivered (null before the first).
+    // Each installed printer's state, in list order: the state the last
+    // ticket or look left it in, never a working one while that last
+    // attempt failed: the device's own state when it has one and the printer
+    // works (low paper, tickets waiting in its queue), else ready once a
+    // ticket or a look went well, the failure's state after one that failed,
+    // unchecked before the first; and the time of day of its last ticket
+    // delivered (null before the first).
     struct Status {
         QString name;
-        QString label;
+        PrinterStatus status;
         QTime lastTicket;
     };
     std::vector<Status> states() const;
@@ -207,11 +212,11 @@ private:
     QStringList writeLog_;
     // The last ticket or look of a printer.
     struct LastAttempt {
-        bool tried = false;
-        bool ok = false;
+        PrinterStatus status;   // what it left the printer's state at
+        QString failure;        // why it failed, when it did
         bool byTicket = false;  // a ticket, not a look
-        QString label;          // what it left the printer's state at
         QTime lastTicket;
+        bool failed() const { return status.isFailure(); }
     };
     QHash<QString, LastAttempt> attempts_;  // by device name
     SystemClock systemClock_;

@@ -14,24 +14,19 @@ public:
     struct Failure {
         qint64 sinceMs = 0;
         QString cause;
-        bool byTicket = false;  // a ticket failed on it (not only a look)
     };
     // A ticket failed on the printer.
-    void failed(const QString &printer, const QString &cause, qint64 nowMs) { note(printer, cause, nowMs, true); }
+    void failed(const QString &printer, const QString &cause, qint64 nowMs) { note(printer, cause, nowMs); }
     // A ticket went through.
     void worked(const QString &printer) { failures_.remove(printer); }
     // A look between tickets found the printer unable to print: it counts
     // as failing from then on, so its backup takes over on time even when
     // no ticket was meant for it meanwhile.
-    void lookFailed(const QString &printer, const QString &cause, qint64 nowMs) { note(printer, cause, nowMs, false); }
-    // A look found it able to print. A failure that a ticket saw lasts until
-    // a ticket goes through: a printer that answers looks but loses tickets
-    // (a full disk, a queue that takes jobs and prints none) must not start
-    // its time of failure anew at every look.
-    void lookedWell(const QString &printer) {
-        const auto it = failures_.constFind(printer);
-        if (it != failures_.cend() && !it->byTicket) failures_.remove(printer);
-    }
+    void lookFailed(const QString &printer, const QString &cause, qint64 nowMs) { note(printer, cause, nowMs); }
+    // A look found it able to print. (A look never finds a printer well
+    // while the failure of its last ticket stands: the printer layer keeps
+    // that rule, see PrinterLayer::probe.)
+    void lookedWell(const QString &printer) { failures_.remove(printer); }
     std::optional<Failure> failure(const QString &printer) const {
         const auto it = failures_.constFind(printer);
         if (it == failures_.cend()) return std::nullopt;
@@ -49,14 +44,14 @@ public:
     const QHash<QString, QString> &standIns() const { return standIns_; }
 
 private:
-    void note(const QString &printer, const QString &cause, qint64 nowMs, bool byTicket) {
+    // A failure keeps the time it started; its cause is the latest.
+    void note(const QString &printer, const QString &cause, qint64 nowMs) {
         auto it = failures_.find(printer);
         if (it == failures_.end()) {
-            failures_.insert(printer, {nowMs, cause, byTicket});
+            failures_.insert(printer, {nowMs, cause});
             return;
         }
         it->cause = cause;
-        it->byTicket = it->byTicket || byTicket;
     }
 
     QHash<QString, Failure> failures_;

@@ -57,8 +57,8 @@ Health evaluateHealth(const Snapshot &s, qint64 nowMs) {
         if (p.failingSinceMs) {
             const bool tooLong = nowMs - *p.failingSinceMs > kPrinterAlertMs;
             (tooLong && p.standIn.isEmpty() ? bad : warnings) << printerFailingText(p, nowMs);
-        } else if (isFailingState(p.state) || isWarningState(p.state)) {
-            warnings << QStringLiteral("La impresora %1: %2").arg(p.name, p.label);
+        } else if (p.status.isFailure() || p.status.isWarning()) {
+            warnings << QStringLiteral("La impresora %1: %2").arg(p.name, statusLabel(p.status));
         }
     }
     if (s.lastGoodPollMs) {

@@ -87,9 +87,9 @@ QByteArray metricsText(const Snapshot &s, qint64 nowMs) {
     w.family("lector_tpv_impresora_estado", "gauge",
              QStringLiteral("Estado de cada impresora: 1 para el estado actual, 0 para los demás."));
     for (const PrinterView &p : s.printers)
-        for (const QString &state : stateWords())
-            w.sample({kPrinter, p.name, QStringLiteral("estado"), state},
-                     state == p.state ? QStringLiteral("1") : QStringLiteral("0"));
+        for (const PrinterCondition c : allConditions())
+            w.sample({kPrinter, p.name, QStringLiteral("estado"), statusWord(c)},
+                     c == p.status.condition ? QStringLiteral("1") : QStringLiteral("0"));
 
     w.family("lector_tpv_impresora_fallando_segundos", "gauge",
              QStringLiteral("Cuánto tiempo lleva fallando cada impresora (0 si funciona)."));

@@ -60,12 +60,12 @@ void Monitor::ticketSent(const QString &printer, const QString &tookIt) {
 
 void Monitor::ticketFailed(const QString &printer, long errorNumber, const QString &cause) {
     // What the printer reported is in its state now.
-    QString label;
+    PrinterStatus status;
     for (const PrinterLayer::Status &s : c_.printers.states())
-        if (s.name == printer) label = s.label;
-    ++failures_[{printer, causeWord(errorNumber, stateWord(label))}];
+        if (s.name == printer) status = s.status;
+    ++failures_[{printer, causeWord(errorNumber, status)}];
     for (auto &[name, known] : states_)
-        if (name == printer && !label.isEmpty()) known = label;
+        if (name == printer && status.known()) known = status;
     if (sendingJob_) waiting_[printer].insert(sendingJob_->job, sendingJob_->order);
     failure(printer, cause);
     sendingTo_.clear();
@@ -132,7 +132,7 @@ void Monitor::refreshPrinters() {
     states_.clear();
     lastTickets_.clear();
     for (const PrinterLayer::Status &st : c_.printers.states()) {
-        states_.emplace_back(st.name, st.label);
+        states_.emplace_back(st.name, st.status);
         lastTickets_.insert(st.name, st.lastTicket);
     }
 }
@@ -160,11 +160,10 @@ std::shared_ptr<Snapshot> Monitor::build() const {
     s->lastGoodPollMs = lastGoodPollMs_;
     s->pollFailures = pollFailures_;
     s->statusLine = c_.lbEstado.caption();
-    for (const auto &[name, label] : states_) {
+    for (const auto &[name, status] : states_) {
         PrinterView p;
         p.name = name;
-        p.label = label;
-        p.state = stateWord(label);
+        p.status = status;
         p.lastTicket = lastTickets_.value(name);
         if (const auto it = lastTicketEpochMs_.constFind(name); it != lastTicketEpochMs_.cend())
             p.lastTicketEpochMs = *it;
@@ -188,8 +187,7 @@ std::shared_ptr<Snapshot> Monitor::build() const {
             continue;
         PrinterView p;
         p.name = name;
-        p.label = QStringLiteral("No instalada");
-        p.state = stateWord(p.label);
+        p.status = statusOf(PrinterCondition::NotInstalled);
         p.failingSinceMs = c_.health.failure(name)->sinceMs;
         p.cause = c_.health.failure(name)->cause;
         p.waiting = waiting_.value(name).values();

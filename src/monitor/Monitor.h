@@ -88,7 +88,7 @@ private:
     QHash<QString, QMap<int, QString>> waiting_;  // printer -> job -> order held up by it
     QHash<QString, qint64> pendingSince_;         // job number and entry -> first seen pending
     std::vector<PendingJobView> pending_;
-    std::vector<std::pair<QString, QString>> states_;  // printer, label
+    std::vector<std::pair<QString, PrinterStatus>> states_;
     QHash<QString, QTime> lastTickets_;
     TickHistogram ticks_;
     std::deque<FailureEvent> lastFailures_;

@@ -4,6 +4,8 @@
 // after each step of its work and publishes it on the board; the HTTP
 // thread reads the last one published, so a page never waits for a tick,
 // however long a printer keeps it.
+#include "devices/PrinterStatus.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -20,8 +22,7 @@ namespace tpv {
 
 struct PrinterView {
     QString name;
-    QString label;     // as the window shows it: "Sin papel", "Lista", ...
-    QString state;     // its fixed word: "sin_papel", "lista", ... (see stateWord)
+    PrinterStatus status;
     QTime lastTicket;  // time of day of the last ticket delivered (null: none yet)
     std::optional<qint64> lastTicketEpochMs;
     QString standIn;                       // the printer that takes its tickets now
@@ -101,20 +102,10 @@ private:
     std::shared_ptr<const Snapshot> current_;
 };
 
-// The fixed word of a printer's state label ("Sin papel" -> "sin_papel"),
-// "desconocido" for an empty or unknown one; every word, in the order the
-// metrics list them.
-QString stateWord(const QString &label);
-const QStringList &stateWords();
-// Whether a state word is a printer that cannot print, or one that prints
-// but wants a look.
-bool isFailingState(const QString &word);
-bool isWarningState(const QString &word);
-
 // The cause word of a failed ticket (lector_tpv_fallos_total's `causa`):
 // "no_instalada" for a printer the list does not hold, else the state the
 // printer was left in when it is a failing one, else "error".
-QString causeWord(long errorNumber, const QString &stateAfter);
+QString causeWord(long errorNumber, const PrinterStatus &stateAfter);
 
 // "3 min 5 s", "1 h 2 min", "40 s".
 QString durationText(qint64 ms);

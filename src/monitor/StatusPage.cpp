@@ -32,9 +32,9 @@ td.corto { white-space: nowrap; }
 QString printerRows(const Snapshot &s, qint64 nowMs) {
     QString rows;
     for (const PrinterView &p : s.printers) {
-        const QString css = p.failingSinceMs || isFailingState(p.state) ? QStringLiteral("mal")
-                            : isWarningState(p.state)                   ? QStringLiteral("aviso")
-                                                                        : QString();
+        const QString css = p.failingSinceMs || p.status.isFailure() ? QStringLiteral("mal")
+                            : p.status.isWarning()                   ? QStringLiteral("aviso")
+                                                                     : QString();
         QStringList notes;
         if (p.failingSinceMs)
             notes << QStringLiteral("Falla desde hace %1: %2").arg(durationText(nowMs - *p.failingSinceMs), p.cause);
@@ -47,7 +47,7 @@ QString printerRows(const Snapshot &s, qint64 nowMs) {
         rows +=
             QStringLiteral(
                 "<tr class=\"%1\"><td>%2</td><td class=\"corto\">%3</td><td class=\"corto\">%4</td><td>%5</td></tr>\n")
-                .arg(css, html(p.name), html(p.label.isEmpty() ? QStringLiteral("Sin noticias") : p.label),
+                .arg(css, html(p.name), html(statusLabel(p.status)),
                      p.lastTicket.isValid() ? p.lastTicket.toString(QStringLiteral("HH:mm:ss"))
                                             : QStringLiteral("Ninguno todavía"),
                      html(notes.join(QStringLiteral("; "))));
@@ -95,7 +95,7 @@ QByteArray healthJson(const Health &h, const Snapshot &s, qint64 nowMs) {
     for (const PrinterView &p : s.printers) {
         QJsonObject jp;
         jp.insert(QStringLiteral("nombre"), p.name);
-        jp.insert(QStringLiteral("estado"), p.state);
+        jp.insert(QStringLiteral("estado"), statusWord(p.status.condition));
         if (p.failingSinceMs) jp.insert(QStringLiteral("fallando_segundos"), (nowMs - *p.failingSinceMs) / 1000);
         if (!p.standIn.isEmpty()) jp.insert(QStringLiteral("respaldo"), p.standIn);
         printers.append(jp);

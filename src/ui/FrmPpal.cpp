@@ -94,19 +94,22 @@ void FrmPpal::showPrinterStates() {
     for (const PrinterLayer::Status &s : printers.states()) {
         // Until a ticket or a look has told anything, the list says so
         // rather than show a bare name that reads as a working printer.
-        QString line = s.name + QStringLiteral(": ") + (s.label.isEmpty() ? QStringLiteral("Sin comprobar") : s.label);
+        QString line = s.name + QStringLiteral(": ") + statusLabel(s.status);
         if (const QString backup = health.standIn(s.name); !backup.isEmpty())
             line += QStringLiteral(", desviada a ") + backup;
         if (s.lastTicket.isValid())
             line += QStringLiteral(", último ticket ") + s.lastTicket.toString(QStringLiteral("HH:mm:ss"));
         lines << line;
-        const QString before = loggedStates_.value(s.name);
-        if (s.label.isEmpty() || before == s.label) continue;
-        loggedStates_.insert(s.name, s.label);
+        // One line when the state changes, however often tickets and looks
+        // find it; a count of waiting tickets going up or down is no change.
+        const PrinterCondition before = loggedStates_.value(s.name, PrinterCondition::Unchecked);
+        const PrinterCondition now = s.status.condition;
+        if (now == PrinterCondition::Unchecked || before == now) continue;
+        loggedStates_.insert(s.name, now);
         // A printer first seen ready is no news; any other change is.
-        if (!before.isEmpty() || s.label != QLatin1String("Lista")) {
-            writeErrorLine(QStringLiteral("La impresora %1: %2").arg(s.name, s.label),
-                           s.label == QLatin1String("Lista") ? LogPriority::Info : LogPriority::Warning);
+        if (before != PrinterCondition::Unchecked || now != PrinterCondition::Ready) {
+            writeErrorLine(QStringLiteral("La impresora %1: %2").arg(s.name, statusLabel(s.status)),
+                           now == PrinterCondition::Ready ? LogPriority::Info : LogPriority::Warning);
         }
     }
     if (lines == lstImpresoras.texts()) return;

@@ -126,7 +126,7 @@ private:
     CountedFailures printingDialogs_{dialogs};
     PanelOutput panelOutput_;
     BackupOutput backupOutput_;
-    QHash<QString, QString> loggedStates_;  // printer -> state last logged
+    QHash<QString, PrinterCondition> loggedStates_;  // printer -> state last logged
 };
 
 }  // namespace tpv

@@ -73,3 +73,20 @@ TEST_F(Watch, LooksThatFindThePrinterWellNeitherRestartNorHideAFailureATicketSaw
     EXPECT_EQ(pending(), 0) << "the backup took over thirty seconds after the first failed ticket";
     EXPECT_EQ(KitchenLedger::of(tickets(QStringLiteral("Cocina"))).backupFor, QStringList{QStringLiteral("Barra")});
 }
+
+// A ticket and a look that meet the same fault (the folder replaced by a
+// file) name it alike, so the log has one line for it, not one at every
+// ticket and look that follow each other.
+TEST_F(Watch, APrinterWhoseFolderIsAFileIsOneLogLineWhateverTicketsAndLooksFindIt) {
+    start();
+    const QString barra = QDir(printersDir).filePath(QStringLiteral("Barra"));
+    ASSERT_TRUE(QDir(barra).removeRecursively());
+    QFile file(barra);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    demo::addOrder(*server, 1, fecha, 42, 2, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
+    const QString logged = pass(20000);
+    EXPECT_EQ(pending(), 1);
+    EXPECT_EQ(logged.count(QStringLiteral("La impresora Barra:")), 1) << logged.toStdString();
+    EXPECT_TRUE(listed().startsWith(QStringLiteral("Barra: Sin conexión"))) << listed().toStdString();
+}

@@ -53,12 +53,12 @@ TEST_F(Http, TheMetricsOfAServerWithFailuresAndAQuotedPrinterNamePassPromtool) {
     EXPECT_TRUE(said.trimmed().isEmpty()) << said.toStdString();
     for (const char *series :
          {"lector_tpv_tickets_total{impresora=\"Cocina\"} 1\n",
-          "lector_tpv_impresora_estado{impresora=\"Postres\",estado=\"error\"} 1\n",
+          "lector_tpv_impresora_estado{impresora=\"Postres\",estado=\"sin_conexion\"} 1\n",
           "lector_tpv_impresora_estado{impresora=\"Terraza \\\"A\\\\1\\\"\",estado=\"desconocido\"} 1\n",
           "lector_tpv_trabajos_pendientes 1\n", "lector_tpv_trabajo_pendiente_mas_antiguo_segundos 2.000\n",
           "lector_tpv_consulta_segundos_count 2\n", "lector_tpv_respaldo_activo{impresora=\"Postres\"} 0\n"})
         EXPECT_TRUE(metrics.contains(series)) << series << "\n" << metrics.toStdString();
-    EXPECT_TRUE(metrics.contains("lector_tpv_fallos_total{impresora=\"Postres\",causa=\"error\"} 2\n"))
+    EXPECT_TRUE(metrics.contains("lector_tpv_fallos_total{impresora=\"Postres\",causa=\"sin_conexion\"} 2\n"))
         << metrics.toStdString();
 }
 

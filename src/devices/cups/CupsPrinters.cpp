@@ -5,6 +5,7 @@
 #include "devices/cups/CupsWaitingJobs.h"
 #include "devices/cups/TicketPainter.h"
 
+#include <QHash>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
@@ -105,7 +106,7 @@ class CupsDevice : public PrinterDevice {
 public:
     void deliver(const PrinterState &printer, const Document &document) override;
     void validate(const PrinterState &printer, PrinterProperty p, const Variant &v) const override;
-    QString stateLabel(const PrinterState &printer) const override;
+    std::optional<PrinterStatus> status(const PrinterState &printer) const override;
     std::optional<PrinterCheck> probe(const PrinterState &printer) override;
     void newTick() override { waiting_.newTick(); }
     // A ticket is known in the queue by the title it was sent with.
@@ -115,16 +116,23 @@ public:
     }
 
 private:
+    void send(const PrinterState &printer, const Document &document);
+
     // Asked from the list of printers, which only reads the device.
     mutable CupsWaitingJobs waiting_;
+    // The state a queue's last failed ticket found it in (not there, not
+    // accepting jobs, stopped), until a ticket goes through: the same state
+    // a look finds.
+    QHash<QString, PrinterStatus> failed_;
 };
 
-// "N tickets en espera" while the queue keeps jobs of this user (see
-// CupsWaitingJobs); empty when it keeps none or the scheduler does not answer.
-QString CupsDevice::stateLabel(const PrinterState &state) const {
+// Tickets waiting while the queue keeps jobs of this user (see
+// CupsWaitingJobs); nothing when it keeps none or the scheduler does not answer.
+std::optional<PrinterStatus> CupsDevice::status(const PrinterState &state) const {
+    if (const auto it = failed_.constFind(state.name()); it != failed_.cend()) return *it;
     const int waiting = waiting_.waiting(state.name());
-    if (waiting <= 0) return {};
-    return waiting == 1 ? QStringLiteral("1 ticket en espera") : QStringLiteral("%1 tickets en espera").arg(waiting);
+    if (waiting <= 0) return std::nullopt;
+    return PrinterStatus{PrinterCondition::JobsWaiting, waiting};
 }
 
 void CupsDevice::validate(const PrinterState &, PrinterProperty p, const Variant &v) const {
@@ -138,7 +146,8 @@ void CupsDevice::validate(const PrinterState &, PrinterProperty p, const Variant
 // reads; an empty reason when it would print, or when lpstat cannot be run
 // (the job is then sent and judged by its result).
 struct QueueRefusal {
-    QString label, why;
+    PrinterCondition condition = PrinterCondition::Ready;
+    QString why;
 };
 
 // Waits for the process within the limit, turning the window's event loop
@@ -168,7 +177,7 @@ QueueRefusal queueRefusal(const QString &name) {
     }
     const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
     if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || out.trimmed().isEmpty())
-        return {QStringLiteral("No instalada"), QStringLiteral("la cola de impresión %1 no existe").arg(name)};
+        return {PrinterCondition::NotInstalled, QStringLiteral("la cola de impresión %1 no existe").arg(name)};
     // The reason, when the scheduler gives one, follows the line's " - ".
     const auto reasonIn = [&](const QString &marker) {
         // On the same line after " - ", or on the indented line below.
@@ -184,11 +193,11 @@ QueueRefusal queueRefusal(const QString &name) {
         return QStringLiteral("sin motivo indicado");
     };
     if (out.contains(QStringLiteral(" not accepting requests")))
-        return {QStringLiteral("No acepta trabajos"), QStringLiteral("la cola de impresión %1 no acepta trabajos (%2)")
-                                                          .arg(name, reasonIn(QStringLiteral(" not accepting")))};
+        return {PrinterCondition::Rejecting, QStringLiteral("la cola de impresión %1 no acepta trabajos (%2)")
+                                                 .arg(name, reasonIn(QStringLiteral(" not accepting")))};
     if (out.contains(QStringLiteral(" disabled since")))
-        return {QStringLiteral("Detenida"), QStringLiteral("la cola de impresión %1 está detenida (%2)")
-                                                .arg(name, reasonIn(QStringLiteral(" disabled since")))};
+        return {PrinterCondition::Stopped, QStringLiteral("la cola de impresión %1 está detenida (%2)")
+                                               .arg(name, reasonIn(QStringLiteral(" disabled since")))};
     return {};
 }
 
@@ -197,11 +206,12 @@ QueueRefusal queueRefusal(const QString &name) {
 // unless it is so.
 PrinterCheck queueCheck(const QString &name, const QPrinterInfo &info) {
     if (info.isNull())
-        return PrinterCheck{QStringLiteral("No instalada"),
+        return PrinterCheck{statusOf(PrinterCondition::NotInstalled),
                             QStringLiteral("La impresora %1 no está instalada").arg(name)};
     if (const QueueRefusal refusal = queueRefusal(name); !refusal.why.isEmpty())
-        return PrinterCheck{refusal.label, QStringLiteral("No se puede imprimir en %1: %2").arg(name, refusal.why)};
-    return PrinterCheck{QStringLiteral("Lista"), {}};
+        return PrinterCheck{statusOf(refusal.condition),
+                            QStringLiteral("No se puede imprimir en %1: %2").arg(name, refusal.why)};
+    return PrinterCheck{statusOf(PrinterCondition::Ready), {}};
 }
 
 std::optional<PrinterCheck> CupsDevice::probe(const PrinterState &state) {
@@ -209,14 +219,22 @@ std::optional<PrinterCheck> CupsDevice::probe(const PrinterState &state) {
 }
 
 void CupsDevice::deliver(const PrinterState &state, const Document &document) {
-    const QString text = document.text();
     const QString name = state.name();
     // Never let Qt fall back to the default printer for a name that is gone,
     // and never leave a job in a queue that rejects or holds it: it would
     // count as printed.
-    const QPrinterInfo info = QPrinterInfo::printerInfo(name);
-    if (const PrinterCheck check = queueCheck(name, info); !check.ok())
+    if (const PrinterCheck check = queueCheck(name, QPrinterInfo::printerInfo(name)); !check.ok()) {
+        failed_.insert(name, check.status);
         throw TpvError(err::PrinterError, check.failure);
+    }
+    failed_.remove(name);
+    send(state, document);
+}
+
+void CupsDevice::send(const PrinterState &state, const Document &document) {
+    const QString text = document.text();
+    const QString name = state.name();
+    const QPrinterInfo info = QPrinterInfo::printerInfo(name);
     QPrinter printer(info, QPrinter::HighResolution);
     // The job's title in the queue: a ticket can be found there by it.
     printer.setDocName(document.title.isEmpty() ? QStringLiteral("Comanda") : document.title);

@@ -13,28 +13,28 @@ constexpr char EOT = 0x04;
 bool bit(int value, int n) { return (value >> n) & 1; }
 }  // namespace
 
-QString stateLabel(EscPosState state) {
+PrinterStatus printerStatus(EscPosState state) {
     switch (state) {
         case EscPosState::Unknown:
-            return QStringLiteral("Desconocido");
+            return statusOf(PrinterCondition::Unchecked);
         case EscPosState::Ready:
-            return QStringLiteral("Lista");
+            return statusOf(PrinterCondition::Ready);
         case EscPosState::PaperNearEnd:
-            return QStringLiteral("Poco papel");
+            return statusOf(PrinterCondition::LowPaper);
         case EscPosState::NoStatus:
-            return QStringLiteral("Sin estado");
+            return statusOf(PrinterCondition::NoStatus);
         case EscPosState::PaperEnd:
-            return QStringLiteral("Sin papel");
+            return statusOf(PrinterCondition::NoPaper);
         case EscPosState::CoverOpen:
-            return QStringLiteral("Tapa abierta");
+            return statusOf(PrinterCondition::CoverOpen);
         case EscPosState::Offline:
-            return QStringLiteral("Fuera de línea");
+            return statusOf(PrinterCondition::Offline);
         case EscPosState::Error:
-            return QStringLiteral("Error");
+            return statusOf(PrinterCondition::Error);
         case EscPosState::NoAnswer:
-            return QStringLiteral("No responde");
+            return statusOf(PrinterCondition::NotResponding);
         case EscPosState::NoConnection:
-            return QStringLiteral("Sin conexión");
+            return statusOf(PrinterCondition::NoConnection);
     }
     return {};
 }

@@ -3,6 +3,7 @@
 // as configured, asks the printer its state before and after, so that a
 // printer without paper or with its cover open is a failure, never a silent
 // loss of the ticket.
+#include "devices/PrinterStatus.h"
 #include "devices/escpos/EscPosConfig.h"
 #include "devices/escpos/UsbPrinters.h"
 
@@ -27,8 +28,8 @@ enum class EscPosState {
     NoConnection
 };
 
-// The short Spanish label for a list of printers: "Lista", "Sin papel", ...
-QString stateLabel(EscPosState state);
+// The printer's state as every kind of printer reports it.
+PrinterStatus printerStatus(EscPosState state);
 
 // The state the three answers to DLE EOT 1, 2 and 4 describe.
 EscPosState escPosStateFromAnswers(int printerStatus, int offlineCause, int paperSensor);

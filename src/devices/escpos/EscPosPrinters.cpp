@@ -37,15 +37,16 @@ public:
         failure_.clear();
         device_.newTick();
     }
-    QString stateLabel(const PrinterState &) const override {
-        return device_.state() == EscPosState::Unknown ? QString() : tpv::stateLabel(device_.state());
+    std::optional<PrinterStatus> status(const PrinterState &) const override {
+        if (device_.state() == EscPosState::Unknown) return std::nullopt;
+        return printerStatus(device_.state());
     }
     // A look does not count as this tick's failure: the next ticket asks the
     // printer itself.
     std::optional<PrinterCheck> probe(const PrinterState &) override {
         QString cause;
         const EscPosState seen = device_.probe(&cause);
-        return PrinterCheck{tpv::stateLabel(seen), cause};
+        return PrinterCheck{printerStatus(seen), cause};
     }
 
 private:

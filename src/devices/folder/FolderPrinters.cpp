@@ -138,6 +138,11 @@ public:
     void deliver(const PrinterState &printer, const Document &document) override;
     std::optional<bool> holds(const PrinterState &printer, const QString &title, const QString &digest) const override;
     std::optional<PrinterCheck> probe(const PrinterState &printer) override;
+    std::optional<PrinterStatus> status(const PrinterState &printer) const override {
+        const auto it = failed_.constFind(printer.name());
+        if (it == failed_.cend()) return std::nullopt;
+        return *it;
+    }
     void setPreview(const QString &name, bool on) {
         if (on)
             preview_.insert(name);
@@ -147,11 +152,30 @@ public:
 
 private:
     int nextNumber(const QDir &d, const QString &name);
+    void write(const PrinterState &printer, const Document &document);
 
     QString dir_;
     QHash<QString, int> last_;
     QSet<QString> preview_;
+    // The state each printer's last failed ticket left it in, until one
+    // goes through.
+    QHash<QString, PrinterStatus> failed_;
 };
+
+// Whether a folder printer can print: its folder is there and may be
+// written. A look and a failed ticket both judge it by this.
+PrinterCheck folderCheck(const QString &dir, const QString &name) {
+    const QString path = QDir(dir).filePath(name);
+    const QFileInfo folder(path);
+    if (!folder.isDir())
+        return PrinterCheck{statusOf(PrinterCondition::NoConnection),
+                            QStringLiteral("La impresora %1 ya no existe (%2)").arg(name, path)};
+    if (::access(QFile::encodeName(path).constData(), W_OK | X_OK) != 0)
+        return PrinterCheck{statusOf(PrinterCondition::NoConnection),
+                            QStringLiteral("No se puede escribir en la carpeta de la impresora %1 (%2): %3")
+                                .arg(name, path, QString::fromLocal8Bit(std::strerror(errno)))};
+    return PrinterCheck{statusOf(PrinterCondition::Ready), {}};
+}
 
 QString documentBase(int number) { return QStringLiteral("%1").arg(number, 6, 10, QLatin1Char('0')); }
 
@@ -166,6 +190,20 @@ int FolderDevice::nextNumber(const QDir &d, const QString &name) {
 }
 
 void FolderDevice::deliver(const PrinterState &printer, const Document &document) {
+    const QString name = printer.name();
+    try {
+        write(printer, document);
+    } catch (const TpvError &) {
+        // A folder that is gone is the same fault a look finds; a disk that
+        // is full is not one a look can see.
+        const PrinterCheck check = folderCheck(dir_, name);
+        failed_.insert(name, check.ok() ? statusOf(PrinterCondition::Error) : check.status);
+        throw;
+    }
+    failed_.remove(name);
+}
+
+void FolderDevice::write(const PrinterState &printer, const Document &document) {
     const QString text = document.text();
     const QString name = printer.name();
     QDir d(QDir(dir_).filePath(name));
@@ -188,19 +226,8 @@ void FolderDevice::deliver(const PrinterState &printer, const Document &document
     last_.insert(name, number);
 }
 
-// A folder printer can print while its folder is there and may be written.
 std::optional<PrinterCheck> FolderDevice::probe(const PrinterState &printer) {
-    const QString name = printer.name();
-    const QString path = QDir(dir_).filePath(name);
-    const QFileInfo folder(path);
-    if (!folder.isDir())
-        return PrinterCheck{QStringLiteral("Sin conexión"),
-                            QStringLiteral("La impresora %1 ya no existe (%2)").arg(name, path)};
-    if (::access(QFile::encodeName(path).constData(), W_OK | X_OK) != 0)
-        return PrinterCheck{QStringLiteral("Sin conexión"),
-                            QStringLiteral("No se puede escribir en la carpeta de la impresora %1 (%2): %3")
-                                .arg(name, path, QString::fromLocal8Bit(std::strerror(errno)))};
-    return PrinterCheck{QStringLiteral("Lista"), {}};
+    return folderCheck(dir_, printer.name());
 }
 
 std::optional<bool> FolderDevice::holds(const PrinterState &printer, const QString &title,

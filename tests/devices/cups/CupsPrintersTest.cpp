@@ -2,6 +2,7 @@
 // what the queue received. Needs the private scheduler that
 // scripts/cups-test-env.sh starts (the test command does).
 #include "devices/cups/CupsPrinters.h"
+#include "support/StatusText.h"
 #include "devices/cups/CupsWaitingJobs.h"
 #include "support/LoopbackSupport.h"
 #include "compat/Error.h"
@@ -179,21 +180,21 @@ TEST(CupsPrinters, ALookTellsAStoppedARejectingAndARemovedQueueBeforeAnyTicket) 
 
     const auto look = [&](int i) {
         const std::optional<PrinterCheck> check = printers.probe(i);
-        return check ? *check : PrinterCheck{QStringLiteral("sin mirada"), QStringLiteral("sin mirada")};
+        return check ? *check : PrinterCheck{{}, QStringLiteral("sin mirada")};
     };
     const PrinterCheck s = look(iStopped), r = look(iRejecting), gone = look(iRemoved);
-    EXPECT_EQ(s.label, QStringLiteral("Detenida"));
+    EXPECT_EQ(statusText(s.status), QStringLiteral("Detenida"));
     EXPECT_TRUE(s.failure.contains(QStringLiteral("tapa abierta"))) << s.failure.toStdString();
-    EXPECT_EQ(r.label, QStringLiteral("No acepta trabajos"));
+    EXPECT_EQ(statusText(r.status), QStringLiteral("No acepta trabajos"));
     EXPECT_TRUE(r.failure.contains(QStringLiteral("sin papel"))) << r.failure.toStdString();
-    EXPECT_EQ(gone.label, QStringLiteral("No instalada"));
+    EXPECT_EQ(statusText(gone.status), QStringLiteral("No instalada"));
     EXPECT_FALSE(gone.ok());
-    EXPECT_EQ(printers.states()[static_cast<size_t>(iStopped)].label, QStringLiteral("Detenida"));
+    EXPECT_EQ(statusText(printers.states()[static_cast<size_t>(iStopped)].status), QStringLiteral("Detenida"));
 
     ASSERT_EQ(QProcess::execute(QStringLiteral("cupsenable"), {stopped.name}), 0);
     const PrinterCheck mended = look(iStopped);
     EXPECT_TRUE(mended.ok()) << mended.failure.toStdString();
-    EXPECT_EQ(printers.states()[static_cast<size_t>(iStopped)].label, QStringLiteral("Lista"));
+    EXPECT_EQ(statusText(printers.states()[static_cast<size_t>(iStopped)].status), QStringLiteral("Lista"));
 }
 
 // A queue that keeps the server's jobs (held, or a printer that is off)
@@ -210,7 +211,7 @@ TEST(CupsPrinters, JobsLeftInTheQueueShowAsTicketsWaitingButAPrintingTicketDoesN
     const auto labelAtNextTick = [&] {
         printers.newTick();
         for (const auto &s : printers.states())
-            if (s.name == q.name) return s.label;
+            if (s.name == q.name) return statusText(s.status);
         return QStringLiteral("<no está>");
     };
     EXPECT_EQ(labelAtNextTick(), QString()) << "no ticket yet, nothing waiting";

@@ -1,4 +1,5 @@
 #include "compat/Error.h"
+#include "support/StatusText.h"
 #include "devices/escpos/EscPosDevice.h"
 #include "devices/escpos/EscPosEncoder.h"
 #include "support/LoopbackSupport.h"
@@ -45,7 +46,7 @@ TEST(EscPosDevice, ReadyPrinterGetsStateQueriesAroundTheExactTicket) {
     EXPECT_EQ(failureOf(device, sampleTicket()), QString());
     EXPECT_EQ(printer.received(), kQueries + sampleTicket() + kQueries);
     EXPECT_EQ(device.state(), EscPosState::Ready);
-    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Lista"));
+    EXPECT_EQ(statusText(printerStatus(device.state())), QStringLiteral("Lista"));
 }
 
 TEST(EscPosDevice, PaperEndBeforeTheTicketSendsNothingAndSaysWhy) {
@@ -53,7 +54,7 @@ TEST(EscPosDevice, PaperEndBeforeTheTicketSendsNothingAndSaysWhy) {
     EscPosDevice device(printerAt(tcp(printer.listenTcp())));
     EXPECT_EQ(failureOf(device, sampleTicket()), QStringLiteral("La impresora Cocina no tiene papel"));
     EXPECT_EQ(printer.received(), kQueries);
-    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Sin papel"));
+    EXPECT_EQ(statusText(printerStatus(device.state())), QStringLiteral("Sin papel"));
 }
 
 TEST(EscPosDevice, PaperEndAfterTheTicketIsAFailureOfThatTicket) {
@@ -90,7 +91,7 @@ TEST(EscPosDevice, PrinterThatNeverAnswersIsReportedAsNotResponding) {
     EscPosDevice device(printerAt(tcp(printer.listenTcp())));
     EXPECT_EQ(failureOf(device, sampleTicket()), QStringLiteral("La impresora Cocina no responde"));
     EXPECT_EQ(printer.received(), kQueries.left(3));
-    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("No responde"));
+    EXPECT_EQ(statusText(printerStatus(device.state())), QStringLiteral("No responde"));
 }
 
 TEST(EscPosDevice, ClosedPortIsAConnectionFailureNamingThePrinter) {
@@ -99,7 +100,7 @@ TEST(EscPosDevice, ClosedPortIsAConnectionFailureNamingThePrinter) {
     EXPECT_TRUE(cause.startsWith(QStringLiteral("No se puede conectar con la impresora Cocina (127.0.0.1:")))
         << cause.toStdString();
     EXPECT_TRUE(cause.endsWith(QStringLiteral("conexión rechazada"))) << cause.toStdString();
-    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Sin conexión"));
+    EXPECT_EQ(statusText(printerStatus(device.state())), QStringLiteral("Sin conexión"));
 }
 
 TEST(EscPosDevice, WithoutStateQueriesTheTicketIsWrittenBlind) {
@@ -154,7 +155,7 @@ TEST(EscPosDevice, AutoPrinterThatNeverAnsweredIsWrittenBlindAskedOncePerTickAnd
     EscPosDevice device(printerAt(tcp(printer.listenTcp(3)), Queries::Auto));
     testing::internal::CaptureStderr();
     EXPECT_EQ(failureOf(device, sampleTicket()), QString());
-    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Sin estado"));
+    EXPECT_EQ(statusText(printerStatus(device.state())), QStringLiteral("Sin estado"));
     EXPECT_EQ(failureOf(device, sampleTicket()), QString());  // same tick: not asked again
     device.newTick();
     EXPECT_EQ(failureOf(device, sampleTicket()), QString());
@@ -175,7 +176,7 @@ TEST(EscPosDevice, AutoPrinterThatHasAnsweredOnceFailsWhenItFallsSilentAsUnderSi
     EXPECT_EQ(device.state(), EscPosState::Ready);
     device.newTick();
     EXPECT_EQ(failureOf(device, sampleTicket()), QStringLiteral("La impresora Cocina no responde"));
-    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("No responde"));
+    EXPECT_EQ(statusText(printerStatus(device.state())), QStringLiteral("No responde"));
     const std::vector<QByteArray> got = printer.connections();
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(got[0], kQueries + sampleTicket() + kQueries);
@@ -187,7 +188,7 @@ TEST(EscPosDevice, PaperNearItsEndIsAWarningNotAFailureBeforeOrAfterTheTicket) {
         ScriptedPrinter printer({0x12, 0x12, 0x1E, 0x12, 0x12, 0x0E});  // bits 2 and 3; then bit 2 alone
         EscPosDevice device(printerAt(tcp(printer.listenTcp()), q));
         EXPECT_EQ(failureOf(device, sampleTicket()), QString());
-        EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Poco papel"));
+        EXPECT_EQ(statusText(printerStatus(device.state())), QStringLiteral("Poco papel"));
         EXPECT_EQ(printer.received(), kQueries + sampleTicket() + kQueries);
     }
     // Near its end and then out: the end wins.
@@ -243,6 +244,6 @@ TEST(EscPosDevice, NetworkPrinterThatStopsTakingBytesFailsTheTicketWithinTheWrit
     EXPECT_EQ(
         failureOf(device, big),
         QStringLiteral("No se ha podido enviar el ticket a la impresora Cocina: no ha aceptado los datos en 5 s"));
-    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Sin conexión"));
+    EXPECT_EQ(statusText(printerStatus(device.state())), QStringLiteral("Sin conexión"));
     ::close(listener);
 }

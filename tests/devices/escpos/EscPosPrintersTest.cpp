@@ -1,5 +1,6 @@
 // The declared kitchen printers as installed printers of the printer layer.
 #include "compat/Error.h"
+#include "support/StatusText.h"
 #include "devices/folder/FolderPrinters.h"
 #include "devices/Printers.h"
 #include "devices/escpos/EscPosPrinters.h"
@@ -83,7 +84,7 @@ TEST(EscPosPrinterDevice, FailedPrinterIsNotConnectedToAgainUntilTheNextTick) {
     const QString cause = failureOf(*device, s);
     ASSERT_FALSE(cause.isEmpty());
     EXPECT_TRUE(cause.contains(QStringLiteral("Cocina"))) << cause.toStdString();
-    EXPECT_EQ(device->stateLabel(s), QStringLiteral("Sin conexión"));
+    EXPECT_EQ(statusText(device->status(s)), QStringLiteral("Sin conexión"));
 
     Listener now(port);  // the printer is back, but within the same tick
     ASSERT_TRUE(now.ok());
@@ -93,7 +94,7 @@ TEST(EscPosPrinterDevice, FailedPrinterIsNotConnectedToAgainUntilTheNextTick) {
     device->newTick();
     EXPECT_EQ(failureOf(*device, s), QString());
     EXPECT_FALSE(now.takeConnection().isEmpty());
-    EXPECT_EQ(device->stateLabel(s), QStringLiteral("Lista"));
+    EXPECT_EQ(statusText(device->status(s)), QStringLiteral("Lista"));
 }
 
 TEST(EscPosPrinterDevice, TicketFontOfThePrinterStateDecidesBoldAndSizeNotTheDefault) {
@@ -101,7 +102,7 @@ TEST(EscPosPrinterDevice, TicketFontOfThePrinterStateDecidesBoldAndSizeNotTheDef
     ASSERT_TRUE(printer.ok());
     auto device = makeEscPosPrinterDevice(blindPrinter(printer.port()));
     PrinterState s = escPosPrinterState(blindPrinter(printer.port()));
-    EXPECT_EQ(device->stateLabel(s), QString()) << "a state before the first ticket";
+    EXPECT_EQ(statusText(device->status(s)), QString()) << "a state before the first ticket";
     s.set(PrinterProperty::FontSize, 14.0);
     s.set(PrinterProperty::FontBold, true);
     ASSERT_EQ(failureOf(*device, s, QStringLiteral("Caña\r\n")), QString());
@@ -159,25 +160,28 @@ TEST_F(DeclaredPrinters, NoFileDeclaresNothingAndIsNoMistake) {
     EXPECT_EQ(names(layer), QStringList{QStringLiteral("Barra")});
 }
 
-TEST(PrinterLayerStates, PrinterWithoutItsOwnStateSaysListaOnlyAfterATicketAndKeepsItsTime) {
+TEST(PrinterLayerStates, PrinterWithoutItsOwnStateSaysListaOnlyAfterATicketAndAGoneFolderReadsAlikeToATicketAndALook) {
     QTemporaryDir folders;
     QDir(folders.path()).mkdir(QStringLiteral("Barra"));
     FolderPrinters layer(folders.path());
     FixedClock clock(QTime(21, 30, 5));
     layer.setClock(&clock);
     ASSERT_EQ(layer.states().size(), 1u);
-    EXPECT_EQ(layer.states()[0].label, QString());
+    EXPECT_EQ(statusText(layer.states()[0].status), QString());
     EXPECT_FALSE(layer.states()[0].lastTicket.isValid());
     layer.makeCurrent(0);
     layer.print(QStringLiteral("Hola"));
     layer.endDoc();
     EXPECT_EQ(layer.states()[0].name, QStringLiteral("Barra"));
-    EXPECT_EQ(layer.states()[0].label, QStringLiteral("Lista"));
+    EXPECT_EQ(statusText(layer.states()[0].status), QStringLiteral("Lista"));
     EXPECT_EQ(layer.states()[0].lastTicket, QTime(21, 30, 5));
-    // The folder goes away: the next ticket fails, and the list says so.
+    // The folder goes away: the next ticket fails, and the list says so in
+    // the words a look uses for the same fault.
     QDir(QDir(folders.path()).filePath(QStringLiteral("Barra"))).removeRecursively();
     layer.print(QStringLiteral("Hola"));
     EXPECT_THROW(layer.endDoc(), TpvError);
-    EXPECT_EQ(layer.states()[0].label, QStringLiteral("Error"));
+    EXPECT_EQ(statusText(layer.states()[0].status), QStringLiteral("Sin conexión"));
     EXPECT_EQ(layer.states()[0].lastTicket, QTime(21, 30, 5));
+    EXPECT_EQ(statusText(layer.probe(0)->status), QStringLiteral("Sin conexión"));
+    EXPECT_EQ(statusText(layer.states()[0].status), QStringLiteral("Sin conexión"));
 }

@@ -1,6 +1,7 @@
 // The virtual kitchen printer (tpv-impresora-termica) as tests and the demo
 // use it: started as a process on a port the system chooses.
 #include "support/LoopbackSupport.h"
+#include "support/StatusText.h"
 #include "compat/Error.h"
 #include "devices/escpos/EscPosDevice.h"
 #include "devices/escpos/EscPosEncoder.h"
@@ -143,11 +144,11 @@ TEST_F(ThermalPrinterTool, PrinterSwitchedOffAndOnIsReachedAgainAtTheNextTick) {
 
     stop();  // switched off
     EXPECT_THROW(device->deliver(state, ticket), TpvError);
-    EXPECT_EQ(device->stateLabel(state), QStringLiteral("Sin conexión"));
+    EXPECT_EQ(statusText(device->status(state)), QStringLiteral("Sin conexión"));
 
     start({}, port);  // and on again, at the same address
     device->newTick();
     EXPECT_NO_THROW(device->deliver(state, ticket));
     EXPECT_FALSE(waitForFile(QStringLiteral("000002.bin")).isEmpty());
-    EXPECT_EQ(device->stateLabel(state), QStringLiteral("Lista"));
+    EXPECT_EQ(statusText(device->status(state)), QStringLiteral("Lista"));
 }

@@ -1,6 +1,7 @@
 // USB printers named by serial number or ids, found in a made-up sysfs tree
 // laid out as the kernel lays out /sys/class/usbmisc.
 #include "compat/Error.h"
+#include "support/StatusText.h"
 #include "devices/escpos/EscPosDevice.h"
 #include "devices/escpos/EscPosEncoder.h"
 #include "devices/escpos/UsbPrinters.h"
@@ -156,5 +157,5 @@ TEST(UsbPrinters, DeviceLooksThePrinterUpAgainAtEveryTicket) {
                                                   "la impresora Barra: no hay ninguna impresora USB con el número de "
                                                   "serie BARRA2 conectada"));
     }
-    EXPECT_EQ(stateLabel(device.state()), QStringLiteral("Sin conexión"));
+    EXPECT_EQ(statusText(printerStatus(device.state())), QStringLiteral("Sin conexión"));
 }
