@@ -2,29 +2,44 @@
 
 #include "app/PrintServer.h"
 
-#include <QDir>
+#include "compat/Error.h"
 
 namespace tpv {
 
 namespace {
 
+// The facts the monitor reads, from the window's state.
 MonitorContext contextOf(PrintServer &server, const QString &version) {
     FrmPpal &f = server.form();
-    QSet<QString> withBackup;
-    const auto backups =
-        readBackupSettings(QDir(server.options().dataDir).filePath(QStringLiteral("impresoras.ini")), nullptr);
-    for (auto it = backups.cbegin(); it != backups.cend(); ++it) withBackup.insert(it.key());
-    return {f.g,      f.lstPend,         f.lbEstado, f.printers, f.health,
-            f.polled, f.reconnectServer, f.clock,    withBackup, version};
+    MonitorContext c{{}, {}, f.printers, f.health, f.clock, {}, version};
+    c.facts = [&f] {
+        ServerFacts facts{f.g.tpv, f.g.Tiempo, f.polled, f.reconnectServer, f.lbEstado.caption(), {}};
+        for (int i = 1; i < f.lstPend.listCount(); ++i) facts.pending.push_back({f.lstPend.itemData(i), f.lstPend.list(i)});
+        return facts;
+    };
+    // The queue's recordset stands on the job being printed.
+    c.currentJob = [&f]() -> std::optional<JobInPrint> {
+        const Recordset &rs = f.g.Rs;
+        if (!rs.isOpen() || rs.eof()) return std::nullopt;
+        try {
+            const Variant ord = rs.field(QStringLiteral("PPOrd"));
+            return JobInPrint{ord.toInt32(), rs.field(QStringLiteral("PParg3")).toText().trimmed() +
+                                                 QStringLiteral(" (trabajo ") + ord.toText() + QLatin1Char(')')};
+        } catch (const TpvError &) {
+            return std::nullopt;
+        }
+    };
+    for (auto it = f.backupSettings().cbegin(); it != f.backupSettings().cend(); ++it)
+        c.printersWithBackup.insert(it.key());
+    return c;
 }
 
 }  // namespace
 
 Monitoring::Monitoring(PrintServer &server, const QString &version, AlertLog::Writer alerts)
     : clock_(server.form().clock),
-      monitor_(contextOf(server, version), board_, std::move(alerts)),
-      output_(*server.form().output, monitor_) {
-    server.form().output = &output_;
+      monitor_(contextOf(server, version), board_, std::move(alerts)) {
+    server.addOutputStage([this](TicketOutput &inner) { return std::make_unique<WatchedOutput>(inner, monitor_); });
     server.beforeTick([this] { monitor_.tickStarted(); });
     server.afterTick([this] { monitor_.tickEnded(); });
 }

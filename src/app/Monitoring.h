@@ -32,7 +32,6 @@ private:
     SnapshotBoard board_;
     Clock &clock_;
     Monitor monitor_;
-    WatchedOutput output_;
     std::unique_ptr<HttpServer> http_;
 };
 

@@ -34,6 +34,11 @@ PrintServer::PrintServer(Options options, Dialogs &dialogs, PrinterLayer &printe
     watch_.onLooked = [this] { f_->showPrinterStates(); };
 }
 
+void PrintServer::addOutputStage(const std::function<std::unique_ptr<TicketOutput>(TicketOutput &inner)> &make) {
+    outputStages_.push_back(make(f_->output()));
+    f_->setOutput(*outputStages_.back());
+}
+
 void PrintServer::tick() {
     for (const auto &step : beforeTick_) step();
     run([this] { f_->tick(); });

@@ -32,6 +32,12 @@ public:
     FrmPpal &form() { return *f_; }
     const Options &options() const { return options_; }
 
+    // Puts a stage in front of the ticket output chain: MAKE is given the
+    // chain so far and returns the stage that sends through it. The chain,
+    // from the printers outward: the printer panel, the backup printers,
+    // then each stage in the order added (the monitoring's watch).
+    void addOutputStage(const std::function<std::unique_ptr<TicketOutput>(TicketOutput &inner)> &make);
+
     // Runs after every poll tick, in the order added.
     void afterTick(std::function<void()> step) { afterTick_.push_back(std::move(step)); }
     // Runs before every poll tick, in the order added.
@@ -75,6 +81,7 @@ private:
     // Looks at the printers between ticks, from the first activation on.
     PrinterWatch watch_;
     InstanceLock lock_;
+    std::vector<std::unique_ptr<TicketOutput>> outputStages_;
     std::vector<std::function<void()>> beforeTick_, afterTick_;
     bool ending_ = false;
     int exitCode_ = 0;

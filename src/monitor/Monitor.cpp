@@ -1,10 +1,8 @@
 #include "monitor/Monitor.h"
 
-#include "kitchen/Global.h"
-#include "platform/Clock.h"
-#include "compat/Controls.h"
 #include "compat/Error.h"
 #include "devices/Printers.h"
+#include "platform/Clock.h"
 #include "kitchen/PrinterHealth.h"
 
 #include <QDateTime>
@@ -25,18 +23,6 @@ Monitor::Monitor(MonitorContext context, SnapshotBoard &board, AlertLog::Writer 
     publish();
 }
 
-std::optional<Monitor::JobRef> Monitor::currentJob() const {
-    const Recordset &rs = c_.g.Rs;
-    if (!rs.isOpen() || rs.eof()) return std::nullopt;
-    try {
-        const Variant ord = rs.field(QStringLiteral("PPOrd"));
-        return JobRef{ord.toInt32(), rs.field(QStringLiteral("PParg3")).toText().trimmed() +
-                                         QStringLiteral(" (trabajo ") + ord.toText() + QLatin1Char(')')};
-    } catch (const TpvError &) {
-        return std::nullopt;
-    }
-}
-
 void Monitor::tickStarted() {
     tickStartMs_ = c_.clock.steadyMs();
     sendingTo_.clear();
@@ -44,7 +30,7 @@ void Monitor::tickStarted() {
 
 void Monitor::ticketGoing(const QString &printer) {
     sendingTo_ = printer;
-    sendingJob_ = currentJob();
+    sendingJob_ = c_.currentJob ? c_.currentJob() : std::nullopt;
     sendingSinceMs_ = c_.clock.steadyMs();
     publishDuringTick();
 }
@@ -82,17 +68,15 @@ void Monitor::failure(const QString &printer, const QString &text) {
     while (lastFailures_.size() > kLastFailuresKept) lastFailures_.pop_front();
 }
 
-void Monitor::updatePending(qint64 now) {
+void Monitor::updatePending(const ServerFacts &facts, qint64 now) {
     pending_.clear();
     // Known by its number and its entry, which names its day: job numbers
     // start again on another business day.
     QHash<QString, qint64> since;
     QSet<int> jobs;
-    for (int i = 1; i < c_.lstPend.listCount(); ++i) {
-        const QString text = c_.lstPend.list(i);
+    for (const auto &[job, text] : facts.pending) {
         // Invoices are never printed here: they wait by design.
         if (!text.startsWith(QLatin1String("Comanda "))) continue;
-        const int job = c_.lstPend.itemData(i);
         const QString key = QString::number(job) + QLatin1Char(' ') + text;
         const qint64 first = pendingSince_.value(key, now);
         since.insert(key, first);
@@ -115,13 +99,14 @@ void Monitor::tickEnded() {
     ticks_.add(static_cast<double>(now - tickStartMs_) / 1000.0);
     polledOnce_ = true;
     sendingTo_.clear();
-    if (c_.polled) {
+    const ServerFacts facts = c_.facts();
+    if (facts.polled) {
         lastGoodPollMs_ = now;
         lastPollError_.clear();
-        updatePending(now);
+        updatePending(facts, now);
     } else {
         ++pollFailures_;
-        lastPollError_ = c_.lbEstado.caption();
+        lastPollError_ = facts.statusLine;
         failure(QString(), lastPollError_);
     }
     publish();
@@ -146,20 +131,21 @@ void Monitor::publishDuringTick() { board_.publish(build()); }
 
 std::shared_ptr<Snapshot> Monitor::build() const {
     auto s = std::make_shared<Snapshot>();
+    const ServerFacts facts = c_.facts();
     s->version = c_.version;
-    s->tpv = c_.g.tpv;
+    s->tpv = facts.tpv;
     s->takenMs = c_.clock.steadyMs();
     s->takenAt = c_.clock.timeOfDay();
     s->epochOffsetMs = epochOffsetMs_;
     s->startedMs = startedMs_;
-    s->intervalMs = c_.g.Tiempo;
+    s->intervalMs = facts.intervalMs;
     s->polledOnce = polledOnce_;
-    s->lastPollOk = c_.polled;
-    s->databaseLost = c_.reconnectServer;
+    s->lastPollOk = facts.polled;
+    s->databaseLost = facts.databaseLost;
     s->pollError = lastPollError_;
     s->lastGoodPollMs = lastGoodPollMs_;
     s->pollFailures = pollFailures_;
-    s->statusLine = c_.lbEstado.caption();
+    s->statusLine = facts.statusLine;
     for (const auto &[name, status] : states_) {
         PrinterView p;
         p.name = name;

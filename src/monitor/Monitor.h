@@ -14,23 +14,43 @@
 namespace tpv {
 
 class Clock;
-class Label;
-class ListBox;
 class PrinterHealth;
 class PrinterLayer;
-struct Global;
 
-// What the monitor reads of the server, all on the poll's thread.
+// A job of the pending list: its number (PPOrd) and its entry.
+struct PendingEntry {
+    int job = 0;
+    QString text;
+};
+
+// How the server stands after its last tick, as the monitor is told it.
+struct ServerFacts {
+    int tpv = 0;
+    int intervalMs = 0;         // Tiempo
+    bool polled = false;        // the last tick polled the queue
+    bool databaseLost = false;  // the last tick lost the order database
+    QString statusLine;         // what the operator's status line says
+    std::vector<PendingEntry> pending;
+};
+
+// The job a ticket is being printed for: its number and its order,
+// "12 (trabajo 7)".
+struct JobInPrint {
+    int job = 0;
+    QString order;
+};
+
+// What the monitor is given to read, all on the poll's thread: the
+// composition hands it these, and the monitor reaches nothing else of the
+// server.
 struct MonitorContext {
-    const Global &g;  // Tiempo, tpv, and Rs standing on the job being printed
-    const ListBox &lstPend;
-    const Label &lbEstado;
+    std::function<ServerFacts()> facts;
+    // The job being printed; none outside a job (a reprint of the last sending).
+    std::function<std::optional<JobInPrint>()> currentJob;
     PrinterLayer &printers;
     const PrinterHealth &health;
-    const bool &polled;           // the last tick polled the queue
-    const bool &reconnectServer;  // the last tick lost the order database
-    Clock &clock;
-    QSet<QString> printersWithBackup;
+    const Clock &clock;
+    QSet<QString> printersWithBackup;  // those with respaldo= set
     QString version;
 };
 
@@ -58,16 +78,8 @@ private:
     void publishDuringTick();
     void refreshPrinters();
     std::shared_ptr<Snapshot> build() const;
-    // The job being printed and its order, "12 (trabajo 7)", from the
-    // queue's recordset standing on it; none outside a job (a reprint of
-    // the last sending).
-    struct JobRef {
-        int job = 0;
-        QString order;
-    };
-    std::optional<JobRef> currentJob() const;
     void failure(const QString &printer, const QString &text);
-    void updatePending(qint64 now);
+    void updatePending(const ServerFacts &facts, qint64 now);
 
     MonitorContext c_;
     SnapshotBoard &board_;
@@ -80,7 +92,7 @@ private:
     qint64 pollFailures_ = 0;
     QString lastPollError_;
     QString sendingTo_;
-    std::optional<JobRef> sendingJob_;
+    std::optional<JobInPrint> sendingJob_;
     qint64 sendingSinceMs_ = 0;
     QHash<QString, qint64> tickets_;
     QHash<QString, qint64> lastTicketEpochMs_;

@@ -12,7 +12,7 @@ namespace tpv {
 namespace {
 
 // The backup printers of impresoras.ini; its mistakes are said at start.
-QHash<QString, BackupSetting> backupSettings(const QString &dataDir) {
+QHash<QString, BackupSetting> declaredBackups(const QString &dataDir) {
     QStringList errors;
     auto settings = readBackupSettings(QDir(dataDir).filePath(QStringLiteral("impresoras.ini")), &errors);
     for (const QString &e : errors) writeErrorLine(e, LogPriority::Warning);
@@ -27,10 +27,9 @@ FrmPpal::FrmPpal(Dialogs &d, PrinterLayer &p, Clock &c, ConnectionOptions o, std
       clock(c),
       T(std::move(timer)),
       C(o),
-      output(&backupOutput_),
       journal(o.dataDir),
       panelOutput_(printerPanel()),
-      backupOutput_(panelOutput_, backupSettings(o.dataDir), health, c) {
+      backupOutput_(panelOutput_, declaredBackups(o.dataDir), health, c) {
     g.db = std::move(o);
     // Outside the visible part of the window until a done job is clicked.
     FraPre.setVisible(false);
@@ -54,7 +53,7 @@ QueueContext FrmPpal::queue() {
 }
 
 PrintContext FrmPpal::printing() {
-    return {g, C, lineasp, ReimprimirTodo, *output, journal, clock, status, printingDialogs_};
+    return {g, C, lineasp, ReimprimirTodo, *output_, journal, clock, status, printingDialogs_};
 }
 
 PanelContext FrmPpal::printerPanel() {

@@ -66,13 +66,20 @@ public:
     PollTimer T;
     DataControl C;
     StatusReport status{lbEstado, clock};
-    // Where the print run sends its tickets: the printer panel, with the
-    // backup printers in front of it, by default.
-    TicketOutput *output;
     // How each printer has fared, and which stands in for which.
     PrinterHealth health;
     // What each printer has received of each order.
     DeliveryJournal journal;
+
+    // The ticket output chain the print run sends through. From the printers
+    // outward: the printer panel, the backup printers in front of it, then
+    // what the composition puts in front (see PrintServer::addOutputStage).
+    TicketOutput &output() { return *output_; }
+    // The backup printers in front of the panel: the chain's inner end.
+    TicketOutput &printerOutput() { return backupOutput_; }
+    void setOutput(TicketOutput &front) { output_ = &front; }
+    // The backup printers of impresoras.ini, as the chain holds them.
+    const QHash<QString, BackupSetting> &backupSettings() const { return backupOutput_.settings(); }
 
     // The parts of the window each subsystem works on.
     JobLists lists();
@@ -126,6 +133,7 @@ private:
     CountedFailures printingDialogs_{dialogs};
     PanelOutput panelOutput_;
     BackupOutput backupOutput_;
+    TicketOutput *output_ = &backupOutput_;
     QHash<QString, PrinterCondition> loggedStates_;  // printer -> state last logged
 };
 

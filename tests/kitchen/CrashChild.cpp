@@ -36,14 +36,14 @@ int crashChildMain() {
     if (gStatementsLeft > 0) setStatementObserver(&countStatement);
     int before = envInt("TPV_CRASH_BEFORE_TICKET"), after = envInt("TPV_CRASH_AFTER_TICKET");
     HookedOutput hooked(
-        *h.f->output,
+        h.f->output(),
         [&](const QString &, const Document &) {
             if (--after == 0) dieNow();
         },
         [&](const QString &, const Document &) {
             if (--before == 0) dieNow();
         });
-    h.f->output = &hooked;
+    h.f->setOutput(hooked);
     if (!h.printServer->load() || !h.printServer->activate()) return h.printServer->exitCode();
     auto server = openSqliteFile(QDir(h.dataDir).filePath(QStringLiteral("pedidos.db")));
     for (int i = 0; i < 20; ++i) {

@@ -31,13 +31,13 @@ protected:
         auto die = [printer](const QString &p, const Document &) {
             if (p == printer) throw Killed{};
         };
-        HookedOutput hook(*f->output, afterLanding ? HookedOutput::Hook(die) : HookedOutput::Hook(),
+        HookedOutput hook(f->output(), afterLanding ? HookedOutput::Hook(die) : HookedOutput::Hook(),
                           afterLanding ? HookedOutput::Hook() : HookedOutput::Hook(die));
-        f->output = &hook;
+        f->setOutput(hook);
         testing::internal::CaptureStderr();
         EXPECT_THROW(tick(), Killed);
         testing::internal::GetCapturedStderr();
-        f->output = nullptr;
+        f->setOutput(f->printerOutput());
     }
     // A new process on the same folders.
     void restart() {

@@ -37,12 +37,12 @@ TEST_F(Delivery, ALineAddedWhileTheRunPrintsIsNotMarkedPrintedAndPrintsOnceWithT
     demo::addOrder(*server, 1, fecha, 30, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
     start();
     bool added = false;
-    HookedOutput hook(*f->output, [&](const QString &, const Document &) {
+    HookedOutput hook(f->output(), [&](const QString &, const Document &) {
         if (added) return;
         added = true;
         demo::addOrder(*server, 1, fecha, 30, 1, {line(QStringLiteral("AGUA"), QStringLiteral("Agua"), 1)}, {});
     });
-    f->output = &hook;
+    f->setOutput(hook);
     tick();
     tick();
     tick();
@@ -59,12 +59,12 @@ TEST_F(Delivery, AQuantityRaisedWhileTheRunPrintsStaysUnprintedForTheNextJob) {
     demo::addOrder(*server, 1, fecha, 31, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
     start();
     bool changed = false;
-    HookedOutput hook(*f->output, [&](const QString &, const Document &) {
+    HookedOutput hook(f->output(), [&](const QString &, const Document &) {
         if (changed) return;
         changed = true;
         exec(QStringLiteral("UPDATE Til SET TilCant = 3"));
     });
-    f->output = &hook;
+    f->setOutput(hook);
     tick();
     EXPECT_EQ(scalar(QStringLiteral("SELECT TilImp FROM Til")), 0);
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 1);
@@ -134,10 +134,10 @@ TEST_F(Delivery, AfterTheProcessDiedBetweenTwoTicketsAFreshStartPrintsOnlyTheMis
     demo::addOrder(*server, 1, fecha, 36, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
     start();
     int sent = 0;
-    HookedOutput dies(*f->output, {}, [&](const QString &, const Document &) {
+    HookedOutput dies(f->output(), {}, [&](const QString &, const Document &) {
         if (sent++ > 0) throw Killed{};
     });
-    f->output = &dies;
+    f->setOutput(dies);
     EXPECT_THROW(tick(), Killed);
     EXPECT_EQ(tickets(QStringLiteral("Cocina")).size(), 1);
     // A new process on the same folders.

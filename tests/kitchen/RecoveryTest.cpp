@@ -69,13 +69,13 @@ TEST_F(Recovery, AServerLostInsideAJobStopsTheTickInsteadOfFailingEachJobInTurn)
     start();
     QByteArray saved;
     bool spoiled = false;
-    HookedOutput hooked(*f->output, [&](const QString &, const Document &) {
+    HookedOutput hooked(f->output(), [&](const QString &, const Document &) {
         if (spoiled) return;
         spoiled = true;
         saved = saveServerFile();
         spoilServerFileInPlace(saved.size());
     });
-    f->output = &hooked;
+    f->setOutput(hooked);
     quietTick();
     // The tick reports the lost server, not a failed order, and the second
     // order was not tried on a dead connection.

@@ -102,8 +102,8 @@ TEST_F(Watched, TheSnapshotSaysWhichPrinterATicketIsOnItsWayToWhileItGoes) {
     start();
     // In the printer's place: the ticket is on its way.
     std::shared_ptr<const Snapshot> during;
-    HookedOutput hooked(*f->output, {}, [&](const QString &, const Document &) { during = snapshot(); });
-    f->output = &hooked;
+    HookedOutput hooked(f->output(), {}, [&](const QString &, const Document &) { during = snapshot(); });
+    f->setOutput(hooked);
     watch();
     quietTick();
     ASSERT_NE(during, nullptr);
