@@ -39,7 +39,7 @@ check "paquete $(basename "$deb")" test -f "$deb"
 # Contents.
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in /usr/bin/lector-tpv /usr/bin/lector-tpv-config "$unit" "$template" /usr/share/doc/lector-tpv/README.md \
-         /usr/share/doc/lector-tpv/impresoras.ini.example; do
+         /usr/share/doc/lector-tpv/impresoras.ini.example /usr/share/lector-tpv/prometheus/lector-tpv.rules.yml; do
   check "contiene $f" grep -qx "\.$f" <<<"$contents"
 done
 check "contiene solo /usr" test -z "$(grep -v '^\./usr/' <<<"$contents" | grep -vx '\./' || true)"

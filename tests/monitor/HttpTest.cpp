@@ -26,18 +26,6 @@ protected:
     }
 };
 
-// What promtool check metrics says of a text, and its exit status; a
-// missing promtool fails the test (it comes with the prometheus package).
-std::pair<int, QString> promtoolCheck(const QByteArray &metrics) {
-    QProcess p;
-    p.start(QStringLiteral("promtool"), {QStringLiteral("check"), QStringLiteral("metrics")});
-    if (!p.waitForStarted(10000)) return {-1, QStringLiteral("promtool no arranca (paquete prometheus)")};
-    p.write(metrics);
-    p.closeWriteChannel();
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError())};
-}
-
 }  // namespace
 
 TEST_F(Http, TheMetricsOfAServerWithFailuresAndAQuotedPrinterNamePassPromtool) {
@@ -50,7 +38,7 @@ TEST_F(Http, TheMetricsOfAServerWithFailuresAndAQuotedPrinterNamePassPromtool) {
     clock.advance(2000);
     quietTick();
     const QByteArray metrics = metricsText(*snapshot(), clock.steadyMs());
-    const auto [status, said] = promtoolCheck(metrics);
+    const auto [status, said] = promtool({QStringLiteral("check"), QStringLiteral("metrics")}, metrics);
     EXPECT_EQ(status, 0) << said.toStdString() << metrics.toStdString();
     EXPECT_TRUE(said.trimmed().isEmpty()) << said.toStdString();
     for (const char *series :
