@@ -28,6 +28,7 @@ if [ -e "$state" ]; then
   echo "$state ya existe en esta máquina; no se comprueba aquí" >&2; exit 2
 fi
 
+bash scripts/setup.sh pruebas
 bash scripts/build.sh
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 deb="$build/${pkg}_${version}_$(dpkg --print-architecture).deb"
