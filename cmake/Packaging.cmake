@@ -1,8 +1,9 @@
 # Installing the print server and packaging it for Debian.
 #
 #   cmake --install BUILD --prefix /usr   -> /usr/bin/lector-tpv, /usr/bin/lector-tpv-config,
-#                                            /usr/lib/systemd/system/lector-tpv.service and
-#                                            /usr/lib/systemd/system/lector-tpv@.service
+#                                            /usr/lib/systemd/system/lector-tpv.service,
+#                                            /usr/lib/systemd/system/lector-tpv@.service and
+#                                            /usr/share/lector-tpv/prometheus/lector-tpv.rules.yml
 #   (cd BUILD && cpack -G DEB)            -> lector-tpv_VERSION_ARCH.deb
 #
 # The version is the project's (project(... VERSION) in the root
@@ -15,6 +16,8 @@ install(TARGETS lector-tpv lector-tpv-config RUNTIME DESTINATION bin)
 # terminal served from this machine.
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/lector-tpv.service ${CMAKE_SOURCE_DIR}/packaging/lector-tpv@.service
         DESTINATION lib/systemd/system)
+# The alert rules for an administrator's Prometheus (rule_files:).
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/lector-tpv.rules.yml DESTINATION share/lector-tpv/prometheus)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/packaging/impresoras.ini.example
         DESTINATION ${TPV_DOC_DIR})
 

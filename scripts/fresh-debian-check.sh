@@ -67,7 +67,14 @@ for m in proc sys dev dev/pts; do
   mounted+=("$root/$m")
 done
 
+# The bytes of the packages apt has downloaded into the root so far.
+downloaded() { find "$root/var/cache/apt/archives" -name '*.deb' -printf '%s\n' | awk '{s += $1} END {print s + 0}'; }
 echo "README: scripts/demo.sh y scripts/test.sh en la raíz nueva"
-env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/root TERM=dumb LANG=C.UTF-8 \
-  chroot "$root" /bin/bash -c 'cd /root/lector-tpv && scripts/demo.sh && scripts/test.sh'
+for command in scripts/demo.sh scripts/test.sh; do
+  before=$(downloaded)
+  began=$(date +%s)
+  env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/root TERM=dumb LANG=C.UTF-8 \
+    chroot "$root" /bin/bash -c "cd /root/lector-tpv && $command"
+  echo "fresh-debian-check: $command en $(( $(date +%s) - began )) s, $(( ($(downloaded) - before) / 1048576 )) MiB descargados"
+done
 echo "fresh-debian-check: correcto en $(( ($(date +%s) - start) / 60 )) min"

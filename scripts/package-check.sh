@@ -28,6 +28,7 @@ if [ -e "$state" ]; then
   echo "$state ya existe en esta máquina; no se comprueba aquí" >&2; exit 2
 fi
 
+bash scripts/setup.sh pruebas
 bash scripts/build.sh
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 deb="$build/${pkg}_${version}_$(dpkg --print-architecture).deb"
@@ -39,7 +40,7 @@ check "paquete $(basename "$deb")" test -f "$deb"
 # Contents.
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in /usr/bin/lector-tpv /usr/bin/lector-tpv-config "$unit" "$template" /usr/share/doc/lector-tpv/README.md \
-         /usr/share/doc/lector-tpv/impresoras.ini.example; do
+         /usr/share/doc/lector-tpv/impresoras.ini.example /usr/share/lector-tpv/prometheus/lector-tpv.rules.yml; do
   check "contiene $f" grep -qx "\.$f" <<<"$contents"
 done
 check "contiene solo /usr" test -z "$(grep -v '^\./usr/' <<<"$contents" | grep -vx '\./' || true)"

@@ -1,25 +1,56 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, running and testing the print
-# server need. Idempotent: when everything is present it does nothing and says
-# nothing. Must run as root (or through sudo) the first time.
+# Installs the Debian packages the print server needs:
+#   scripts/setup.sh            building it and running it on the demo
+#                               (scripts/build.sh, and so scripts/demo.sh)
+#   scripts/setup.sh pruebas    that and the test tools (scripts/test.sh,
+#                               scripts/package-check.sh)
+# Idempotent: when everything is present it does nothing and says nothing.
+# Must run as root (or through sudo) the first time.
 set -euo pipefail
 
+# Building: the compiler and the libraries the program links. Running: the
+# SQLite driver of the embedded order database, the fonts the tickets are
+# drawn with, and the window's Qt dialogs in Spanish.
 PACKAGES=(
-  qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc unixodbc tdsodbc libsqliteodbc
-  cups cups-client poppler-utils xvfb xauth fonts-liberation2 cmake g++
-  libgtest-dev libgmock-dev googletest libbenchmark-dev sqlite3 ninja-build
-  libsystemd-dev libcups2-dev pkg-config dpkg-dev fakeroot systemd locales
-  libsqlite3-dev unixodbc-dev file mdbtools git ca-certificates procps
-  qt6-translations-l10n
-  chromium prometheus
+  cmake g++ ninja-build pkg-config
+  qt6-base-dev libsqlite3-dev libcups2-dev libsystemd-dev unixodbc-dev
+  libqt6sql6-sqlite fonts-liberation2 qt6-translations-l10n
 )
+TESTING=no
+case "${1:-}" in
+  "") ;;
+  pruebas)
+    TESTING=yes
+    PACKAGES+=(
+      # GoogleTest and Google Benchmark.
+      libgtest-dev libgmock-dev googletest libbenchmark-dev
+      # The SQL Server path (FreeTDS through unixODBC) and the ODBC test
+      # driver.
+      libqt6sql6-odbc unixodbc tdsodbc libsqliteodbc
+      # The private CUPS scheduler, its commands, and the tickets read back.
+      cups cups-client poppler-utils
+      # The window tests, the status page in a browser, promtool, the
+      # Spanish locale, the Access files of lector-tpv-config importar.
+      xvfb xauth chromium prometheus locales mdbtools
+      # The Debian package and its check.
+      dpkg-dev fakeroot file systemd
+      # At hand for whoever works on it.
+      sqlite3 git ca-certificates procps
+    )
+    ;;
+  *)
+    echo "Uso: scripts/setup.sh [pruebas]" >&2
+    exit 2
+    ;;
+esac
 # Installed for a tool of theirs only (prometheus: promtool checks the
-# metrics in the tests): their daemon is neither started nor enabled.
+# metrics and the alert rules in the tests): their daemon is neither started
+# nor enabled.
 TOOL_ONLY=(prometheus)
 
 # The Spanish tests run under the real system locale.
 LOCALE=es_ES.UTF-8
-has_locale() { locale -a 2>/dev/null | grep -qiE '^es_ES\.utf-?8$'; }
+has_locale() { [ "$TESTING" = no ] || locale -a 2>/dev/null | grep -qiE '^es_ES\.utf-?8$'; }
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -6,6 +6,7 @@
 //   lector-tpv-config [--data-dir DIR] importar CONFGARNET.mdb [WDBSERVER.mdb]
 // The password of `poner UsuarioSql=NOMBRE` is asked at the terminal, or
 // read from standard input, never from the command line.
+#include "app/Program.h"
 #include "kitchen/Config.h"
 #include "devices/folder/FolderPrinters.h"
 #include "kitchen/SiteSettings.h"
@@ -227,6 +228,7 @@ int probar(const QString &dataDir, const QString &printersDir) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    qInstallMessageHandler(qtMessageToLog);
     // The printers of CUPS are read through Qt, which needs no display here.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

@@ -43,12 +43,17 @@ public:
     }
     const QHash<QString, QString> &standIns() const { return standIns_; }
 
+    // How many times each printer has started to fail (however many tickets
+    // and looks each failure lasted).
+    const QHash<QString, qint64> &failuresStarted() const { return started_; }
+
 private:
     // A failure keeps the time it started; its cause is the latest.
     void note(const QString &printer, const QString &cause, qint64 nowMs) {
         auto it = failures_.find(printer);
         if (it == failures_.end()) {
             failures_.insert(printer, {nowMs, cause});
+            ++started_[printer];
             return;
         }
         it->cause = cause;
@@ -56,6 +61,7 @@ private:
 
     QHash<QString, Failure> failures_;
     QHash<QString, QString> standIns_;
+    QHash<QString, qint64> started_;
 };
 
 }  // namespace tpv

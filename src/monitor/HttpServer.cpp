@@ -62,6 +62,9 @@ QByteArray responseBytes(const HttpResponse &r, bool withBody) {
     return out;
 }
 
+// The timer that closes a connection that takes too long.
+const QString kDeadline = QStringLiteral("plazo");
+
 HttpResponse plain(int status, const QString &text) {
     return {status, "text/plain; charset=utf-8", (text + QLatin1Char('\n')).toUtf8(), {}};
 }
@@ -91,27 +94,62 @@ bool parseListenAddress(const QString &text, QHostAddress *address, quint16 *por
 
 // The listening socket and its connections, all on the server's thread.
 struct HttpServer::Worker {
+    // Open connections, oldest first (declared before the server, whose
+    // sockets tell of their end as it goes).
+    QList<QTcpSocket *> open;
     QTcpServer server;
     HttpHandler handler;
-    int open = 0;
+    bool taking = false;
 
-    void accept() {
-        while (QTcpSocket *socket = server.nextPendingConnection()) {
-            if (open >= kMaxConnections) {
-                socket->abort();
-                socket->deleteLater();
-                continue;
-            }
-            ++open;
-            QObject::connect(socket, &QObject::destroyed, &server, [this] { --open; });
-            auto *timer = new QTimer(socket);
-            timer->setSingleShot(true);
-            QObject::connect(timer, &QTimer::timeout, socket, [socket] { socket->abort(); });
-            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            QObject::connect(socket, &QTcpSocket::errorOccurred, socket, [socket] { socket->deleteLater(); });
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { read(socket); });
-            timer->start(kRequestTimeoutMs);
+    // A new connection is taken at the next turn of the thread's event
+    // loop, one at a time (the server holds one pending and leaves the rest
+    // to the system's queue): the requests already there are read between
+    // two, so a burst of connections cannot push out one whose request has
+    // arrived.
+    void incoming() {
+        if (taking) return;
+        taking = true;
+        QMetaObject::invokeMethod(
+            &server, [this] { take(); }, Qt::QueuedConnection);
+    }
+
+    void take() {
+        taking = false;
+        QTcpSocket *socket = server.nextPendingConnection();
+        if (!socket) return;
+        if (server.hasPendingConnections()) incoming();
+        if (open.size() >= kMaxConnections && !closeOldestUnfinished()) {
+            // Every connection is writing its answer: none may be cut.
+            socket->abort();
+            socket->deleteLater();
+            return;
         }
+        open.append(socket);
+        QObject::connect(socket, &QObject::destroyed, &server, [this, socket] { open.removeOne(socket); });
+        auto *deadline = new QTimer(socket);
+        deadline->setObjectName(kDeadline);
+        deadline->setSingleShot(true);
+        QObject::connect(deadline, &QTimer::timeout, socket, [this, socket] { close(socket); });
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        QObject::connect(socket, &QTcpSocket::errorOccurred, socket, [socket] { socket->deleteLater(); });
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { read(socket); });
+        deadline->start(kRequestTimeoutMs);
+    }
+
+    void close(QTcpSocket *socket) {
+        open.removeOne(socket);
+        socket->abort();
+        socket->deleteLater();
+    }
+
+    bool closeOldestUnfinished() {
+        for (QTcpSocket *socket : std::as_const(open)) {
+            if (!socket->property("answered").toBool()) {
+                close(socket);
+                return true;
+            }
+        }
+        return false;
     }
 
     void read(QTcpSocket *socket) {
@@ -140,6 +178,8 @@ struct HttpServer::Worker {
 
     static void answer(QTcpSocket *socket, const HttpResponse &r, bool withBody) {
         socket->setProperty("answered", true);
+        if (auto *deadline = socket->findChild<QTimer *>(kDeadline, Qt::FindDirectChildrenOnly))
+            deadline->start(kAnswerTimeoutMs);
         socket->write(responseBytes(r, withBody));
         socket->disconnectFromHost();
     }
@@ -177,8 +217,12 @@ bool HttpServer::listen(const QHostAddress &address, quint16 port, QString *erro
     runOnThread([&] {
         worker_ = new Worker;
         worker_->handler = handler_;
+        worker_->server.setMaxPendingConnections(1);
+        // Room in the system's queue for a crowd of clients connecting at
+        // once: one that does not fit waits a second before trying again.
+        worker_->server.setListenBacklogSize(1024);
         QObject::connect(&worker_->server, &QTcpServer::newConnection, &worker_->server,
-                         [w = worker_] { w->accept(); });
+                         [w = worker_] { w->incoming(); });
         ok = worker_->server.listen(address, port);
         if (ok)
             port_ = worker_->server.serverPort();

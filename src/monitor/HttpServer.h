@@ -2,7 +2,10 @@
 // A small read-only HTTP/1.1 server on a thread of its own (QtNetwork): one
 // request per connection, answered whatever the program's main thread is
 // doing. Requests are limited in size and in time, and so is the number of
-// connections open at once, so a client that misbehaves cannot hold it.
+// connections open at once, so a client that misbehaves cannot hold it: a
+// client that has not sent its whole request within 2 s is closed, and at
+// the limit the oldest connection still sending its request makes room for
+// the new one.
 #include <QByteArray>
 #include <QHash>
 #include <QHostAddress>
@@ -47,8 +50,14 @@ public:
     quint16 port() const { return port_; }
 
     static constexpr int kMaxRequestBytes = 8 * 1024;
-    static constexpr int kRequestTimeoutMs = 10 * 1000;
-    static constexpr int kMaxConnections = 32;
+    // From the connection to the request's blank line.
+    static constexpr int kRequestTimeoutMs = 2 * 1000;
+    // From the request to the answer written whole (a client that does not
+    // read it).
+    static constexpr int kAnswerTimeoutMs = 10 * 1000;
+    // Far below the descriptors a service may open (1024), which printing
+    // needs too.
+    static constexpr int kMaxConnections = 128;
 
 private:
     // Runs WORK on the server's thread and waits for it.

@@ -69,20 +69,31 @@ QByteArray metricsText(const Snapshot &s, qint64 nowMs) {
              QStringLiteral("Cuándo arrancó el servidor (segundos desde 1970)."));
     w.sample({}, seconds(s.epochMs(s.startedMs)));
 
+    // A count of every printer listed (0 when it has none), and of those
+    // counted that the list no longer holds.
+    auto perPrinter = [&](const QHash<QString, qint64> &counts) {
+        for (const PrinterView &p : s.printers) w.sample({kPrinter, p.name}, number(counts.value(p.name)));
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+            const bool listed = std::any_of(s.printers.cbegin(), s.printers.cend(),
+                                            [&](const PrinterView &p) { return p.name == it.key(); });
+            if (!listed) w.sample({kPrinter, it.key()}, number(*it));
+        }
+    };
     w.family("lector_tpv_tickets_total", "counter",
              QStringLiteral("Tickets entregados, por la impresora que los imprimió."));
-    for (const PrinterView &p : s.printers) w.sample({kPrinter, p.name}, number(s.tickets.value(p.name)));
-    for (auto it = s.tickets.cbegin(); it != s.tickets.cend(); ++it) {
-        const bool listed = std::any_of(s.printers.cbegin(), s.printers.cend(),
-                                        [&](const PrinterView &p) { return p.name == it.key(); });
-        if (!listed) w.sample({kPrinter, it.key()}, number(*it));
-    }
+    perPrinter(s.tickets);
 
     w.family("lector_tpv_fallos_total", "counter",
-             QStringLiteral("Tickets que no se pudieron entregar, por impresora y causa (sin_papel, tapa_abierta, "
-                            "fuera_de_linea, no_responde, sin_conexion, no_instalada, error)."));
+             QStringLiteral("Intentos de entregar un ticket que fallaron, reintentos incluidos, por impresora y "
+                            "causa (sin_papel, tapa_abierta, fuera_de_linea, no_responde, sin_conexion, "
+                            "no_instalada, error)."));
     for (const auto &[key, count] : s.failures)
         w.sample({kPrinter, key.first, QStringLiteral("causa"), key.second}, number(count));
+
+    w.family("lector_tpv_impresora_caidas_total", "counter",
+             QStringLiteral("Veces que cada impresora ha empezado a fallar (un fallo cuenta una vez, dure lo que "
+                            "dure)."));
+    perPrinter(s.failuresStarted);
 
     w.family("lector_tpv_impresora_estado", "gauge",
              QStringLiteral("Estado de cada impresora: 1 para el estado actual, 0 para los demás."));

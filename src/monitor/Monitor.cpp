@@ -185,6 +185,7 @@ std::shared_ptr<Snapshot> Monitor::build() const {
     s->sendingSinceMs = sendingSinceMs_;
     s->tickets = tickets_;
     s->failures = failures_;
+    s->failuresStarted = c_.health.failuresStarted();
     s->ticks = ticks_;
     s->lastFailures = lastFailures_;
     return s;

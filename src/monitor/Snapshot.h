@@ -78,6 +78,7 @@ struct Snapshot {
 
     QHash<QString, qint64> tickets;                          // by printer that took them
     std::map<std::pair<QString, QString>, qint64> failures;  // by printer and cause word
+    QHash<QString, qint64> failuresStarted;                  // by printer
     TickHistogram ticks;
     std::deque<FailureEvent> lastFailures;  // newest last
 

@@ -37,6 +37,10 @@ protected:
         QProcess p;
         p.setProgram(QStringLiteral(TPV_CONFIG_TOOL));
         p.setArguments(QStringList{QStringLiteral("--data-dir"), dataDir} + args);
+        // As from a service or as root: no runtime folder.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        p.setProcessEnvironment(env);
         p.start();
         p.write(input);
         p.closeWriteChannel();
@@ -72,6 +76,13 @@ TEST_F(ConfigTool, EveryWrongValueIsRefusedWithItsReasonAndNothingChanges) {
                                  "«lineaspie» no tiene la forma", "CatalogoIni no puede quedar vacío"})
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(expected))) << expected << "\n" << r.err.toStdString();
     EXPECT_EQ(confBytes(), before);
+}
+
+TEST_F(ConfigTool, WithoutARuntimeFolderItSaysNothingOfQtsNotice) {
+    ASSERT_EQ(run({QStringLiteral("poner"), QStringLiteral("Tiempo=1000")}).status, 0);
+    const ToolRun r = run({QStringLiteral("mostrar")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
 }
 
 TEST_F(ConfigTool, ASitesOwnLoginIsKeptPrivateNeverShownAndUsedByTheConnection) {

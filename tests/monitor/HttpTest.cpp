@@ -2,10 +2,12 @@
 // Prometheus's own checker see it.
 #include "monitor/HttpClient.h"
 #include "monitor/MonitorSupport.h"
+#include "monitor/SlowClients.h"
 #include "support/LoopbackSupport.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <atomic>
 #include <thread>
 
@@ -24,18 +26,6 @@ protected:
     }
 };
 
-// What promtool check metrics says of a text, and its exit status; a
-// missing promtool fails the test (it comes with the prometheus package).
-std::pair<int, QString> promtoolCheck(const QByteArray &metrics) {
-    QProcess p;
-    p.start(QStringLiteral("promtool"), {QStringLiteral("check"), QStringLiteral("metrics")});
-    if (!p.waitForStarted(10000)) return {-1, QStringLiteral("promtool no arranca (paquete prometheus)")};
-    p.write(metrics);
-    p.closeWriteChannel();
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError())};
-}
-
 }  // namespace
 
 TEST_F(Http, TheMetricsOfAServerWithFailuresAndAQuotedPrinterNamePassPromtool) {
@@ -48,7 +38,7 @@ TEST_F(Http, TheMetricsOfAServerWithFailuresAndAQuotedPrinterNamePassPromtool) {
     clock.advance(2000);
     quietTick();
     const QByteArray metrics = metricsText(*snapshot(), clock.steadyMs());
-    const auto [status, said] = promtoolCheck(metrics);
+    const auto [status, said] = promtool({QStringLiteral("check"), QStringLiteral("metrics")}, metrics);
     EXPECT_EQ(status, 0) << said.toStdString() << metrics.toStdString();
     EXPECT_TRUE(said.trimmed().isEmpty()) << said.toStdString();
     for (const char *series :
@@ -124,6 +114,46 @@ TEST_F(Http, PagesAreAnsweredWhileATickWaitsOnAPrinterThatDoesNotAnswer) {
     EXPECT_TRUE(answeredDuringTick);
     EXPECT_EQ(health.status, 200);
     EXPECT_TRUE(page.body.contains("Enviando un ticket de la comanda 44 (trabajo 1)")) << page.body.toStdString();
+}
+
+TEST_F(Http, ARequestNotWholeWithinTwoSecondsIsClosedAndAtTheLimitTheOldestMakesRoom) {
+    startWatched();
+    quietTick();
+    const quint16 port = serve();
+    auto closed = [](QTcpSocket &s) {
+        return s.state() == QAbstractSocket::UnconnectedState || s.waitForDisconnected(10000);
+    };
+    QElapsedTimer sinceFirst;
+    sinceFirst.start();
+    std::vector<std::unique_ptr<QTcpSocket>> slow;
+    for (int i = 0; i < HttpServer::kMaxConnections; ++i) {
+        slow.push_back(std::make_unique<QTcpSocket>());
+        slow.back()->connectToHost(QHostAddress::LocalHost, port);
+        ASSERT_TRUE(slow.back()->waitForConnected(10000));
+        slow.back()->write("GET /salud HTTP/1.1\r\n");
+        ASSERT_TRUE(slow.back()->waitForBytesWritten(10000));
+    }
+    EXPECT_EQ(httpGet(port, "/salud").status, 200);
+    EXPECT_TRUE(closed(*slow.front()));
+    EXPECT_TRUE(closed(*slow.back()));
+    EXPECT_LT(sinceFirst.elapsed(), 2 * HttpServer::kRequestTimeoutMs);
+}
+
+TEST_F(Http, ThreeHundredSlowClientsNeitherBlindTheHealthNorStopThePrinting) {
+    routeAllTo(1);
+    startWatched();
+    const quint16 port = serve();
+    SlowClients crowd(port, 300);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return crowd.connected() + crowd.closedByServer() >= 300; }, 20000));
+    for (int order = 1; order <= 4; ++order) {
+        orderOfOneCana(order);
+        QElapsedTimer answered;
+        answered.start();
+        EXPECT_EQ(httpGet(port, "/salud").status, 200);
+        EXPECT_LT(answered.elapsed(), 1000);
+        quietTick();
+    }
+    EXPECT_EQ(tickets(QStringLiteral("Cocina")).size(), 4);
 }
 
 TEST(HttpOptionsTest, ATokenFileMustHoldATokenAndOthersReadingItIsSaid) {

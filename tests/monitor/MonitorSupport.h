@@ -5,6 +5,8 @@
 #include "monitor/Pages.h"
 #include "kitchen/PrintingSupport.h"
 
+#include <QProcess>
+
 namespace tpv::test {
 
 class Watched : public Printing {
@@ -35,5 +37,17 @@ protected:
     std::unique_ptr<Monitoring> monitoring;
     QStringList alerts;
 };
+
+// What promtool says, given INPUT, and its exit status; a missing promtool
+// fails the test (it comes with the prometheus package).
+inline std::pair<int, QString> promtool(const QStringList &args, const QByteArray &input = {}) {
+    QProcess p;
+    p.start(QStringLiteral("promtool"), args);
+    if (!p.waitForStarted(10000)) return {-1, QStringLiteral("promtool no arranca (paquete prometheus)")};
+    p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(60000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError())};
+}
 
 }  // namespace tpv::test

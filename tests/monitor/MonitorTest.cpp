@@ -96,6 +96,29 @@ TEST_F(Watched, ALostOrderDatabaseIsBadHealthAndEachFailedPollIsCounted) {
     EXPECT_TRUE(metrics.contains("lector_tpv_salud{estado=\"mal\"} 1\n"));
 }
 
+TEST_F(Watched, AFailureLastingSeveralPollsIsOneCaidaAndTheNextFailureAnother) {
+    routeAllTo(3);
+    orderOfOneCana(42);
+    startWatched();
+    auto has = [&](const char *sample) {
+        const QByteArray metrics = metricsText(*snapshot(), clock.steadyMs());
+        return metrics.contains(sample) ? testing::AssertionSuccess() : testing::AssertionFailure() << metrics.data();
+    };
+    EXPECT_TRUE(has("lector_tpv_impresora_caidas_total{impresora=\"Postres\"} 0\n"));
+    down(QStringLiteral("Postres"));
+    for (int poll = 0; poll < 3; ++poll) quietTick();
+    EXPECT_TRUE(has("lector_tpv_fallos_total{impresora=\"Postres\",causa=\"error\"} 3\n"));
+    EXPECT_TRUE(has("lector_tpv_impresora_caidas_total{impresora=\"Postres\"} 1\n"));
+    back(QStringLiteral("Postres"));
+    quietTick();
+    ASSERT_EQ(tickets(QStringLiteral("Postres")).size(), 1);
+    orderOfOneCana(43);
+    down(QStringLiteral("Postres"));
+    quietTick();
+    EXPECT_TRUE(has("lector_tpv_impresora_caidas_total{impresora=\"Postres\"} 2\n"));
+    EXPECT_TRUE(has("lector_tpv_impresora_caidas_total{impresora=\"Cocina\"} 0\n"));
+}
+
 TEST_F(Watched, TheSnapshotSaysWhichPrinterATicketIsOnItsWayToWhileItGoes) {
     routeAllTo(1);
     orderOfOneCana(42);
