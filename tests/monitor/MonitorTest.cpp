@@ -107,7 +107,7 @@ TEST_F(Watched, AFailureLastingSeveralPollsIsOneCaidaAndTheNextFailureAnother) {
     EXPECT_TRUE(has("lector_tpv_impresora_caidas_total{impresora=\"Postres\"} 0\n"));
     down(QStringLiteral("Postres"));
     for (int poll = 0; poll < 3; ++poll) quietTick();
-    EXPECT_TRUE(has("lector_tpv_fallos_total{impresora=\"Postres\",causa=\"error\"} 3\n"));
+    EXPECT_TRUE(has("lector_tpv_fallos_total{impresora=\"Postres\",causa=\"sin_conexion\"} 3\n"));
     EXPECT_TRUE(has("lector_tpv_impresora_caidas_total{impresora=\"Postres\"} 1\n"));
     back(QStringLiteral("Postres"));
     quietTick();
