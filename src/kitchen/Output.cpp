@@ -2,6 +2,7 @@
 // ticket output port) and the completion that marks the job and the order
 // printed.
 #include "kitchen/Config.h"
+#include "sql/QueueStatements.h"
 #include "sql/SqlText.h"
 #include "platform/Clock.h"
 #include "compat/Controls.h"
@@ -27,8 +28,7 @@ void completionStatements(Connection &cn, const PrintRun &run) {
     const JobValues &j = run.job;
     const QString fecha = sql::escaped(j.fecha());
     const QString arg3 = j.PParg3.toText();
-    cn.execute(QStringLiteral("UPDATE PendGar SET PPPend = 1 WHERE PPOrd = ") + j.ord() +
-               QStringLiteral(" AND PPFecha = '") + fecha + QStringLiteral("'"));
+    cn.execute(sql::queue::markJobDone(j.ord(), j.fecha()));
     cn.execute(QStringLiteral("UPDATE til SET TilImp = TilCant WHERE Til.TilTPV = ") + j.arg1() +
                QStringLiteral(" AND  TilFec = '") + fecha + QStringLiteral("' AND TilComa = ") + arg3 +
                run.tilRead.restriction());

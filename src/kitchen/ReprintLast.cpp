@@ -1,6 +1,7 @@
 #include "kitchen/ReprintLast.h"
 
 #include "kitchen/Config.h"
+#include "sql/QueueStatements.h"
 #include "sql/SqlText.h"
 #include "compat/Controls.h"
 #include "compat/Dialogs.h"
@@ -96,8 +97,7 @@ void reprintLastSending(const PrintContext &p, const QString &tpv, const QString
     }
     s.ord = sql::bare(last);
     // The routing profile of the job that made the sending.
-    const Variant profile = first(cn, QStringLiteral("SELECT PParg7 FROM PendGar WHERE PPOrd = ") + s.ord +
-                                          QStringLiteral(" AND PPFecha = '") + s.fecha + QStringLiteral("'"));
+    const Variant profile = first(cn, sql::queue::routingProfileOfJob(s.ord, fecha));
     if (profile.isNull()) {
         p.dialogs.message(QStringLiteral("No se encuentra el trabajo %1 de la comanda %2 en la cola: no se sabe a qué "
                                          "impresoras enviarlo")

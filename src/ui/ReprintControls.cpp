@@ -1,6 +1,7 @@
 #include "ui/ReprintControls.h"
 
 #include "sql/Schema.h"
+#include "sql/QueueStatements.h"
 #include "sql/SqlText.h"
 #include "sql/DataControl.h"
 #include "compat/Dialogs.h"
@@ -78,9 +79,7 @@ QString dayText(const QString &fecha) {
 // The orders of the business date that have jobs, of every terminal: the
 // ones "Volver a Imprimir Todos" prints again.
 int ordersOfTheDay(Global &g, const QString &fecha) {
-    const ResultSet rs = conn(g.Cn).query(
-        QStringLiteral("SELECT COUNT(*) FROM (SELECT DISTINCT PParg1, PParg3 FROM PendGar WHERE PPFecha = '") +
-        sql::escaped(fecha) + QStringLiteral("' AND PPCod = 'Com') AS comandas"));
+    const ResultSet rs = conn(g.Cn).query(sql::queue::countOrdersOfDay(fecha));
     if (rs.rows.empty() || rs.rows[0].empty() || rs.rows[0][0].isNull()) return 0;
     return rs.rows[0][0].toInt32();
 }
@@ -145,9 +144,7 @@ void cmdTodo_Click(const ReprintContext &r) {
                        QStringLiteral(" AND TilFec = '") + fecha + QStringLiteral("' AND TilTpv = ") + tpv);
     conn(g.Cn).execute(QStringLiteral("UPDATE tilm SET Imp = 0 WHERE Fecha = '") + fecha +
                        QStringLiteral("' AND Comanda = ") + order + QStringLiteral(" AND tpv = ") + tpv);
-    conn(g.Cn).execute(QStringLiteral("UPDATE PendGar SET PPPend = 0 WHERE PPOrd = ") + ppord +
-                       QStringLiteral(" AND PPFecha = '") + sql::escaped(job->fecha) +
-                       QStringLiteral("' AND PPArg1 = '") + tpv + QStringLiteral("'"));
+    conn(g.Cn).execute(sql::queue::markJobPending(ppord, job->fecha, g.tpv));
     logLine(LogPriority::Info,
             QStringLiteral("Reimpresión pedida en este PC: toda la comanda %1 (trabajo %2)").arg(order, ppord));
     if (r.orderReset) r.orderReset(order);
@@ -183,7 +180,7 @@ void cmdVolver_Click(const ReprintContext &r) {
         return;
     conn(g.Cn).execute(QStringLiteral("Update til set TilImp = 0 Where TilFec = '") + fecha + QStringLiteral("'"));
     conn(g.Cn).execute(QStringLiteral("Update tilm set Imp = 0 Where Fecha = '") + fecha + QStringLiteral("'"));
-    conn(g.Cn).execute(QStringLiteral("UPDATE PendGar Set PPPend = 0 Where PPFecha = '") + fecha + QStringLiteral("'"));
+    conn(g.Cn).execute(sql::queue::markDayPending(day));
     logLine(LogPriority::Info, QStringLiteral("Reimpresión pedida en este PC: todas las comandas del día %1 (%2), en "
                                               "todas las impresoras")
                                    .arg(dayText(day))
