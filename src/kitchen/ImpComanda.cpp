@@ -2,8 +2,8 @@
 // header, runs the stages.
 #include "kitchen/ImpComanda.h"
 
-#include "sql/Schema.h"
 #include "sql/OrderStatements.h"
+#include "sql/SnapshotStatements.h"
 #include "sql/DataControl.h"
 #include "compat/Error.h"
 #include "ticket/Ticket.h"
@@ -55,7 +55,7 @@ void printHeader(const PrintContext &p, PrintRun &run) {
 void ImpComanda(const PrintContext &p) {
     PrintRun run;
     run.job = JobValues::read(p.g.Rs);
-    for (const QString &sqlText : schema::localSnapshotEmptying()) p.C.execute(sqlText);
+    for (const QString &sqlText : sql::snapshot::emptyLocalCopies()) p.C.execute(sqlText);
     // Rs2 is closed whatever happens: the next run, and the caller, expect it.
     struct CloseRs2 {
         Recordset &rs;

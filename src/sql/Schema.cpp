@@ -48,11 +48,6 @@ QStringList workTableEmptying() {
             QStringLiteral("Delete * from tilmimp")};
 }
 
-QStringList localSnapshotEmptying() {
-    return {QStringLiteral("Delete from TicImp"), QStringLiteral("Delete from TilImp"),
-            QStringLiteral("Delete from TilmImp")};
-}
-
 QString fontTableCreate() {
     return QStringLiteral("CREATE TABLE FonTPV(Id CHAR (1), Fuente CHAR (50), Tamano DOUBLE, Negrita CHAR(9))");
 }

@@ -12,8 +12,6 @@ QStringList workTableDrops();
 QStringList workTableCreates();
 // The statements that empty the work tables at shutdown.
 QStringList workTableEmptying();
-// The local copies of the snapshot tables, emptied at every print run.
-QStringList localSnapshotEmptying();
 
 QString fontTableCreate();
 QString fontTableDefaultRow();

@@ -1,8 +1,8 @@
 #include "ui/ReprintControls.h"
 
-#include "sql/Schema.h"
 #include "sql/OrderStatements.h"
 #include "sql/QueueStatements.h"
+#include "sql/SnapshotStatements.h"
 #include "sql/SqlText.h"
 #include "sql/DataControl.h"
 #include "compat/Dialogs.h"
@@ -156,7 +156,7 @@ void cmdUltimo_Click(const ReprintContext &r) {
 }
 
 void LoUltimo(const ReprintContext &r) {
-    for (const QString &sqlText : schema::localSnapshotEmptying()) r.C.execute(sqlText);
+    for (const QString &sqlText : sql::snapshot::emptyLocalCopies()) r.C.execute(sqlText);
     const std::optional<ChosenJob> job = jobOf(r);
     if (!job || !r.printLastSending) return;
     r.printLastSending(QString::number(r.g.tpv), job->fecha, job->comanda);
