@@ -15,7 +15,7 @@ const QString kTitle = QStringLiteral("Tesmarin-Garnet");
 }
 
 void crear_tablas_trabajo(DataControl &C) {
-    C.setRecordSource(QStringLiteral("Select * from Vacio"));
+    C.setRecordSource(schema::readEmptyTable());
     C.refresh();
     for (const QString &sql : schema::workTableDrops()) {
         try {
