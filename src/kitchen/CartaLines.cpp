@@ -1,5 +1,6 @@
 // The à-la-carte stage: the order's unprinted lines, routed by their
 // article's family, with the extras of their cargosr row.
+#include "sql/OrderStatements.h"
 #include "sql/SqlText.h"
 #include "kitchen/PrintRun.h"
 #include "ticket/Ticket.h"
@@ -33,14 +34,7 @@ QStringList extrasOf(const Recordset &extraRow) {
 void printCartaLines(const PrintContext &p, PrintRun &run) {
     Global &g = p.g;
     const JobValues &j = run.job;
-    const QString fecha = sql::escaped(j.fecha());
-    g.Rs2.open(QStringLiteral("SELECT * FROM Til, Artv, PerfilEnvioImp WHERE TilTpv = ") + j.arg1() +
-                   QStringLiteral(" AND TilArtC = ArtvCod AND ArtvGru = Familia ") +
-                   QStringLiteral(" AND IdPerfil = ") + sql::int16(j.PParg7) + QStringLiteral(" AND IdTpv = ") +
-                   sql::int16(j.PParg1) + QStringLiteral(" AND TilComa = ") + sql::int16(j.PParg3) +
-                   QStringLiteral(" And TilImp <> TilCant And TilFec = '") + fecha +
-                   QStringLiteral("' Order By TilOrd"),
-               conn(g.Cn2));
+    g.Rs2.open(sql::order::unprintedLinesRouted(j.PParg1, j.fecha(), j.PParg3, j.PParg7), conn(g.Cn2));
     if (g.Rs2.eof()) {
         g.Rs2.close();
         return;
@@ -62,18 +56,11 @@ void printCartaLines(const PrintContext &p, PrintRun &run) {
         // own, and run into the next line on the ticket: it fails the job.
         const Variant tilOrd = lineNumber(line, "TilOrd", "TilArtN");
         if (g.Rs3.isOpen()) g.Rs3.close();
-        g.Rs3.open(QStringLiteral("SELECT * FROM cargosr Where CaTPV = ") + j.arg1() +
-                       QStringLiteral(" And CaCont = ") + sql::int16(j.PParg3) + QStringLiteral(" And CaFec = '") +
-                       fecha + QStringLiteral("' And CaOrd = ") + sql::bare(tilOrd),
-                   conn(g.Cn3));
+        g.Rs3.open(sql::order::extrasOfLine(j.PParg1, j.fecha(), j.PParg3, tilOrd), conn(g.Cn3));
         const bool withExtraRow = !g.Rs3.eof();
         if (!withExtraRow) {
             g.Rs3.close();
-            g.Rs3.open(QStringLiteral("SELECT * FROM Til WHERE TilTpv = ") + QString::number(g.tpv) +
-                           QStringLiteral(" AND TilComa = ") + sql::int16(j.PParg3) +
-                           QStringLiteral(" AND TilFec = '") + fecha + QStringLiteral("' AND TilOrd = ") +
-                           sql::bare(tilOrd),
-                       conn(g.Cn3));
+            g.Rs3.open(sql::order::orderLine(g.tpv, j.fecha(), j.PParg3, tilOrd), conn(g.Cn3));
             // The line is gone from Til since the selection: it is not
             // printed and gets no snapshot row.
             if (g.Rs3.eof()) {

@@ -1,6 +1,7 @@
 #include "kitchen/Config.h"
 
 #include "kitchen/SiteSettings.h"
+#include "sql/SettingsStatements.h"
 
 #include "compat/Controls.h"
 #include "compat/Dialogs.h"
@@ -29,7 +30,7 @@ int16_t requiredInt16(const Variant &v) {
 bool columnExists(Connection &cn, const QString &column) {
     try {
         Recordset rs;
-        rs.open(QStringLiteral("Select %1 from Confi Where Cod = 'Prul4'").arg(column), cn);
+        rs.open(sql::settings::probeSettingsColumn(column), cn);
         rs.eof();
         rs.close();
         return true;
@@ -56,8 +57,8 @@ void actualizar_estructura_confi(const Global &g) {
             return;  // any other error ends the upgrade without a message
         }
         // Failures of the adding statements go to the start-up handler.
-        cnLocal->execute(QStringLiteral("ALTER TABLE Confi ADD COLUMN %1 integer").arg(column));
-        cnLocal->execute(QStringLiteral("UPDATE confi SET %1 = %2").arg(column).arg(defaultValue));
+        cnLocal->execute(sql::settings::addSettingsColumn(column));
+        cnLocal->execute(sql::settings::fillSettingsColumn(column, defaultValue));
         // The probe runs again; a failure now ends the upgrade like any other.
         try {
             columnExists(*cnLocal, column);
@@ -74,7 +75,7 @@ QString missingRowText(Connection &cn) {
     QStringList codes;
     try {
         Recordset rs;
-        rs.open(QStringLiteral("Select Cod from Confi"), cn);
+        rs.open(sql::settings::settingsCodes(), cn);
         while (!rs.eof()) {
             codes << QStringLiteral("'%1'").arg(rs.field(0).toText());
             rs.moveNext();
@@ -123,7 +124,7 @@ void leer_configuracion(Global &g, ConfigLabels labels, Dialogs &dialogs) {
     }
     Recordset rs;
     try {
-        rs.open(QStringLiteral("Select * from Confi Where Cod = 'Prul4'"), *cnLocal);
+        rs.open(sql::settings::settingsRow(), *cnLocal);
     } catch (const TpvError &) {
         g.configurationMissing = missingRowText(*cnLocal);
         return;
@@ -190,7 +191,7 @@ void comprobar_conexiones(Global &g) {
 
 void coger_fecha_tpv(Global &g, BusinessDate &day) {
     if (g.Rs.isOpen()) g.Rs.close();
-    g.Rs.open(QStringLiteral("Select * from icierre WHERE cierrecod = %1").arg(g.tpv), conn(g.Cn));
+    g.Rs.open(sql::settings::businessDay(g.tpv), conn(g.Cn));
     if (!g.Rs.eof()) {
         const QString fecha = requiredText(g.Rs.field(QStringLiteral("CierreFecha")));
         const QString nombre = g.Rs.field(QStringLiteral("Nombre")).toText();
@@ -209,7 +210,7 @@ bool esFechaDeTrabajo(const QString &fecha) {
 
 void cargar_impresoras(Global &g) {
     if (g.Rs.isOpen()) g.Rs.close();
-    g.Rs.open(QStringLiteral("SELECT * FROM prn"), conn(g.Cn));
+    g.Rs.open(sql::settings::knownPrinters(), conn(g.Cn));
     QStringList list{QStringLiteral("Ninguna")};
     while (!g.Rs.eof()) {
         list << g.Rs.field(QStringLiteral("conexprn")).toText();
@@ -224,7 +225,7 @@ void cargar_impresoras(Global &g) {
 
 void actualizar_configuracion(const Global &g) {
     auto cnLocal = openConnection(confConnectionString(), g.db);
-    cnLocal->execute(QStringLiteral("UPDATE Confi SET lineaspie = %1 WHERE Tpv = %2").arg(g.lineaspie).arg(g.tpv));
+    cnLocal->execute(sql::settings::saveBlankLines(g.lineaspie, g.tpv));
 }
 
 int16_t lineas_pie(const QString &fieldText) {

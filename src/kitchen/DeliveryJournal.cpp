@@ -1,6 +1,6 @@
 #include "kitchen/DeliveryJournal.h"
 
-#include "sql/SqlText.h"
+#include "sql/JournalStatements.h"
 #include "compat/Error.h"
 #include "sql/SqlConnection.h"
 
@@ -15,16 +15,9 @@ namespace tpv {
 
 namespace {
 
-QString q(const QString &text) { return QLatin1Char('\'') + sql::escaped(text) + QLatin1Char('\''); }
-QString num(double v) { return QString::number(v, 'g', 17); }
 QString kindText(DishKey::Kind k) { return k == DishKey::Kind::Menu ? QStringLiteral("M") : QStringLiteral("C"); }
 DishKey dishOf(const Variant &kind, const Variant &number) {
     return {kind.toText() == QLatin1String("M") ? DishKey::Kind::Menu : DishKey::Kind::Carta, number.toText()};
-}
-
-QString orderWhere(const OrderKey &o) {
-    return QStringLiteral(" WHERE tpv = ") + q(o.tpv) + QStringLiteral(" AND fecha = ") + q(o.fecha) +
-           QStringLiteral(" AND comanda = ") + q(o.comanda);
 }
 
 QString partsText(const std::vector<DishPart> &parts) {
@@ -45,11 +38,8 @@ std::vector<DishPart> partsOf(const Variant &text) {
 const char *const kUnconfirmed = "en curso";
 const char *const kDoubtful = "dudoso";
 
-// The journal's transactions take the write lock at once, so a second
-// process on the same folder waits at the start rather than failing midway.
 void journalTransaction(Connection &db, const std::function<void()> &work) {
-    tpv::inTransaction(db, work,
-                       {QStringLiteral("BEGIN IMMEDIATE"), QStringLiteral("COMMIT"), QStringLiteral("ROLLBACK")});
+    tpv::inTransaction(db, work, sql::journal::writeTransaction());
 }
 
 }  // namespace
@@ -65,26 +55,9 @@ Connection &DeliveryJournal::db() {
         auto db = QFileInfo::exists(path) ? openSqliteFile(path) : createSqliteFile(path);
         // Every announcement and confirmation is on disk before the next
         // step, and survives the process being killed.
-        db->query(QStringLiteral("PRAGMA journal_mode = WAL"));
-        db->execute(QStringLiteral("PRAGMA synchronous = FULL"));
-        // The journal of whole tickets kept by earlier versions: a ticket
-        // there says nothing about which dishes a printer has.
-        db->execute(QStringLiteral("DROP TABLE IF EXISTS entregas"));
-        db->execute(QStringLiteral(
-            "CREATE TABLE IF NOT EXISTS recibido (tpv TEXT NOT NULL, fecha TEXT NOT NULL, comanda TEXT NOT NULL, "
-            "impresora TEXT NOT NULL, clase TEXT NOT NULL, numero TEXT NOT NULL, base REAL NOT NULL, "
-            "nivel REAL NOT NULL, PRIMARY KEY (tpv, fecha, comanda, impresora, clase, numero))"));
-        // A ticket announced and not yet confirmed, with the parts of dishes
-        // it carries (JSON: [clase, numero, base, desde, hasta] each).
-        db->execute(QStringLiteral(
-            "CREATE TABLE IF NOT EXISTS envio (id INTEGER PRIMARY KEY AUTOINCREMENT, tpv TEXT NOT NULL, "
-            "fecha TEXT NOT NULL, comanda TEXT NOT NULL, impresora TEXT NOT NULL, trabajo TEXT NOT NULL, "
-            "titulo TEXT NOT NULL, resumen TEXT NOT NULL, estado TEXT NOT NULL, partes TEXT NOT NULL)"));
-        db->execute(QStringLiteral("CREATE INDEX IF NOT EXISTS envio_comanda ON envio (tpv, fecha, comanda)"));
-        // When each job of the day was marked done, for the operator.
-        db->execute(QStringLiteral(
-            "CREATE TABLE IF NOT EXISTS trabajo (tpv TEXT NOT NULL, fecha TEXT NOT NULL, trabajo TEXT NOT NULL, "
-            "hora TEXT NOT NULL, PRIMARY KEY (tpv, fecha, trabajo))"));
+        db->query(sql::journal::writeAheadLog());
+        db->execute(sql::journal::fullSync());
+        for (const QString &sqlText : sql::journal::tables()) db->execute(sqlText);
         db_ = std::move(db);
     } catch (const TpvError &e) {
         throw TpvError(e.number(), QStringLiteral("No se puede abrir el registro de entregas ") + path +
@@ -97,9 +70,7 @@ void DeliveryJournal::forgetDaysBefore(const QString &fecha) {
     if (forgottenBefore_ == fecha) return;
     Connection &d = db();
     journalTransaction(d, [&] {
-        d.execute(QStringLiteral("DELETE FROM recibido WHERE fecha < ") + q(fecha));
-        d.execute(QStringLiteral("DELETE FROM envio WHERE fecha < ") + q(fecha));
-        d.execute(QStringLiteral("DELETE FROM trabajo WHERE fecha < ") + q(fecha));
+        for (const QString &sqlText : sql::journal::forgetDaysBefore(fecha)) d.execute(sqlText);
     });
     forgottenBefore_ = fecha;
 }
@@ -107,9 +78,7 @@ void DeliveryJournal::forgetDaysBefore(const QString &fecha) {
 OrderDeliveries DeliveryJournal::read(const OrderKey &order, const ArrivalCheck &arrived) {
     Connection &d = db();
     OrderDeliveries out;
-    const ResultSet sendings =
-        d.query(QStringLiteral("SELECT id, impresora, titulo, resumen, estado, partes FROM envio") + orderWhere(order) +
-                QStringLiteral(" ORDER BY id"));
+    const ResultSet sendings = d.query(sql::journal::sendingsOfOrder(order.tpv, order.fecha, order.comanda));
     for (const auto &row : sendings.rows) {
         AnnouncedTicket t{row[0].toText().toLongLong(), row[2].toText(), order, row[1].toText(), partsOf(row[5])};
         if (row[4].toText() == QLatin1String(kUnconfirmed)) {
@@ -122,13 +91,11 @@ OrderDeliveries DeliveryJournal::read(const OrderKey &order, const ArrivalCheck 
                 notDelivered(t);
                 continue;
             }
-            d.execute(QStringLiteral("UPDATE envio SET estado = ") + q(QString::fromLatin1(kDoubtful)) +
-                      QStringLiteral(" WHERE id = ") + QString::number(t.id));
+            d.execute(sql::journal::setSendingState(t.id, QString::fromLatin1(kDoubtful)));
         }
         for (const DishPart &p : t.parts) out.doubtful[t.printer].push_back({t.id, p});
     }
-    const ResultSet r =
-        d.query(QStringLiteral("SELECT impresora, clase, numero, base, nivel FROM recibido") + orderWhere(order));
+    const ResultSet r = d.query(sql::journal::receivedOfOrder(order.tpv, order.fecha, order.comanda));
     for (const auto &row : r.rows)
         out.received[row[0].toText()].insert(dishOf(row[1], row[2]), {row[3].toDouble(), row[4].toDouble()});
     return out;
@@ -142,38 +109,29 @@ AnnouncedTicket DeliveryJournal::announce(const OrderKey &order, const QString &
     AnnouncedTicket t{0, QStringLiteral("Comanda %1 trabajo %2 %3 %4").arg(order.comanda, job, printer, nonce), order,
                       printer, parts};
     // One statement, so one durable write, before the ticket goes out.
-    d.execute(QStringLiteral("INSERT INTO envio (tpv, fecha, comanda, impresora, trabajo, titulo, resumen, estado, "
-                             "partes) VALUES (") +
-              q(order.tpv) + QLatin1Char(',') + q(order.fecha) + QLatin1Char(',') + q(order.comanda) +
-              QLatin1Char(',') + q(printer) + QLatin1Char(',') + q(job) + QLatin1Char(',') + q(t.title) +
-              QLatin1Char(',') + q(digest) + QLatin1Char(',') + q(QString::fromLatin1(kUnconfirmed)) +
-              QLatin1Char(',') + q(partsText(parts)) + QLatin1Char(')'));
-    t.id = d.query(QStringLiteral("SELECT last_insert_rowid()")).rows.front().front().toText().toLongLong();
+    d.execute(sql::journal::announceSending({.tpv = order.tpv,
+                                             .fecha = order.fecha,
+                                             .comanda = order.comanda,
+                                             .printer = printer,
+                                             .job = job,
+                                             .title = t.title,
+                                             .digest = digest,
+                                             .state = QString::fromLatin1(kUnconfirmed),
+                                             .parts = partsText(parts)}));
+    t.id = d.query(sql::journal::lastSendingId()).rows.front().front().toText().toLongLong();
     return t;
 }
 
 void DeliveryJournal::apply(const OrderKey &order, const QString &printer, const std::vector<DishPart> &parts) {
     if (parts.empty()) return;
-    QString values;
-    for (const DishPart &p : parts) {
-        if (!values.isEmpty()) values += QLatin1Char(',');
-        values += QLatin1Char('(') + q(order.tpv) + QLatin1Char(',') + q(order.fecha) + QLatin1Char(',') +
-                  q(order.comanda) + QLatin1Char(',') + q(printer) + QLatin1Char(',') + q(kindText(p.dish.kind)) +
-                  QLatin1Char(',') + q(p.dish.number) + QLatin1Char(',') + num(p.base) + QLatin1Char(',') + num(p.to) +
-                  QLatin1Char(')');
-    }
-    db().execute(QStringLiteral("INSERT INTO recibido (tpv, fecha, comanda, impresora, clase, numero, base, nivel) "
-                                "VALUES ") +
-                 values +
-                 QStringLiteral(" ON CONFLICT (tpv, fecha, comanda, impresora, clase, numero) DO UPDATE SET "
-                                "base = excluded.base, nivel = excluded.nivel"));
+    std::vector<sql::journal::ReceivedDish> dishes;
+    for (const DishPart &p : parts) dishes.push_back({kindText(p.dish.kind), p.dish.number, p.base, p.to});
+    db().execute(sql::journal::saveReceived(order.tpv, order.fecha, order.comanda, printer, dishes));
 }
 
 void DeliveryJournal::forget(const std::vector<qint64> &sendings) {
     if (sendings.empty()) return;
-    QStringList ids;
-    for (qint64 id : sendings) ids << QString::number(id);
-    db().execute(QStringLiteral("DELETE FROM envio WHERE id IN (") + ids.join(QLatin1Char(',')) + QLatin1Char(')'));
+    db().execute(sql::journal::forgetSendings(sendings));
 }
 
 void DeliveryJournal::delivered(const AnnouncedTicket &ticket, const std::vector<qint64> &settledDoubtful) {
@@ -191,11 +149,9 @@ void DeliveryJournal::notDelivered(const AnnouncedTicket &ticket) { forget({tick
 void DeliveryJournal::forgetDoubtful(const std::vector<qint64> &sendings) { forget(sendings); }
 
 void DeliveryJournal::prepareReprint(const OrderKey &order) {
-    QString where = QStringLiteral(" WHERE tpv = ") + q(order.tpv) + QStringLiteral(" AND fecha = ") + q(order.fecha);
-    if (!order.comanda.isEmpty()) where += QStringLiteral(" AND comanda = ") + q(order.comanda);
     // A dish a printer got while the order was not yet marked printed looks,
     // once reset, like one marked printed at what the printer has.
-    db().execute(QStringLiteral("UPDATE recibido SET base = nivel") + where + QStringLiteral(" AND nivel > base"));
+    db().execute(sql::journal::resetForReprint(order.tpv, order.fecha, order.comanda));
 }
 
 void DeliveryJournal::completed(const OrderKey &order, const std::vector<std::pair<DishKey, double>> &marked,
@@ -204,28 +160,19 @@ void DeliveryJournal::completed(const OrderKey &order, const std::vector<std::pa
     Connection &d = db();
     journalTransaction(d, [&] {
         if (!job.isEmpty())
-            d.execute(QStringLiteral("INSERT OR REPLACE INTO trabajo (tpv, fecha, trabajo, hora) VALUES (") +
-                      q(order.tpv) + QLatin1Char(',') + q(order.fecha) + QLatin1Char(',') + q(job) + QLatin1Char(',') +
-                      q(at.toString(QStringLiteral("HH:mm:ss"))) + QLatin1Char(')'));
+            d.execute(sql::journal::noteJobDone(order.tpv, order.fecha, job, at.toString(QStringLiteral("HH:mm:ss"))));
         if (marked.empty()) return;
         // A printer brought up to the quantity now marked printed has all of
         // it: from here on, a printed count below that means a reset. One
         // statement for the whole order.
-        QString values;
-        for (const auto &[dish, quantity] : marked) {
-            if (!values.isEmpty()) values += QLatin1Char(',');
-            values += QLatin1Char('(') + q(kindText(dish.kind)) + QLatin1Char(',') + q(dish.number) + QLatin1Char(',') +
-                      num(quantity) + QLatin1Char(')');
-        }
-        d.execute(QStringLiteral("UPDATE recibido SET base = nivel") + orderWhere(order) +
-                  QStringLiteral(" AND (clase, numero, nivel) IN (VALUES ") + values + QLatin1Char(')'));
+        std::vector<sql::journal::MarkedDish> dishes;
+        for (const auto &[dish, quantity] : marked) dishes.push_back({kindText(dish.kind), dish.number, quantity});
+        d.execute(sql::journal::settleMarked(order.tpv, order.fecha, order.comanda, dishes));
     });
 }
 
 QTime DeliveryJournal::jobDoneAt(const QString &tpv, const QString &fecha, const QString &job) {
-    const ResultSet rs =
-        db().query(QStringLiteral("SELECT hora FROM trabajo WHERE tpv = ") + q(tpv) + QStringLiteral(" AND fecha = ") +
-                   q(fecha) + QStringLiteral(" AND trabajo = ") + q(job));
+    const ResultSet rs = db().query(sql::journal::jobDoneTime(tpv, fecha, job));
     if (rs.rows.empty() || rs.rows[0].empty()) return {};
     return QTime::fromString(rs.rows[0][0].toText(), QStringLiteral("HH:mm:ss"));
 }

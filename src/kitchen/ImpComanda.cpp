@@ -2,8 +2,8 @@
 // header, runs the stages.
 #include "kitchen/ImpComanda.h"
 
-#include "sql/Schema.h"
-#include "sql/SqlText.h"
+#include "sql/OrderStatements.h"
+#include "sql/SnapshotStatements.h"
 #include "sql/DataControl.h"
 #include "compat/Error.h"
 #include "ticket/Ticket.h"
@@ -41,10 +41,7 @@ void printHeader(const PrintContext &p, PrintRun &run) {
     Global &g = p.g;
     if (g.Rs2.isOpen()) g.Rs2.close();
     const JobValues &j = run.job;
-    g.Rs2.open(QStringLiteral("Select * from Tic Where TicTPV = ") + sql::int16(j.PParg1) +
-                   QStringLiteral(" And TicComa = ") + sql::int16(j.PParg3) + QStringLiteral(" And TicFec = '") +
-                   sql::escaped(j.fecha()) + QStringLiteral("'"),
-               conn(g.Cn2));
+    g.Rs2.open(sql::order::orderHeader(j.PParg1, j.fecha(), j.PParg3), conn(g.Cn2));
     if (!g.Rs2.eof()) {
         const Recordset &t = g.Rs2;
         run.Cabecera =
@@ -58,7 +55,7 @@ void printHeader(const PrintContext &p, PrintRun &run) {
 void ImpComanda(const PrintContext &p) {
     PrintRun run;
     run.job = JobValues::read(p.g.Rs);
-    for (const QString &sqlText : schema::localSnapshotEmptying()) p.C.execute(sqlText);
+    for (const QString &sqlText : sql::snapshot::emptyLocalCopies()) p.C.execute(sqlText);
     // Rs2 is closed whatever happens: the next run, and the caller, expect it.
     struct CloseRs2 {
         Recordset &rs;

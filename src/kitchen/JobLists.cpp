@@ -1,7 +1,7 @@
 #include "kitchen/JobLists.h"
 
 #include "kitchen/Config.h"
-#include "sql/SqlText.h"
+#include "sql/QueueStatements.h"
 #include "compat/Controls.h"
 #include "compat/Error.h"
 #include "kitchen/StatusReport.h"
@@ -57,10 +57,7 @@ void Actualizar(Global &g, BusinessDate &day, const JobLists &l) {
     l.lstPend.insertItem(0, QStringLiteral("-PENDIENTES-"));
     if (g.Rs.isOpen()) g.Rs.close();
     const QString tpv = QString::number(g.tpv);
-    g.Rs.open(QStringLiteral("Select * from PendGar Where PPArg1 = '") + tpv +
-                  QStringLiteral("' AND PPPend = 0 AND PPFecha = '") + sql::escaped(day.FechaTpv) +
-                  QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
-              conn(g.Cn));
+    g.Rs.open(sql::queue::pendingJobsListed(g.tpv, day.FechaTpv), conn(g.Cn));
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();
         const EntryColumns columns(g.Rs);
@@ -86,10 +83,7 @@ void Actualizar(Global &g, BusinessDate &day, const JobLists &l) {
 
     for (ListBox *l : {&l.lstReal, &l.lstFech, &l.lstComa, &l.lstNumeTPV})
         l->insertItem(0, QStringLiteral("-REALIZADOS-"));
-    g.Rs.open(QStringLiteral("Select * from PendGar Where PPArg1 = '") + tpv +
-                  QStringLiteral("' AND PPPend = 1 And PpFecha = '") + sql::escaped(day.FechaTpv) +
-                  QStringLiteral("' Order By PPFecha Desc,PPOrd Desc"),
-              conn(g.Cn));
+    g.Rs.open(sql::queue::doneJobsListed(g.tpv, day.FechaTpv), conn(g.Cn));
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();
         const EntryColumns columns(g.Rs);
@@ -121,16 +115,7 @@ void Actualizar(Global &g, BusinessDate &day, const JobLists &l) {
 
 void avisar_trabajos_inaccesibles(Global &g, const BusinessDate &day, StatusReport &status, QSet<QString> &reported) {
     if (g.Rs.isOpen()) g.Rs.close();
-    const QString tpv = QString::number(g.tpv);
-    const QString fecha = sql::escaped(day.FechaTpv);
-    g.Rs.open(
-        QStringLiteral("Select * from PendGar Where (PPArg1 = '") + tpv +
-            QStringLiteral("' Or (PPArg1 Is Null And PPFecha = '") + fecha + QStringLiteral("')) And (PPFecha = '") +
-            fecha +
-            QStringLiteral(
-                "' Or PPFecha Is Null) And (PPPend = 0 Or PPPend Is Null) And (PPFecha Is Null Or PPCod Is Null Or "
-                "PPArg1 Is Null Or PPPend Is Null) Order By PPOrd"),
-        conn(g.Cn));
+    g.Rs.open(sql::queue::jobsNoPollSelects(g.tpv, day.FechaTpv), conn(g.Cn));
     QStringList messages;
     while (!g.Rs.eof()) {
         QStringList nullColumns, key;

@@ -1,6 +1,6 @@
 // The menu stage: the dishes chosen inside set menus, each under a menu
 // section title written once per printer.
-#include "sql/SqlText.h"
+#include "sql/OrderStatements.h"
 #include "kitchen/PrintRun.h"
 #include "ticket/Ticket.h"
 #include "kitchen/Snapshots.h"
@@ -10,14 +10,7 @@ namespace tpv {
 void printMenuLines(const PrintContext &p, PrintRun &run) {
     Global &g = p.g;
     const JobValues &j = run.job;
-    g.Rs2.open(
-        QStringLiteral("SELECT * FROM Tilm, Artv, PerfilEnvioImp WHERE Tilm.TPV = ") + j.arg1() +
-            QStringLiteral(" AND Tilm.mlpla = Artv.ArtvCod ") + QStringLiteral(" AND PerfilEnvioImp.IdPerfil = ") +
-            sql::bare(j.PParg7) + QStringLiteral(" AND PerfilEnvioImp.Idtpv = ") + j.arg1() +
-            QStringLiteral(" And PerfilEnvioImp.Familia = Artv.ArtvGru ") + QStringLiteral(" AND TILM.Comanda = ") +
-            sql::int16(j.PParg3) + QStringLiteral(" AND TILM.Imp <> TILM.Cantidad AND TILM.Fecha = '") +
-            sql::escaped(j.fecha()) + QStringLiteral("' Order By TILM.Orden"),
-        conn(g.Cn2));
+    g.Rs2.open(sql::order::unprintedDishesRouted(j.PParg1, j.fecha(), j.PParg3, j.PParg7), conn(g.Cn2));
     if (g.Rs2.eof()) {
         g.Rs2.close();
         return;

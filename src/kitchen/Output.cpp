@@ -2,7 +2,8 @@
 // ticket output port) and the completion that marks the job and the order
 // printed.
 #include "kitchen/Config.h"
-#include "sql/SqlText.h"
+#include "sql/OrderStatements.h"
+#include "sql/QueueStatements.h"
 #include "platform/Clock.h"
 #include "compat/Controls.h"
 #include "compat/Dialogs.h"
@@ -25,19 +26,10 @@ namespace {
 // Each statement as before, restricted to the rows this run read.
 void completionStatements(Connection &cn, const PrintRun &run) {
     const JobValues &j = run.job;
-    const QString fecha = sql::escaped(j.fecha());
-    const QString arg3 = j.PParg3.toText();
-    cn.execute(QStringLiteral("UPDATE PendGar SET PPPend = 1 WHERE PPOrd = ") + j.ord() +
-               QStringLiteral(" AND PPFecha = '") + fecha + QStringLiteral("'"));
-    cn.execute(QStringLiteral("UPDATE til SET TilImp = TilCant WHERE Til.TilTPV = ") + j.arg1() +
-               QStringLiteral(" AND  TilFec = '") + fecha + QStringLiteral("' AND TilComa = ") + arg3 +
-               run.tilRead.restriction());
-    cn.execute(QStringLiteral("UPDATE tilm SET Imp = Cantidad WHERE Tilm.TPV = ") + j.arg1() +
-               QStringLiteral(" AND  Fecha = '") + fecha + QStringLiteral("' AND Comanda = ") + arg3 +
-               run.tilmRead.restriction());
-    cn.execute(QStringLiteral("UPDATE cargosr SET CaImp = CaCant WHERE CaTpv = ") + j.arg1() +
-               QStringLiteral(" AND CaFec = '") + fecha + QStringLiteral("' AND CaCont = ") + arg3 +
-               run.cargosRead.restriction());
+    cn.execute(sql::queue::markJobDone(j.ord(), j.fecha()));
+    cn.execute(sql::order::markLinesPrinted(j.PParg1, j.fecha(), j.PParg3, run.tilRead.restriction()));
+    cn.execute(sql::order::markDishesPrinted(j.PParg1, j.fecha(), j.PParg3, run.tilmRead.restriction()));
+    cn.execute(sql::order::markExtrasPrinted(j.PParg1, j.fecha(), j.PParg3, run.cargosRead.restriction()));
 }
 
 // The four statements take effect together or not at all: a job marked done

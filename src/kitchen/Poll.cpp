@@ -1,5 +1,5 @@
 #include "kitchen/Config.h"
-#include "sql/SqlText.h"
+#include "sql/QueueStatements.h"
 #include "compat/Error.h"
 #include "platform/PollTimer.h"
 #include "kitchen/StatusReport.h"
@@ -86,10 +86,7 @@ bool T_TimerSafe(const QueueContext &q) {
 void Funciones(const QueueContext &q) {
     Global &g = q.g;
     if (g.Rs.isOpen()) g.Rs.close();
-    g.Rs.open(QStringLiteral("SELECT * FROM PendGar WHERE PPPend = 0  AND PPFecha = '") + sql::escaped(q.day.FechaTpv) +
-                  QStringLiteral("' AND PPArg1 = '") + QString::number(g.tpv) +
-                  QStringLiteral("' Order By PPFecha Asc,PPOrd Asc"),
-              conn(g.Cn));
+    g.Rs.open(sql::queue::pendingJobsToPrint(q.day.FechaTpv, g.tpv), conn(g.Cn));
     if (!g.Rs.eof()) {
         g.Rs.moveFirst();
         while (!g.Rs.eof()) {

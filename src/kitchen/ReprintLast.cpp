@@ -1,6 +1,8 @@
 #include "kitchen/ReprintLast.h"
 
 #include "kitchen/Config.h"
+#include "sql/QueueStatements.h"
+#include "sql/SnapshotStatements.h"
 #include "sql/SqlText.h"
 #include "compat/Controls.h"
 #include "compat/Dialogs.h"
@@ -15,7 +17,7 @@ namespace {
 
 // The snapshot's statements name the sending by these.
 struct Sending {
-    QString tpv, fecha, comanda;  // as SQL values: bare, escaped text, bare
+    QString tpv, fecha, comanda;  // the terminal and order as SQL numbers, the day as given
     QString ord;                  // the last sending's job number
 };
 
@@ -25,11 +27,7 @@ Variant first(Connection &cn, const QString &sqlText) {
 }
 
 std::optional<ticket::Header> headerOf(Connection &cn, const Sending &s) {
-    for (const QString &table : {QStringLiteral("TicImp"), QStringLiteral("Tic")}) {
-        QString sqlText = QStringLiteral("SELECT TicFec1, TicSal, TicMes, TicComa FROM ") + table +
-                          QStringLiteral(" WHERE TicTPV = ") + s.tpv + QStringLiteral(" AND TicFec = '") + s.fecha +
-                          QStringLiteral("' AND TicComa = ") + s.comanda;
-        if (table == QLatin1String("TicImp")) sqlText += QStringLiteral(" AND TicPendOrd = ") + s.ord;
+    for (const QString &sqlText : sql::snapshot::headerOfSending(s.tpv, s.fecha, s.comanda, s.ord)) {
         const ResultSet r = cn.query(sqlText);
         if (r.rows.empty()) continue;
         const auto &row = r.rows.front();
@@ -82,13 +80,8 @@ void route(Connection &cn, const QString &sqlText, bool menu, const PrintRun &ru
 void reprintLastSending(const PrintContext &p, const QString &tpv, const QString &fecha, const QString &comanda) {
     Global &g = p.g;
     Connection &cn = conn(g.Cn2);
-    Sending s{sql::int16(Variant(tpv)), sql::escaped(fecha), sql::int16(Variant(comanda)), {}};
-    const Variant last =
-        first(cn, QStringLiteral("SELECT max(p) FROM (SELECT TilPendOrd AS p FROM TilImp WHERE TilTPV = ") + s.tpv +
-                      QStringLiteral(" AND TilFec = '") + s.fecha + QStringLiteral("' AND TilComa = ") + s.comanda +
-                      QStringLiteral(" UNION ALL SELECT PendOrd AS p FROM TilmImp WHERE TPV = ") + s.tpv +
-                      QStringLiteral(" AND Fecha = '") + s.fecha + QStringLiteral("' AND Comanda = ") + s.comanda +
-                      QStringLiteral(") envios"));
+    Sending s{sql::int16(Variant(tpv)), fecha, sql::int16(Variant(comanda)), {}};
+    const Variant last = first(cn, sql::snapshot::lastSendingOfOrder(s.tpv, s.fecha, s.comanda));
     if (last.isNull()) {
         p.dialogs.message(QStringLiteral("No hay ningún envío guardado de la comanda %1").arg(comanda),
                           QStringLiteral("Tesmarin"), MsgIcon::Exclamation);
@@ -96,8 +89,7 @@ void reprintLastSending(const PrintContext &p, const QString &tpv, const QString
     }
     s.ord = sql::bare(last);
     // The routing profile of the job that made the sending.
-    const Variant profile = first(cn, QStringLiteral("SELECT PParg7 FROM PendGar WHERE PPOrd = ") + s.ord +
-                                          QStringLiteral(" AND PPFecha = '") + s.fecha + QStringLiteral("'"));
+    const Variant profile = first(cn, sql::queue::routingProfileOfJob(s.ord, s.fecha));
     if (profile.isNull()) {
         p.dialogs.message(QStringLiteral("No se encuentra el trabajo %1 de la comanda %2 en la cola: no se sabe a qué "
                                          "impresoras enviarlo")
@@ -113,21 +105,10 @@ void reprintLastSending(const PrintContext &p, const QString &tpv, const QString
     PrintRun run;
     run.TextoImpresora.assign(static_cast<size_t>(g.NumImpresoras) + 1, RoutedDishes());
     std::vector<std::vector<std::pair<size_t, double>>> quantities(run.TextoImpresora.size());
-    const QString routing =
-        QStringLiteral(" AND Artv.ArtvGru = PerfilEnvioImp.Familia AND PerfilEnvioImp.IdPerfil = ") + perfil +
-        QStringLiteral(" AND PerfilEnvioImp.IdTpv = ") + s.tpv;
-    route(cn,
-          QStringLiteral("SELECT * FROM TilImp, Artv, PerfilEnvioImp WHERE TilImp.TilTPV = ") + s.tpv +
-              QStringLiteral(" AND TilFec = '") + s.fecha + QStringLiteral("' AND TilComa = ") + s.comanda +
-              QStringLiteral(" AND TilPendOrd = ") + s.ord + QStringLiteral(" AND TilImp.TilArtc = Artv.ArtvCod") +
-              routing + QStringLiteral(" ORDER BY TilOrd"),
-          false, run, run.TextoImpresora, quantities);
-    route(cn,
-          QStringLiteral("SELECT * FROM TilmImp, Artv, PerfilEnvioImp WHERE TilmImp.TPV = ") + s.tpv +
-              QStringLiteral(" AND Fecha = '") + s.fecha + QStringLiteral("' AND Comanda = ") + s.comanda +
-              QStringLiteral(" AND PendOrd = ") + s.ord + QStringLiteral(" AND TilmImp.mlpla = Artv.ArtvCod") +
-              routing + QStringLiteral(" ORDER BY Orden"),
-          true, run, run.TextoImpresora, quantities);
+    route(cn, sql::snapshot::linesOfSending(s.tpv, s.fecha, s.comanda, s.ord, perfil), false, run, run.TextoImpresora,
+          quantities);
+    route(cn, sql::snapshot::dishesOfSending(s.tpv, s.fecha, s.comanda, s.ord, perfil), true, run, run.TextoImpresora,
+          quantities);
     const std::optional<ticket::Header> header = headerOf(cn, s);
 
     QString failure, detail;

@@ -1,6 +1,7 @@
 #include "kitchen/SiteSettings.h"
 
 #include "sql/Schema.h"
+#include "sql/SettingsStatements.h"
 #include "sql/SqlText.h"
 #include "compat/Error.h"
 #include "platform/Log.h"
@@ -204,20 +205,17 @@ QStringList makeDataFiles(const QString &dataDir) {
         f.close();
         ownerOnly(conf);
         auto cn = openSqliteFile(conf);
-        cn->execute(QStringLiteral(
-            "CREATE TABLE Confi(Cod varchar(10), Ip varchar(255), CatalogoIni varchar(50), Id varchar(50),"
-            " PasW varchar(50), Tiempo integer, Raport integer, tpv integer, lineaspie integer)"));
-        cn->execute(
-            QStringLiteral("INSERT INTO Confi VALUES ('Prul4', '', 'Garnet', 'tesmarin', 'KOVU7', 1000, 0, 1, 3)"));
+        cn->execute(sql::settings::createSettingsTable());
+        cn->execute(sql::settings::defaultSettingsRow());
         made << conf;
     }
     ownerOnly(conf);
     if (!QFileInfo::exists(work)) {
         {
             auto cn = createSqliteFile(work);
-            cn->execute(QStringLiteral("CREATE TABLE Vacio(Id integer)"));
-            cn->execute(schema::fontTableCreate());
-            cn->execute(schema::fontTableDefaultRow());
+            cn->execute(schema::createEmptyTable());
+            cn->execute(sql::settings::createFontTable());
+            cn->execute(sql::settings::defaultFontRow());
         }
         ownerOnly(work);
         made << work;
@@ -227,7 +225,7 @@ QStringList makeDataFiles(const QString &dataDir) {
 
 void writeSettings(const QString &dataDir, const QList<Setting> &settings) {
     auto cn = openSqliteFile(QDir(dataDir).filePath(kConf));
-    if (cn->query(QStringLiteral("SELECT count(*) FROM Confi WHERE Cod = 'Prul4'")).rows[0][0].toInt32() == 0) {
+    if (cn->query(sql::settings::countSettingsRows()).rows[0][0].toInt32() == 0) {
         fail(QStringLiteral("%1 no tiene la fila de configuración (Cod = 'Prul4')").arg(QDir(dataDir).filePath(kConf)));
     }
     for (const Setting &s : settings) {
@@ -237,7 +235,7 @@ void writeSettings(const QString &dataDir, const QList<Setting> &settings) {
             if (s.key == QLatin1String(k.column)) number = k.number;
         const QString value =
             number ? QString::number(wholeNumber(s.value).value_or(0)) : sql::quoted(Variant(s.value));
-        cn->execute(QStringLiteral("UPDATE Confi SET %1 = %2 WHERE Cod = 'Prul4'").arg(s.key, value));
+        cn->execute(sql::settings::setSetting(s.key, value));
     }
 }
 
@@ -245,7 +243,7 @@ QStringList describeSettings(const QString &dataDir) {
     const QString conf = QDir(dataDir).filePath(kConf);
     if (!QFileInfo::exists(conf)) fail(QStringLiteral("No existe %1 (lector-tpv-config poner lo crea)").arg(conf));
     auto cn = openSqliteFile(conf);
-    const ResultSet rs = cn->query(QStringLiteral("SELECT * FROM Confi WHERE Cod = 'Prul4'"));
+    const ResultSet rs = cn->query(sql::settings::settingsRowToShow());
     if (rs.rows.empty()) fail(QStringLiteral("%1 no tiene la fila de configuración (Cod = 'Prul4')").arg(conf));
     QStringList out;
     out << QStringLiteral("Carpeta de datos: %1").arg(dataDir);
@@ -364,8 +362,7 @@ void importAccessFiles(const QString &dataDir, const QString &confMdb, const QSt
     auto cn = openSqliteFile(QDir(dataDir).filePath(kConf));
     for (const char *column : {"Id", "PasW"}) {
         const QString value = row->value(QString::fromLatin1(column).toLower());
-        cn->execute(QStringLiteral("UPDATE Confi SET %1 = %2 WHERE Cod = 'Prul4'")
-                        .arg(QString::fromLatin1(column), sql::quoted(Variant(value))));
+        cn->execute(sql::settings::setSetting(QString::fromLatin1(column), sql::quoted(Variant(value))));
     }
     for (const auto &f : font) {
         if (f.value(QStringLiteral("id")) != QLatin1String("1")) continue;
@@ -378,14 +375,13 @@ void importAccessFiles(const QString &dataDir, const QString &confMdb, const QSt
         }
         auto work = openSqliteFile(QDir(dataDir).filePath(kWork));
         try {
-            work->execute(schema::fontTableCreate());
+            work->execute(sql::settings::createFontTable());
         } catch (const TpvError &) {
             // It was there already.
         }
-        work->execute(QStringLiteral("DELETE FROM FonTPV WHERE Id = '1'"));
-        work->execute(QStringLiteral("INSERT INTO FonTPV (Id, Fuente, Tamano, Negrita) VALUES ('1', %1, %2, %3)")
-                          .arg(sql::quoted(Variant(f.value(QStringLiteral("fuente")))), QString::number(size),
-                               sql::quoted(Variant(f.value(QStringLiteral("negrita"))))));
+        work->execute(sql::settings::deleteFontRow());
+        work->execute(
+            sql::settings::insertFontRow(f.value(QStringLiteral("fuente")), size, f.value(QStringLiteral("negrita"))));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "kitchen/Snapshots.h"
 
 #include "kitchen/OrderRows.h"
+#include "sql/SnapshotStatements.h"
 #include "sql/SqlText.h"
 #include "sql/Database.h"
 
@@ -47,25 +48,27 @@ QString valueList(const std::vector<std::pair<Named, Render>> &values) {
     return out;
 }
 
-// The pairs of the extras present (code not null, 0 included): columns and values.
-void appendExtras(const Recordset &row, QString *columns, QString *values) {
+// The pairs of the extras present (code not null, 0 included): code and
+// name, each with its column.
+std::vector<sql::snapshot::ColumnValue> extrasOf(const Recordset &row) {
+    std::vector<sql::snapshot::ColumnValue> out;
     for (const auto &k : kExtraKinds) {
         const QString codeColumn = QString::fromLatin1(k.code);
         const Variant code = row.field(codeColumn);
         if (code.isNull()) continue;
-        *columns += QStringLiteral(",%1,%2").arg(codeColumn, QString::fromLatin1(k.name));
-        *values += QLatin1Char(',') + valueList({{{codeColumn, code}, Render::Int16}}) + QLatin1Char(',') +
-                   sql::quoted(row.field(QString::fromLatin1(k.name)));
+        const QString codeValue = valueList({{{codeColumn, code}, Render::Int16}});
+        const QString nameColumn = QString::fromLatin1(k.name);
+        out.push_back({codeColumn, codeValue});
+        out.push_back({nameColumn, sql::quoted(row.field(nameColumn))});
     }
+    return out;
 }
 
 }  // namespace
 
 void regrabar_TicImp(Global &g, const JobValues &job) {
     const Recordset &t = g.Rs2;
-    conn(g.Cn3).execute(QStringLiteral("DELETE FROM TicImp WHERE TicTPV = ") + job.arg1() +
-                        QStringLiteral(" And TicComa = ") + sql::int16(job.PParg3) + QStringLiteral(" And TicFec = '") +
-                        sql::escaped(job.fecha()) + QStringLiteral("' And TicPendOrd = ") + job.ord());
+    conn(g.Cn3).execute(sql::snapshot::deleteHeaderSnapshot(job.PParg1, job.fecha(), job.PParg3, job.PPOrd));
     auto F = [&t](const char *name) { return Named{QString::fromLatin1(name), t.field(QString::fromLatin1(name))}; };
     // TicIVA is written with a decimal point like the other amounts: a
     // decimal comma would split it into two values and fail the statement.
@@ -94,91 +97,68 @@ void regrabar_TicImp(Global &g, const JobValues &job) {
         {F("TicHora"), Render::Quoted},
         {{QStringLiteral("PPOrd"), job.PPOrd}, Render::Int32},
     };
-    conn(g.Cn3).execute(
-        QStringLiteral("Insert Into TicImp (TicNum,TicFec,TicCli,TicSal,TicMes,TicCom,TicComa,TicTipo,TicCam,"
-                       "TicBas,TicIVA,TicCuota,TicTotal,TicEst,ticHab,TicFec1,TicCob,TicSer,TicHue,TicNi,TicTPV,"
-                       "TicHora,TicPendOrd) Values  (") +
-        valueList(values) + QLatin1Char(')'));
+    conn(g.Cn3).execute(sql::snapshot::insertHeaderSnapshot(valueList(values)));
 }
 
 void deleteLineSnapshots(Global &g, const JobValues &job) {
-    conn(g.Cn3).execute(QStringLiteral("Delete tilImp Where TilTPV = ") + job.arg1() +
-                        QStringLiteral(" And TilComa = ") + sql::int16(job.PParg3) +
-                        QStringLiteral(" And TilImp <> TilCant And TilFec = '") + sql::escaped(job.fecha()) +
-                        QStringLiteral("' And TilPendOrd = ") + job.ord());
+    conn(g.Cn3).execute(sql::snapshot::deleteLineSnapshots(job.PParg1, job.fecha(), job.PParg3, job.PPOrd));
 }
 
 QString lineSnapshotStatement(const Recordset &line, const Recordset *extra, const JobValues &job) {
     auto F = [&line](const char *name) {
         return Named{QString::fromLatin1(name), line.field(QString::fromLatin1(name))};
     };
-    QString columns = QStringLiteral(
-        "Insert Into TilImp (TilNum,TilOrd,TilArtc,TilArtN,TilCant,TilPre,TilTotal,TilEst,TilFec,TilComa,TilTipo,"
-        "TilNatur,TilTPV,TilImp,TilPendOrd");
-    QString values = QStringLiteral(") VALUES (") +
-                     valueList({{F("TilNum"), Render::Int32},
-                                {{QStringLiteral("TilOrd"), lineNumber(line, "TilOrd", "TilArtN")}, Render::Int16},
-                                {F("TilArtc"), Render::Quoted},
-                                {F("TilArtN"), Render::Quoted},
-                                {F("TilCant"), Render::Decimal},
-                                {F("TilPre"), Render::Decimal},
-                                {F("TilTotal"), Render::Decimal},
-                                {F("TilEst"), Render::Quoted},
-                                {F("TilFec"), Render::Quoted},
-                                {F("TilComa"), Render::Int32},
-                                {F("TilTipo"), Render::Quoted},
-                                {F("TilNatur"), Render::Quoted},
-                                {F("TilTPV"), Render::Int16},
-                                {F("TilImp"), Render::Decimal},
-                                {{QStringLiteral("PPOrd"), job.PPOrd}, Render::Int32}});
-    if (extra) appendExtras(*extra, &columns, &values);
-    return columns + values + QLatin1Char(')');
+    const QString values =
+        valueList({{F("TilNum"), Render::Int32},
+                   {{QStringLiteral("TilOrd"), lineNumber(line, "TilOrd", "TilArtN")}, Render::Int16},
+                   {F("TilArtc"), Render::Quoted},
+                   {F("TilArtN"), Render::Quoted},
+                   {F("TilCant"), Render::Decimal},
+                   {F("TilPre"), Render::Decimal},
+                   {F("TilTotal"), Render::Decimal},
+                   {F("TilEst"), Render::Quoted},
+                   {F("TilFec"), Render::Quoted},
+                   {F("TilComa"), Render::Int32},
+                   {F("TilTipo"), Render::Quoted},
+                   {F("TilNatur"), Render::Quoted},
+                   {F("TilTPV"), Render::Int16},
+                   {F("TilImp"), Render::Decimal},
+                   {{QStringLiteral("PPOrd"), job.PPOrd}, Render::Int32}});
+    return sql::snapshot::insertLineSnapshot(values,
+                                             extra ? extrasOf(*extra) : std::vector<sql::snapshot::ColumnValue>());
 }
 
 void deleteMenuSnapshots(Global &g, const JobValues &job) {
-    conn(g.Cn3).execute(QStringLiteral("DELETE FROM TilmImp Where TilmImp.TPV = ") + job.arg1() +
-                        QStringLiteral(" And Comanda = ") + sql::int16(job.PParg3) +
-                        QStringLiteral(" And Imp <> Cantidad And Fecha = '") + sql::escaped(job.fecha()) +
-                        QStringLiteral("' And PendOrd = ") + job.ord());
+    conn(g.Cn3).execute(sql::snapshot::deleteMenuSnapshots(job.PParg1, job.fecha(), job.PParg3, job.PPOrd));
 }
 
 QString menuSnapshotStatement(const Recordset &dish, const JobValues &job) {
     auto F = [&dish](const char *name) {
         return Named{QString::fromLatin1(name), dish.field(QString::fromLatin1(name))};
     };
-    QString columns = QStringLiteral("INSERT INTO TilmImp (fecha,comanda,orden,artvcod,mccod,mlpla,mlplan,cantidad");
     // The dish name keeps its long-standing cleaning: a quote becomes a blank.
     QString mlplan = dish.field(QStringLiteral("mlplan")).toText();
     mlplan.replace(QLatin1Char('\''), QLatin1Char(' '));
-    QString values = valueList({{F("Fecha"), Render::Quoted},
-                                {F("comanda"), Render::Int16},
-                                {{QStringLiteral("orden"), lineNumber(dish, "orden", "mlplan")}, Render::Int16},
-                                {F("artvcod"), Render::Quoted},
-                                {F("mccod"), Render::Int16},
-                                {F("mlpla"), Render::Quoted},
-                                {{QStringLiteral("mlplan"), Variant(mlplan)}, Render::Quoted},
-                                {F("cantidad"), Render::Decimal}});
-    appendExtras(dish, &columns, &values);
+    const QString values = valueList({{F("Fecha"), Render::Quoted},
+                                      {F("comanda"), Render::Int16},
+                                      {{QStringLiteral("orden"), lineNumber(dish, "orden", "mlplan")}, Render::Int16},
+                                      {F("artvcod"), Render::Quoted},
+                                      {F("mccod"), Render::Int16},
+                                      {F("mlpla"), Render::Quoted},
+                                      {{QStringLiteral("mlplan"), Variant(mlplan)}, Render::Quoted},
+                                      {F("cantidad"), Render::Decimal}});
+    const std::vector<sql::snapshot::ColumnValue> extras = extrasOf(dish);
     // grupo is quoted, so a letter works as well as a digit.
-    values += QLatin1Char(',') + valueList({{F("grupo"), Render::Quoted},
-                                            {F("tpv"), Render::Int16},
-                                            {F("imp"), Render::Int16},
-                                            {{QStringLiteral("PPOrd"), job.PPOrd}, Render::Int32}});
-    return columns + QStringLiteral(",grupo,tpv,imp,PendOrd) Values (") + values + QLatin1Char(')');
+    const QString trailing = valueList({{F("grupo"), Render::Quoted},
+                                        {F("tpv"), Render::Int16},
+                                        {F("imp"), Render::Int16},
+                                        {{QStringLiteral("PPOrd"), job.PPOrd}, Render::Int32}});
+    return sql::snapshot::insertMenuSnapshot(values, extras, trailing);
 }
 
 void removeSending(Global &g, const JobValues &job) {
-    const QString fecha = sql::escaped(job.fecha());
-    const QString arg3 = job.PParg3.toText();
-    conn(g.Cn2).execute(QStringLiteral("DELETE FROM ticimp WHERE TicTPV = ") + job.arg1() +
-                        QStringLiteral(" AND TicFec = '") + fecha + QStringLiteral("' AND TicComa = ") + arg3 +
-                        QStringLiteral(" AND TicPendOrd = ") + job.ord());
-    conn(g.Cn2).execute(QStringLiteral("DELETE FROM tilimp WHERE TilTPV = ") + job.arg1() +
-                        QStringLiteral(" AND TilFec = '") + fecha + QStringLiteral("' AND TilComa = ") + arg3 +
-                        QStringLiteral(" AND TilPendOrd = ") + job.ord());
-    conn(g.Cn2).execute(QStringLiteral("DELETE FROM tilmimp WHERE TPV = ") + job.arg1() +
-                        QStringLiteral(" AND Fecha = '") + fecha + QStringLiteral("' AND Comanda = ") + arg3 +
-                        QStringLiteral(" AND PendOrd = ") + job.ord());
+    for (const QString &sqlText : sql::snapshot::removeSending(job.PParg1, job.fecha(), job.PParg3, job.PPOrd))
+        conn(g.Cn2).execute(sqlText);
 }
 
 }  // namespace tpv

@@ -48,17 +48,8 @@ QStringList workTableEmptying() {
             QStringLiteral("Delete * from tilmimp")};
 }
 
-QStringList localSnapshotEmptying() {
-    return {QStringLiteral("Delete from TicImp"), QStringLiteral("Delete from TilImp"),
-            QStringLiteral("Delete from TilmImp")};
-}
+QString createEmptyTable() { return QStringLiteral("CREATE TABLE Vacio(Id integer)"); }
 
-QString fontTableCreate() {
-    return QStringLiteral("CREATE TABLE FonTPV(Id CHAR (1), Fuente CHAR (50), Tamano DOUBLE, Negrita CHAR(9))");
-}
-
-QString fontTableDefaultRow() {
-    return QStringLiteral("INSERT INTO FonTPV (Id, Fuente, Tamano, Negrita) VALUES ('1', 'Arial', 9, 'False')");
-}
+QString readEmptyTable() { return QStringLiteral("Select * from Vacio"); }
 
 }  // namespace tpv::schema

@@ -1,6 +1,7 @@
 #pragma once
-// Statements that define tables: the local work tables re-created at every
-// start, and the ticket font table. They run as written.
+// The tables of the local work file (wdbServer.mdb): the work tables
+// re-created at every start and emptied at shutdown, and the empty table
+// Vacio that the work file's data control stands on. They run as written.
 #include <QString>
 #include <QStringList>
 
@@ -12,10 +13,9 @@ QStringList workTableDrops();
 QStringList workTableCreates();
 // The statements that empty the work tables at shutdown.
 QStringList workTableEmptying();
-// The local copies of the snapshot tables, emptied at every print run.
-QStringList localSnapshotEmptying();
 
-QString fontTableCreate();
-QString fontTableDefaultRow();
+// Vacio, made with a new work file, and the data control's record source.
+QString createEmptyTable();
+QString readEmptyTable();
 
 }  // namespace tpv::schema

@@ -3,6 +3,7 @@
 #include "ui/FrmPpal.h"
 #include "platform/Version.h"
 #include "kitchen/Config.h"
+#include "sql/QueueStatements.h"
 #include "sql/Schema.h"
 #include "platform/DataFolder.h"
 #include "compat/Error.h"
@@ -14,7 +15,7 @@ const QString kTitle = QStringLiteral("Tesmarin-Garnet");
 }
 
 void crear_tablas_trabajo(DataControl &C) {
-    C.setRecordSource(QStringLiteral("Select * from Vacio"));
+    C.setRecordSource(schema::readEmptyTable());
     C.refresh();
     for (const QString &sql : schema::workTableDrops()) {
         try {
@@ -26,9 +27,7 @@ void crear_tablas_trabajo(DataControl &C) {
     for (const QString &sql : schema::workTableCreates()) C.execute(sql);
 }
 
-void limpiar_arg7(Global &g) {
-    conn(g.Cn).execute(QStringLiteral("UPDATE PendGar SET PPArg7 = '' WHERE PPArg7 IS null"));
-}
+void limpiar_arg7(Global &g) { conn(g.Cn).execute(sql::queue::emptyNullProfiles()); }
 
 void Form_Load(FrmPpal &f, InstanceLock &lock) {
     PollTimer::Busy busy(f.T);

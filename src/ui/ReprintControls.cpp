@@ -1,6 +1,8 @@
 #include "ui/ReprintControls.h"
 
-#include "sql/Schema.h"
+#include "sql/OrderStatements.h"
+#include "sql/QueueStatements.h"
+#include "sql/SnapshotStatements.h"
 #include "sql/SqlText.h"
 #include "sql/DataControl.h"
 #include "compat/Dialogs.h"
@@ -37,10 +39,7 @@ std::optional<ChosenJob> jobOf(const ReprintContext &r) {
 // choice opens all the same).
 QString tableOf(const ReprintContext &r, const ChosenJob &job) {
     try {
-        const ResultSet rs =
-            conn(r.g.Cn).query(QStringLiteral("SELECT TicMes FROM Tic WHERE TicTPV = ") + QString::number(r.g.tpv) +
-                               QStringLiteral(" AND TicComa = ") + sql::int16(Variant(job.comanda)) +
-                               QStringLiteral(" AND TicFec = '") + sql::escaped(job.fecha) + QStringLiteral("'"));
+        const ResultSet rs = conn(r.g.Cn).query(sql::order::tableOfOrder(r.g.tpv, job.fecha, Variant(job.comanda)));
         if (rs.rows.empty() || rs.rows[0].empty() || rs.rows[0][0].isNull()) return {};
         return QStringLiteral("Mesa ") + rs.rows[0][0].toText().trimmed();
     } catch (const TpvError &) {
@@ -78,9 +77,7 @@ QString dayText(const QString &fecha) {
 // The orders of the business date that have jobs, of every terminal: the
 // ones "Volver a Imprimir Todos" prints again.
 int ordersOfTheDay(Global &g, const QString &fecha) {
-    const ResultSet rs = conn(g.Cn).query(
-        QStringLiteral("SELECT COUNT(*) FROM (SELECT DISTINCT PParg1, PParg3 FROM PendGar WHERE PPFecha = '") +
-        sql::escaped(fecha) + QStringLiteral("' AND PPCod = 'Com') AS comandas"));
+    const ResultSet rs = conn(g.Cn).query(sql::queue::countOrdersOfDay(fecha));
     if (rs.rows.empty() || rs.rows[0].empty() || rs.rows[0][0].isNull()) return 0;
     return rs.rows[0][0].toInt32();
 }
@@ -139,15 +136,9 @@ void cmdTodo_Click(const ReprintContext &r) {
     r.ReimprimirTodo = true;
     const QString ppord = QString::number(job->PPOrd);
     const QString order = sql::int16(Variant(job->comanda));
-    const QString fecha = sql::escaped(r.day.FechaTpv);
-    const QString tpv = QString::number(g.tpv);
-    conn(g.Cn).execute(QStringLiteral("UPDATE til SET TilImp = 0 WHERE TilComa = ") + order +
-                       QStringLiteral(" AND TilFec = '") + fecha + QStringLiteral("' AND TilTpv = ") + tpv);
-    conn(g.Cn).execute(QStringLiteral("UPDATE tilm SET Imp = 0 WHERE Fecha = '") + fecha +
-                       QStringLiteral("' AND Comanda = ") + order + QStringLiteral(" AND tpv = ") + tpv);
-    conn(g.Cn).execute(QStringLiteral("UPDATE PendGar SET PPPend = 0 WHERE PPOrd = ") + ppord +
-                       QStringLiteral(" AND PPFecha = '") + sql::escaped(job->fecha) +
-                       QStringLiteral("' AND PPArg1 = '") + tpv + QStringLiteral("'"));
+    conn(g.Cn).execute(sql::order::reprintOrderLines(g.tpv, r.day.FechaTpv, order));
+    conn(g.Cn).execute(sql::order::reprintOrderDishes(g.tpv, r.day.FechaTpv, order));
+    conn(g.Cn).execute(sql::queue::markJobPending(ppord, job->fecha, g.tpv));
     logLine(LogPriority::Info,
             QStringLiteral("Reimpresión pedida en este PC: toda la comanda %1 (trabajo %2)").arg(order, ppord));
     if (r.orderReset) r.orderReset(order);
@@ -165,7 +156,7 @@ void cmdUltimo_Click(const ReprintContext &r) {
 }
 
 void LoUltimo(const ReprintContext &r) {
-    for (const QString &sqlText : schema::localSnapshotEmptying()) r.C.execute(sqlText);
+    for (const QString &sqlText : sql::snapshot::emptyLocalCopies()) r.C.execute(sqlText);
     const std::optional<ChosenJob> job = jobOf(r);
     if (!job || !r.printLastSending) return;
     r.printLastSending(QString::number(r.g.tpv), job->fecha, job->comanda);
@@ -176,14 +167,13 @@ void cmdVolver_Click(const ReprintContext &r) {
     // The day asked about is the day reset, even if a tick that runs while
     // the question is open finds the business date changed.
     const QString day = r.day.FechaTpv;
-    const QString fecha = sql::escaped(day);
     const int orders = ordersOfTheDay(g, day);
     if (orders > 0 &&
         r.dialogs.message(volverQuestion(orders), kTitle, MsgIcon::Exclamation, MsgButtons::OkCancel) != MsgAnswer::Ok)
         return;
-    conn(g.Cn).execute(QStringLiteral("Update til set TilImp = 0 Where TilFec = '") + fecha + QStringLiteral("'"));
-    conn(g.Cn).execute(QStringLiteral("Update tilm set Imp = 0 Where Fecha = '") + fecha + QStringLiteral("'"));
-    conn(g.Cn).execute(QStringLiteral("UPDATE PendGar Set PPPend = 0 Where PPFecha = '") + fecha + QStringLiteral("'"));
+    conn(g.Cn).execute(sql::order::reprintDayLines(day));
+    conn(g.Cn).execute(sql::order::reprintDayDishes(day));
+    conn(g.Cn).execute(sql::queue::markDayPending(day));
     logLine(LogPriority::Info, QStringLiteral("Reimpresión pedida en este PC: todas las comandas del día %1 (%2), en "
                                               "todas las impresoras")
                                    .arg(dayText(day))

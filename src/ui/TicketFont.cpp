@@ -1,14 +1,11 @@
 #include "ui/TicketFont.h"
 
-#include "sql/Schema.h"
-#include "sql/SqlText.h"
+#include "sql/SettingsStatements.h"
 #include "sql/DataControl.h"
 #include "compat/Dialogs.h"
 #include "compat/Error.h"
 #include "devices/Printers.h"
 #include "kitchen/StatusReport.h"
-
-#include <QLocale>
 
 namespace tpv {
 
@@ -23,7 +20,7 @@ QString trimmedRight(const QString &s) {
 void readStoredFont(const FontContext &f) {
     auto cnLocal = openConnection(workConnectionString(), f.g.db);
     Recordset rs;
-    rs.open(QStringLiteral("SELECT * FROM FonTPV WHERE Id = '1'"), *cnLocal);
+    rs.open(sql::settings::storedFont(), *cnLocal);
     PrinterLayer &p = f.printers;
     if (rs.eof()) {
         p.set(PrinterProperty::FontName, QStringLiteral("Arial"));
@@ -46,8 +43,8 @@ void cargar_fuente(const FontContext &f) {
     } catch (const TpvError &e) {
         if (e.number() != err::NoSuchTable) return;
         try {
-            f.C.execute(schema::fontTableCreate());
-            f.C.execute(schema::fontTableDefaultRow());
+            f.C.execute(sql::settings::createFontTable());
+            f.C.execute(sql::settings::defaultFontRow());
             readStoredFont(f);
         } catch (const TpvError &) {
             // The printer keeps the font it had.
@@ -85,14 +82,8 @@ void tl_Click(const FontContext &f) {
                           MsgIcon::Critical);
         return;
     }
-    // Written so that it reads back the same on any system language: the
-    // size with a decimal point, bold as the word the reading looks for.
-    const QString sizeText = QLocale::c().toString(static_cast<double>(size), 'g', 7);
     try {
-        f.C.execute(QStringLiteral("UPDATE FonTPV SET Fuente ='") + sql::escaped(chosen->name) +
-                    QStringLiteral("', Tamano=") + sizeText + QStringLiteral(", Negrita='") +
-                    (chosen->bold ? QStringLiteral("Verdadero") : QStringLiteral("Falso")) +
-                    QStringLiteral("' WHERE Id='1'"));
+        f.C.execute(sql::settings::saveFont(chosen->name, static_cast<double>(size), chosen->bold));
     } catch (const TpvError &e) {
         f.status.report(QStringLiteral("No se pudo guardar el tipo de letra: ") + e.numberAndDescription());
     }
