@@ -23,7 +23,7 @@ void BM_JournalPerDish(benchmark::State &state) {
     for (auto _ : state) {
         const OrderKey key{QStringLiteral("1"), QStringLiteral("20261207"), QString::number(++order)};
         std::vector<ReadDish> read;
-        for (int i = 1; i <= dishes; ++i) read.push_back({{DishKey::Kind::Carta, QString::number(i)}, 1, 0});
+        for (int i = 1; i <= dishes; ++i) read.push_back({{DishKey::Kind::ALaCarte, QString::number(i)}, 1, 0});
         const OrderDeliveries deliveries = journal.read(key, {});
         for (int k = 1; k <= 3; ++k) {
             const QString printer = QStringLiteral("Impresora%1").arg(k);

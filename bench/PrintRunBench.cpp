@@ -260,7 +260,7 @@ void addBigOrder(Connection &cn, int comanda, int lines, int printers) {
     } else if (printers != 1 && printers != 3) {
         throw std::invalid_argument("addBigOrder: 1, 3 or 10 printers");
     }
-    QList<demo::CartaLine> carta;
+    QList<demo::ALaCarteLine> aLaCarte;
     QList<demo::MenuDish> menu;
     for (int i = 0; i < lines; ++i) {
         const QString art = printers == 1 ? arts[0] : arts[i % printers];
@@ -276,12 +276,12 @@ void addBigOrder(Connection &cn, int comanda, int lines, int printers) {
                                    {}};
             continue;
         }
-        demo::CartaLine l{art, QStringLiteral("Artículo %1").arg(i), 1.0 + i % 3, std::nullopt};
+        demo::ALaCarteLine l{art, QStringLiteral("Artículo %1").arg(i), 1.0 + i % 3, std::nullopt};
         if (i % 5 == 0)
             l.extra = demo::Extra{2, QStringLiteral("Poco hecho"), 1, std::nullopt, QStringLiteral("Patatas"), {}};
-        carta << l;
+        aLaCarte << l;
     }
-    demo::addOrder(cn, 1, kFecha, comanda, 7, carta, menu);
+    demo::addOrder(cn, 1, kFecha, comanda, 7, aLaCarte, menu);
 }
 
 void resetPrinted(Connection &cn) {

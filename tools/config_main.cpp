@@ -183,7 +183,7 @@ int probar(const QString &dataDir, const QString &printersDir) {
         if (day.FechaTpv.isEmpty()) {
             say(QStringLiteral("Fecha de trabajo: el terminal %1 no está en icierre: no se imprimirá nada").arg(g.tpv));
             ++problems;
-        } else if (!esFechaDeTrabajo(day.FechaTpv)) {
+        } else if (!isBusinessDate(day.FechaTpv)) {
             say(QStringLiteral("Fecha de trabajo: «%1» no es una fecha AAAAMMDD: no se imprimirá nada")
                     .arg(day.FechaTpv));
             ++problems;

@@ -136,7 +136,7 @@ int addJob(Connection &cn, int tpv, const QString &fecha, int comanda, const QSt
     return ord;
 }
 
-int addOrder(Connection &cn, int tpv, const QString &fecha, int comanda, int mesa, const QList<CartaLine> &carta,
+int addOrder(Connection &cn, int tpv, const QString &fecha, int comanda, int mesa, const QList<ALaCarteLine> &aLaCarte,
              const QList<MenuDish> &menu, int perfil) {
     const QString fecha1 = QDate::fromString(fecha, QStringLiteral("yyyyMMdd")).toString(QStringLiteral("dd/MM/yyyy"));
     const QString where =
@@ -158,7 +158,7 @@ int addOrder(Connection &cn, int tpv, const QString &fecha, int comanda, int mes
                        .arg(tpv)
                        .arg(comanda)
                        .arg(q(fecha)));
-    for (const CartaLine &l : carta) {
+    for (const ALaCarteLine &l : aLaCarte) {
         ++ord;
         cn.execute(QStringLiteral("INSERT INTO Til VALUES (%1, %2, %3, %4, %5, 2.5, %6, 'A', %7, %8, 'N', 'N', %9, 0)")
                        .arg(comanda)

@@ -39,7 +39,7 @@ struct Extra {
     std::optional<int> guarnic, salsac;
     QString guarnin, salsan;
 };
-struct CartaLine {
+struct ALaCarteLine {
     QString articulo;  // ArtvCod
     QString nombre;    // TilArtN
     double cantidad = 1;
@@ -55,7 +55,7 @@ struct MenuDish {
 
 // Writes the order header if it is missing, appends the lines (numbered after
 // the order's last line) and adds a "Com" job; returns the job number.
-int addOrder(Connection &cn, int tpv, const QString &fecha, int comanda, int mesa, const QList<CartaLine> &carta,
+int addOrder(Connection &cn, int tpv, const QString &fecha, int comanda, int mesa, const QList<ALaCarteLine> &aLaCarte,
              const QList<MenuDish> &menu, int perfil = 1);
 int addJob(Connection &cn, int tpv, const QString &fecha, int comanda, const QString &code = QStringLiteral("Com"),
            int perfil = 1);

@@ -19,8 +19,8 @@ using namespace tpv::demo;
 
 namespace {
 
-QList<CartaLine> randomCarta(QRandomGenerator &rng) {
-    const CartaLine choices[] = {
+QList<ALaCarteLine> randomALaCarte(QRandomGenerator &rng) {
+    const ALaCarteLine choices[] = {
         {QStringLiteral("CAN"), QStringLiteral("Caña"), 2, std::nullopt},
         {QStringLiteral("AGUA"), QStringLiteral("Agua mineral"), 1, std::nullopt},
         {QStringLiteral("VINO"), QStringLiteral("Vino tinto"), 1, std::nullopt},
@@ -33,7 +33,7 @@ QList<CartaLine> randomCarta(QRandomGenerator &rng) {
          Extra{5, QStringLiteral("Sin sal"), std::nullopt, std::nullopt, {}, {}}},
         {QStringLiteral("TART"), QStringLiteral("Tarta de queso"), 1, std::nullopt},
     };
-    QList<CartaLine> out;
+    QList<ALaCarteLine> out;
     const int n = 1 + rng.bounded(4);
     for (int i = 0; i < n; ++i) out << choices[rng.bounded(static_cast<int>(std::size(choices)))];
     return out;
@@ -92,7 +92,7 @@ int main(int argc, char **argv) {
             // Every third sending adds dishes to an order sent before.
             const bool addition = !sent.isEmpty() && i % 3 == 2;
             const int comanda = addition ? sent[rng.bounded(static_cast<int>(sent.size()))] : next++;
-            const int job = addOrder(*cn, tpvNumber, fecha, comanda, 1 + rng.bounded(20), randomCarta(rng),
+            const int job = addOrder(*cn, tpvNumber, fecha, comanda, 1 + rng.bounded(20), randomALaCarte(rng),
                                      addition ? QList<MenuDish>{} : randomMenu(rng));
             if (!addition) sent << comanda;
             std::fprintf(stderr, "Terminal %d: %s comanda %d (trabajo %d)\n", tpvNumber,

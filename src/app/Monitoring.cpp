@@ -13,7 +13,7 @@ MonitorContext contextOf(PrintServer &server, const QString &version) {
     FrmPpal &f = server.form();
     MonitorContext c{{}, {}, f.printers, f.health, f.clock, {}, version};
     c.facts = [&f] {
-        ServerFacts facts{f.g.tpv, f.g.Tiempo, f.polled, f.reconnectServer, f.lbEstado.caption(), {}};
+        ServerFacts facts{f.g.tpv, f.g.Tiempo, f.polled, f.reconnectServer, f.statusLine.caption(), {}};
         for (int i = 1; i < f.lstPend.listCount(); ++i) facts.pending.push_back({f.lstPend.itemData(i), f.lstPend.list(i)});
         return facts;
     };

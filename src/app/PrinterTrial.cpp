@@ -119,7 +119,7 @@ Document testTicket(const QString &printerName, const QString &driverName, const
     return d;
 }
 
-PrinterTrialResult probarImpresora(PrinterLayer &printers, const QString &name, const QString &dataDir, QTime now) {
+PrinterTrialResult runPrinterTest(PrinterLayer &printers, const QString &name, const QString &dataDir, QTime now) {
     PrinterTrialResult r;
     const int index = findPrinter(printers, name);
     if (index < 0) {

@@ -30,6 +30,6 @@ struct PrinterTrialResult {
 // font stored in dataDir's work file when there is one (Arial 9 otherwise),
 // and says whether the printer took it and what it reported. Needs nothing
 // of dataDir but impresoras.ini; the work file is only read.
-PrinterTrialResult probarImpresora(PrinterLayer &printers, const QString &name, const QString &dataDir, QTime now);
+PrinterTrialResult runPrinterTest(PrinterLayer &printers, const QString &name, const QString &dataDir, QTime now);
 
 }  // namespace tpv

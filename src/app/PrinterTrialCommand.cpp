@@ -28,7 +28,7 @@ int runPrinterTrial(int argc, char **argv, const CommandLine &cl) {
     // CUPS's queues are drawn with QPainter, which needs the GUI side of Qt.
     const std::unique_ptr<QCoreApplication> app = windowApplication(argc, argv, false);
     const std::unique_ptr<PrinterLayer> printers = programPrinters(cl);
-    const PrinterTrialResult r = probarImpresora(*printers, cl.testPrinter, cl.dataDir, QTime::currentTime());
+    const PrinterTrialResult r = runPrinterTest(*printers, cl.testPrinter, cl.dataDir, QTime::currentTime());
     for (const QString &line : r.said) {
         if (r.delivered)
             std::fprintf(stdout, "%s\n", line.toUtf8().constData());

@@ -184,7 +184,7 @@ void abrir_conexiones(Global &g) {
     g.Rs4.close();
 }
 
-void comprobar_conexiones(Global &g) {
+void checkConnectionSources(Global &g) {
     for (const auto *cn : {&g.Cn, &g.Cn2, &g.Cn3, &g.Cn4})
         if (*cn) (*cn)->checkSource();
 }
@@ -201,7 +201,7 @@ void coger_fecha_tpv(Global &g, BusinessDate &day) {
     g.Rs.close();
 }
 
-bool esFechaDeTrabajo(const QString &fecha) {
+bool isBusinessDate(const QString &fecha) {
     if (fecha.size() != 8) return false;
     for (QChar c : fecha)
         if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
@@ -228,7 +228,7 @@ void actualizar_configuracion(const Global &g) {
     cnLocal->execute(sql::settings::saveBlankLines(g.lineaspie, g.tpv));
 }
 
-int16_t lineas_pie(const QString &fieldText) {
+int16_t blankLinesOfField(const QString &fieldText) {
     const QString where =
         QStringLiteral("el campo de líneas en blanco después de cada envío contiene «%1»").arg(fieldText);
     const QString fix = QStringLiteral("; escriba un número en ese campo de la ventana o ajústelo con las flechas");
@@ -248,7 +248,7 @@ int16_t lineas_pie(const QString &fieldText) {
 }
 
 namespace {
-void stepLineas(Global &g, TextField &lineasp, int delta) {
+void stepBlankLines(Global &g, TextField &lineasp, int delta) {
     const int next = g.lineaspie + delta;
     if (next < -32768 || next > 32767) throw TpvError(err::Overflow, QStringLiteral("Desbordamiento"));
     g.lineaspie = static_cast<int16_t>(next);
@@ -257,7 +257,7 @@ void stepLineas(Global &g, TextField &lineasp, int delta) {
 }
 }  // namespace
 
-void UpDown1_DownClick(Global &g, TextField &lineasp) { stepLineas(g, lineasp, -1); }
-void UpDown1_UpClick(Global &g, TextField &lineasp) { stepLineas(g, lineasp, +1); }
+void UpDown1_DownClick(Global &g, TextField &lineasp) { stepBlankLines(g, lineasp, -1); }
+void UpDown1_UpClick(Global &g, TextField &lineasp) { stepBlankLines(g, lineasp, +1); }
 
 }  // namespace tpv

@@ -25,14 +25,14 @@ void leer_configuracion(Global &g, ConfigLabels labels, Dialogs &dialogs);
 void abrir_conexiones(Global &g);
 // Error err::CannotOpen when a server connection's file was replaced or
 // removed since it was opened (see Connection::checkSource).
-void comprobar_conexiones(Global &g);
+void checkConnectionSources(Global &g);
 // The blank lines after each ticket as the window's field holds them. A text
 // that is no whole number is error 13, one beyond -32768 to 32767 error 6;
 // the message says what the field holds and where to correct it.
-int16_t lineas_pie(const QString &fieldText);
+int16_t blankLinesOfField(const QString &fieldText);
 void coger_fecha_tpv(Global &g, BusinessDate &day);
 // True for eight digits that are a date, year first (20261207).
-bool esFechaDeTrabajo(const QString &fecha);
+bool isBusinessDate(const QString &fecha);
 void cargar_impresoras(Global &g);
 void actualizar_configuracion(const Global &g);
 // The two buttons of UpDown1.

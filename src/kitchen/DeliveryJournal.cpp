@@ -17,7 +17,7 @@ namespace {
 
 QString kindText(DishKey::Kind k) { return k == DishKey::Kind::Menu ? QStringLiteral("M") : QStringLiteral("C"); }
 DishKey dishOf(const Variant &kind, const Variant &number) {
-    return {kind.toText() == QLatin1String("M") ? DishKey::Kind::Menu : DishKey::Kind::Carta, number.toText()};
+    return {kind.toText() == QLatin1String("M") ? DishKey::Kind::Menu : DishKey::Kind::ALaCarte, number.toText()};
 }
 
 QString partsText(const std::vector<DishPart> &parts) {

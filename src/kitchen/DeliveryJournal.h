@@ -38,7 +38,7 @@ struct OrderKey {
 
 // One dish of an order: an à-la-carte line (TilOrd) or a menu dish (Orden).
 struct DishKey {
-    enum class Kind { Carta, Menu } kind = Kind::Carta;
+    enum class Kind { ALaCarte, Menu } kind = Kind::ALaCarte;
     QString number;  // the line's number as the database wrote it
     bool operator==(const DishKey &o) const { return kind == o.kind && number == o.number; }
 };

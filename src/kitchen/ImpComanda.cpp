@@ -65,7 +65,7 @@ void ImpComanda(const PrintContext &p) {
         readOrder(p, run);
         printHeader(p, run);
         run.TextoImpresora.assign(static_cast<size_t>(p.g.NumImpresoras) + 1, RoutedDishes());
-        printCartaLines(p, run);
+        printALaCarteLines(p, run);
         printMenuLines(p, run);
         sendTicketsAndComplete(p, run);
     } catch (const TpvError &) {

@@ -113,7 +113,7 @@ void Actualizar(Global &g, BusinessDate &day, const JobLists &l) {
     g.Rs.close();
 }
 
-void avisar_trabajos_inaccesibles(Global &g, const BusinessDate &day, StatusReport &status, QSet<QString> &reported) {
+void reportUnpollableJobs(Global &g, const BusinessDate &day, StatusReport &status, QSet<QString> &reported) {
     if (g.Rs.isOpen()) g.Rs.close();
     g.Rs.open(sql::queue::jobsNoPollSelects(g.tpv, day.FechaTpv), conn(g.Cn));
     QStringList messages;

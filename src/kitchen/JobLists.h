@@ -25,5 +25,5 @@ void Actualizar(Global &g, BusinessDate &day, const JobLists &lists);
 // list, because PPFecha, PPCod, PParg1 or PPPend is null (a null PParg1 with
 // this day's date counts: it may be this terminal's). Each is reported to the
 // operator once; `reported` remembers which were.
-void avisar_trabajos_inaccesibles(Global &g, const BusinessDate &day, StatusReport &status, QSet<QString> &reported);
+void reportUnpollableJobs(Global &g, const BusinessDate &day, StatusReport &status, QSet<QString> &reported);
 }  // namespace tpv

@@ -97,7 +97,7 @@ void sendToPrinter(const PrintContext &p, const PrintRun &run, const OrderDelive
 // What completion marked printed, as the journal names the dishes.
 std::vector<std::pair<DishKey, double>> markedDishes(const PrintRun &run) {
     std::vector<std::pair<DishKey, double>> out;
-    for (const auto &[number, quantity] : run.tilRead.rows) out.push_back({{DishKey::Kind::Carta, number}, quantity});
+    for (const auto &[number, quantity] : run.tilRead.rows) out.push_back({{DishKey::Kind::ALaCarte, number}, quantity});
     for (const auto &[number, quantity] : run.tilmRead.rows) out.push_back({{DishKey::Kind::Menu, number}, quantity});
     return out;
 }
@@ -116,8 +116,8 @@ static ticket::Content contentOf(const std::optional<ticket::Header> &header, co
             look.quantity = ticket::menuQuantity(quantity);
             c.menu.push_back(std::move(look));
         } else {
-            look.quantity = ticket::cartaQuantity(quantity);
-            c.carta.push_back(std::move(look));
+            look.quantity = ticket::aLaCarteQuantity(quantity);
+            c.aLaCarte.push_back(std::move(look));
         }
     }
     return c;
@@ -149,7 +149,7 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
         for (k = 0; k < g.NumImpresoras; ++k) {
             const RoutedDishes &dishes = run.TextoImpresora[static_cast<size_t>(k)];
             if (dishes.isEmpty() || k == 0) continue;
-            g.lineaspie = lineas_pie(p.lineasp.text());
+            g.lineaspie = blankLinesOfField(p.lineasp.text());
             armed = true;
             try {
                 sendToPrinter(p, run, deliveries, g.Impresoras.value(k), dishes);

@@ -23,9 +23,9 @@ namespace {
 // CierreFecha) matches no day's jobs, or worse the jobs that carry the same
 // text: nothing is polled for it, and the operator is told once, on the
 // status line and in the log, until it changes.
-bool fechaTpvUtilizable(const QueueContext &q) {
+bool businessDateUsable(const QueueContext &q) {
     BusinessDate &day = q.day;
-    if (esFechaDeTrabajo(day.FechaTpv)) {
+    if (isBusinessDate(day.FechaTpv)) {
         day.reportedInvalid.reset();
         return true;
     }
@@ -52,8 +52,8 @@ bool fechaTpvUtilizable(const QueueContext &q) {
 bool T_Timer(const QueueContext &q) {
     restartPolling(q.T, q.g.Tiempo, q.status);
     Actualizar(q.g, q.day, q.lists);
-    if (!fechaTpvUtilizable(q)) return false;
-    avisar_trabajos_inaccesibles(q.g, q.day, q.status, q.unpollableReported);
+    if (!businessDateUsable(q)) return false;
+    reportUnpollableJobs(q.g, q.day, q.status, q.unpollableReported);
     Funciones(q);
     return true;
 }
@@ -68,7 +68,7 @@ bool T_TimerSafe(const QueueContext &q) {
         } else {
             // A server file replaced or removed under the open connections
             // is err::CannotOpen here: they are opened anew at the next tick.
-            comprobar_conexiones(q.g);
+            checkConnectionSources(q.g);
         }
         polled = T_Timer(q);
     } catch (const TpvError &e) {

@@ -107,7 +107,7 @@ Document ticketOf(const PrintContext &p, const std::optional<ticket::Header> &he
 // 0 and reads the rows the run will mark printed.
 void readOrder(const PrintContext &p, PrintRun &run);
 void printHeader(const PrintContext &p, PrintRun &run);
-void printCartaLines(const PrintContext &p, PrintRun &run);
+void printALaCarteLines(const PrintContext &p, PrintRun &run);
 void printMenuLines(const PrintContext &p, PrintRun &run);
 void sendTicketsAndComplete(const PrintContext &p, PrintRun &run);
 

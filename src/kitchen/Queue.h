@@ -19,7 +19,7 @@ struct QueueContext {
     std::function<void()> ImpComanda;
     // Set when a tick lost the server: the next tick opens the connections anew.
     bool &reconnectServer;
-    // The unpollable jobs already reported (see avisar_trabajos_inaccesibles).
+    // The unpollable jobs already reported (see reportUnpollableJobs).
     QSet<QString> &unpollableReported;
 };
 

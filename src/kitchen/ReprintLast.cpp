@@ -115,7 +115,7 @@ void reprintLastSending(const PrintContext &p, const QString &tpv, const QString
     for (int k = 1; k < g.NumImpresoras; ++k) {
         const RoutedDishes &dishes = run.TextoImpresora[static_cast<size_t>(k)];
         if (dishes.isEmpty()) continue;
-        g.lineaspie = lineas_pie(p.lineasp.text());
+        g.lineaspie = blankLinesOfField(p.lineasp.text());
         const QString printer = g.Impresoras.value(k);
         const Document ticket = ticketOf(p, header, dishes, quantities[static_cast<size_t>(k)], {ticket::kReprintMark});
         try {

@@ -23,11 +23,11 @@ std::vector<const PendingJobView *> jobsOlderThan(const Snapshot &s, qint64 nowM
 
 QString Health::word() const {
     switch (level) {
-        case Level::Bien:
+        case Level::Good:
             return QStringLiteral("bien");
-        case Level::Aviso:
+        case Level::Warning:
             return QStringLiteral("aviso");
-        case Level::Mal:
+        case Level::Bad:
             break;
     }
     return QStringLiteral("mal");
@@ -69,7 +69,7 @@ Health evaluateHealth(const Snapshot &s, qint64 nowMs) {
     }
     if (bad.isEmpty() && warnings.isEmpty() && !s.statusLine.isEmpty()) warnings << s.statusLine;
     Health h;
-    h.level = !bad.isEmpty() ? Health::Level::Mal : !warnings.isEmpty() ? Health::Level::Aviso : Health::Level::Bien;
+    h.level = !bad.isEmpty() ? Health::Level::Bad : !warnings.isEmpty() ? Health::Level::Warning : Health::Level::Good;
     h.reasons = bad + warnings;
     return h;
 }

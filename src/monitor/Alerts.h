@@ -18,8 +18,8 @@ constexpr qint64 kJobAlertMs = 120 * 1000;
 constexpr qint64 kPrinterAlertMs = 5 * 60 * 1000;
 
 struct Health {
-    enum class Level { Bien, Aviso, Mal };
-    Level level = Level::Bien;
+    enum class Level { Good, Warning, Bad };
+    Level level = Level::Good;
     QStringList reasons;  // the serious ones first
     QString word() const;
 };

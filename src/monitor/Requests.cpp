@@ -43,7 +43,7 @@ HttpResponse monitorResponse(const HttpRequest &request, const SnapshotBoard &bo
     if (request.path == "/salud") {
         const Health h = evaluateHealth(*s, nowMs);
         return {
-            h.level == Health::Level::Mal ? 503 : 200, "application/json; charset=utf-8", healthJson(h, *s, nowMs), {}};
+            h.level == Health::Level::Bad ? 503 : 200, "application/json; charset=utf-8", healthJson(h, *s, nowMs), {}};
     }
     if (request.path == "/") return {200, "text/html; charset=utf-8", statusPage(*s, nowMs), {}};
     return plain(

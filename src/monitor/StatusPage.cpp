@@ -106,8 +106,8 @@ QByteArray healthJson(const Health &h, const Snapshot &s, qint64 nowMs) {
 
 QByteArray statusPage(const Snapshot &s, qint64 nowMs) {
     const Health h = evaluateHealth(s, nowMs);
-    const QString levelText = h.level == Health::Level::Bien ? QStringLiteral("Todo bien")
-                              : h.level == Health::Level::Aviso
+    const QString levelText = h.level == Health::Level::Good ? QStringLiteral("Todo bien")
+                              : h.level == Health::Level::Warning
                                   ? QStringLiteral("Aviso")
                                   : QStringLiteral("Mal: la cocina puede no recibir comandas");
     QString reasons;

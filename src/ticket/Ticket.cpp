@@ -21,7 +21,7 @@ void addDish(Document &d, const Dish &dish) {
 
 QString backupMark(const QString &meantFor) { return QStringLiteral("*** RESPALDO DE %1 ***").arg(meantFor); }
 
-QString cartaQuantity(double quantity) { return numberToText(quantity); }
+QString aLaCarteQuantity(double quantity) { return numberToText(quantity); }
 
 QString menuQuantity(double quantity) { return QString::number(roundToInt16(quantity)); }
 
@@ -35,12 +35,12 @@ Document compose(const Content &c, const QTime &sent, int blankLines) {
     }
     for (const QString &mark : c.marks) d.addLine(LineRole::Mark, mark);
     if (c.header) d.addLine(LineRole::Blank, QString());
-    if (!c.carta.empty()) {
+    if (!c.aLaCarte.empty()) {
         d.addLine(LineRole::SectionTitle, QStringLiteral(" ***** ARTICULOS CARTA *****"));
-        for (const Dish &dish : c.carta) addDish(d, dish);
+        for (const Dish &dish : c.aLaCarte) addDish(d, dish);
     }
     if (!c.menu.empty()) {
-        if (c.carta.empty()) {
+        if (c.aLaCarte.empty()) {
             d.addLine(LineRole::SectionTitle, kRule);
             d.addLine(LineRole::SectionTitle, kMenuTitle);
             d.addLine(LineRole::SectionTitle, kRule);

@@ -41,8 +41,8 @@ struct Dish {
 struct Content {
     std::optional<Header> header;  // none when the order has no header row
     QStringList marks;
-    std::vector<Dish> carta, menu;
-    bool isEmpty() const { return carta.empty() && menu.empty(); }
+    std::vector<Dish> aLaCarte, menu;
+    bool isEmpty() const { return aLaCarte.empty() && menu.empty(); }
 };
 
 // The whole ticket: header, marks, à-la-carte section, menu section (its
@@ -53,7 +53,7 @@ Document compose(const Content &content, const QTime &sent, int blankLines);
 
 // The quantity of a dish as the ticket writes it: an à-la-carte line in the
 // system's number format, a menu dish as a whole number.
-QString cartaQuantity(double quantity);
+QString aLaCarteQuantity(double quantity);
 QString menuQuantity(double quantity);
 
 // Adds a mark under the header (after the marks already there).

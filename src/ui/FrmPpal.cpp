@@ -111,9 +111,9 @@ void FrmPpal::showPrinterStates() {
                            now == PrinterCondition::Ready ? LogPriority::Info : LogPriority::Warning);
         }
     }
-    if (lines == lstImpresoras.texts()) return;
-    lstImpresoras.clear();
-    for (const QString &line : lines) lstImpresoras.addItem(line);
+    if (lines == printerStates.texts()) return;
+    printerStates.clear();
+    for (const QString &line : lines) printerStates.addItem(line);
 }
 
 void FrmPpal::clearAllDataChanged() {

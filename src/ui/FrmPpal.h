@@ -47,15 +47,15 @@ public:
     // Controls.
     Label lbServidor{QStringLiteral("...")};
     Label lbCatalogo{QStringLiteral("...")};
-    Label lbLineasCaption{QStringLiteral("Numero de líneas en blanco despúes de cada envio :")};
+    Label blankLinesCaption{QStringLiteral("Numero de líneas en blanco despúes de cada envio :")};
     TextField lineasp;
-    Label lbEstado;  // what went wrong last, for the operator
+    Label statusLine;  // what went wrong last, for the operator
     ListBox lstPend, lstReal, lstFech, lstComa, lstNumeTPV;
     // Under the job lists: each printer, its state and its last ticket
     // ("Cocina: Lista, último ticket 13:05:07"), refreshed after every tick.
-    ListBox lstImpresoras;
+    ListBox printerStates;
     Frame FraListas, FraPre;
-    Label lbElegir{QStringLiteral("Elegir opción de Re-Impresión :")};
+    Label choiceCaption{QStringLiteral("Elegir opción de Re-Impresión :")};
     ReprintChoice choice;  // the job the reprint choice is open for
     PrinterPanel panel;
 
@@ -65,7 +65,7 @@ public:
     Clock &clock;
     PollTimer T;
     DataControl C;
-    StatusReport status{lbEstado, clock};
+    StatusReport status{statusLine, clock};
     // How each printer has fared, and which stands in for which.
     PrinterHealth health;
     // What each printer has received of each order.
@@ -96,7 +96,7 @@ public:
     // Whether the last tick polled the queue (the order database answered).
     bool polled = false;
 
-    // Fills lstImpresoras from the printers' states; a printer whose state
+    // Fills printerStates from the printers' states; a printer whose state
     // changed is logged once ("La impresora Cocina: Sin papel").
     void showPrinterStates();
 

@@ -100,7 +100,7 @@ void lstReal_Click(const ReprintContext &r) {
     const int i = r.lists.lstReal.listIndex();
     if (i == 0) return;
     r.choice.job = jobAt(r.lists, i);
-    r.choice.lbComanda.setCaption(r.choice.job ? describe(r, *r.choice.job) : QString());
+    r.choice.orderChosen.setCaption(r.choice.job ? describe(r, *r.choice.job) : QString());
     r.FraListas.setEnabled(false);
     r.FraPre.move(0, 0);
     r.FraPre.setVisible(true);
@@ -113,7 +113,7 @@ void cmdCancelar_Click(const ReprintContext &r) {
     r.FraListas.setEnabled(true);
     r.FraPre.setVisible(false);
     r.choice.job.reset();
-    r.choice.lbComanda.setCaption(QString());
+    r.choice.orderChosen.setCaption(QString());
     if (r.choice.closeHandle >= 0) r.T.engine().cancel(r.choice.closeHandle);
     r.choice.closeHandle = -1;
 }

@@ -37,7 +37,7 @@ struct ChosenJob {
 struct ReprintChoice {
     static constexpr int kClosesAfterMs = 60000;
     std::optional<ChosenJob> job;
-    Label lbComanda;
+    Label orderChosen;
     int closeHandle = -1;
 };
 

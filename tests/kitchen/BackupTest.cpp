@@ -25,7 +25,7 @@ protected:
         return QString::fromStdString(testing::internal::GetCapturedStderr());
     }
     QString barraInList() const {
-        for (const QString &l : f->lstImpresoras.texts())
+        for (const QString &l : f->printerStates.texts())
             if (l.startsWith(QStringLiteral("Barra"))) return l;
         return {};
     }
@@ -46,7 +46,7 @@ TEST_F(Backup, ABarDownLongerThanItsDelayHandsItsTicketsToTheKitchenAndTakesThem
     EXPECT_TRUE(tickets(QStringLiteral("Cocina")).isEmpty());
     clock.advance(2000);
     const QString log = tickLogged();
-    EXPECT_EQ(pending(), 0) << f->lbEstado.caption().toStdString();
+    EXPECT_EQ(pending(), 0) << f->statusLine.caption().toStdString();
     const KitchenLedger cocina = KitchenLedger::of(tickets(QStringLiteral("Cocina")));
     EXPECT_EQ(cocina.made.value(QStringLiteral("40 Caña")), 2);
     EXPECT_EQ(cocina.backupFor, QStringList{QStringLiteral("Barra")});

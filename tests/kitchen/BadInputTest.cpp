@@ -65,7 +65,7 @@ TEST_F(BadInput, JobValuesThatAreNotPlainIntegersFailTheJobWithError13AndChangeN
         quietTick();
         EXPECT_EQ(dump(), before);
         EXPECT_TRUE(tickets(QStringLiteral("Barra")).isEmpty());
-        const QString status = f->lbEstado.caption();
+        const QString status = f->statusLine.caption();
         EXPECT_TRUE(status.contains(QStringLiteral("error 13: No coinciden los tipos"))) << status.toStdString();
         EXPECT_TRUE(status.contains(QString::fromLatin1(c.column))) << status.toStdString();
         EXPECT_TRUE(status.contains(QStringLiteral("(trabajo "))) << status.toStdString();
@@ -78,7 +78,7 @@ TEST_F(BadInput, JobValuesThatAreNotPlainIntegersFailTheJobWithError13AndChangeN
     EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1);
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar WHERE PParg1 = '1'")), 1);
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PParg1 = '2' AND PPPend = 0")), 1);
-    EXPECT_TRUE(f->lbEstado.caption().isEmpty()) << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().isEmpty()) << f->statusLine.caption().toStdString();
     expectIntegrity();
 }
 
@@ -97,7 +97,7 @@ TEST_F(BadInput, LineNumberWithSqlInItFailsTheJobInsteadOfPrintingAnotherLinesGa
     quietTick();
     EXPECT_EQ(dump(), before);
     EXPECT_TRUE(tickets(QStringLiteral("Barra")).isEmpty());
-    const QString status = f->lbEstado.caption();
+    const QString status = f->statusLine.caption();
     EXPECT_TRUE(status.contains(QStringLiteral("error 13"))) << status.toStdString();
     EXPECT_TRUE(status.contains(QStringLiteral("TilOrd"))) << status.toStdString();
     EXPECT_TRUE(status.contains(QStringLiteral("Caña"))) << status.toStdString();
@@ -116,8 +116,8 @@ TEST_F(BadInput, NullLineOrDishNumberFailsTheJobInsteadOfJoiningTwoLines) {
     quietTick();
     EXPECT_EQ(dump(), before);
     EXPECT_TRUE(tickets(QStringLiteral("Barra")).isEmpty());
-    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("error 94"))) << f->lbEstado.caption().toStdString();
-    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("Entrecot"))) << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().contains(QStringLiteral("error 94"))) << f->statusLine.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().contains(QStringLiteral("Entrecot"))) << f->statusLine.caption().toStdString();
     expectIntegrity();
 
     // The same for a menu dish.
@@ -130,8 +130,8 @@ TEST_F(BadInput, NullLineOrDishNumberFailsTheJobInsteadOfJoiningTwoLines) {
     quietTick();
     EXPECT_EQ(dump(), before);
     EXPECT_TRUE(tickets(QStringLiteral("Barra")).isEmpty());
-    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("orden"))) << f->lbEstado.caption().toStdString();
-    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("Ensalada"))) << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().contains(QStringLiteral("orden"))) << f->statusLine.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().contains(QStringLiteral("Ensalada"))) << f->statusLine.caption().toStdString();
     expectIntegrity();
 }
 
@@ -159,7 +159,7 @@ TEST_F(BadInput, NumbersOfTheSnapshotCopiesThatAreNotNumbersFailTheJobBeforeAnyT
         quietTick();
         EXPECT_EQ(dump(), before);
         EXPECT_TRUE(tickets(QStringLiteral("Barra")).isEmpty());
-        EXPECT_TRUE(f->lbEstado.caption().contains(column)) << f->lbEstado.caption().toStdString();
+        EXPECT_TRUE(f->statusLine.caption().contains(column)) << f->statusLine.caption().toStdString();
         expectIntegrity();
         exec(QStringLiteral("UPDATE %1 SET %2 = %3").arg(table, column, withDecimalPoint(saved)));
     }
@@ -190,7 +190,7 @@ TEST_F(BadInput, HostileTextsPrintAndAreStoredVerbatim) {
     start();
     quietTick();
     const QStringList t = tickets(QStringLiteral("Barra"));
-    ASSERT_EQ(t.size(), 1) << f->lbEstado.caption().toStdString();
+    ASSERT_EQ(t.size(), 1) << f->statusLine.caption().toStdString();
     for (const QString &s : {drop, quotes, slashes, emoji, longName}) EXPECT_TRUE(t[0].contains(s)) << s.toStdString();
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 1);
     // The snapshot copies hold the names as read.
@@ -219,8 +219,8 @@ TEST_F(BadInput, ABusinessDateThatIsNoDateIsReportedOncePrintsNothingAndPrinting
     tick();
     const QString log = QString::fromUtf8(testing::internal::GetCapturedStderr());
     EXPECT_EQ(log.count(QStringLiteral("«D'Artagnan»")), 1) << log.toStdString();
-    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("no es una fecha")))
-        << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().contains(QStringLiteral("no es una fecha")))
+        << f->statusLine.caption().toStdString();
     EXPECT_TRUE(tickets(QStringLiteral("Barra")).isEmpty());
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 0);
     // The closing corrected on the server: the day's jobs print again.
@@ -228,7 +228,7 @@ TEST_F(BadInput, ABusinessDateThatIsNoDateIsReportedOncePrintsNothingAndPrinting
     demo::addOrder(*server, 1, fecha, 35, 1, {line(QStringLiteral("AGUA"), QStringLiteral("Agua"), 1)}, {});
     quietTick();
     EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1);
-    EXPECT_TRUE(f->lbEstado.caption().isEmpty()) << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().isEmpty()) << f->statusLine.caption().toStdString();
     expectIntegrity();
 }
 
@@ -246,7 +246,7 @@ TEST_F(BadInput, JobsWithANullKeyColumnAreReportedOnceEachAndDoNotHoldBackTheOth
     start();
     testing::internal::CaptureStderr();
     tick();
-    const QString afterFirst = f->lbEstado.caption();
+    const QString afterFirst = f->statusLine.caption();
     tick();
     tick();
     const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
@@ -276,7 +276,7 @@ TEST_F(BadInput, BlankLineFieldThatIsNoNumberFailsTheRunSayingWhatItHoldsAndWher
         quietTick();
         EXPECT_EQ(dump(), before);
         EXPECT_TRUE(tickets(QStringLiteral("Barra")).isEmpty());
-        const QString status = f->lbEstado.caption();
+        const QString status = f->statusLine.caption();
         EXPECT_TRUE(status.contains(QStringLiteral("«") + bad + QStringLiteral("»"))) << status.toStdString();
         EXPECT_TRUE(status.contains(QStringLiteral("líneas en blanco"))) << status.toStdString();
         EXPECT_TRUE(status.contains(QStringLiteral("flechas"))) << status.toStdString();

@@ -162,8 +162,8 @@ TEST_F(Delivery, AFolderPrinterThatCannotStoreTheTicketLeavesTheJobPendingAndPri
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 0);
     ASSERT_FALSE(dialogs.shown().empty());
     EXPECT_EQ(dialogs.shown().back().text, QStringLiteral("Imposible Iniciar Impresión : Seleccione Otra Impresora"));
-    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("No se puede escribir")))
-        << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().contains(QStringLiteral("No se puede escribir")))
+        << f->statusLine.caption().toStdString();
     EXPECT_EQ(tickets(QStringLiteral("Cocina")).size(), 0);
     QDir(QDir(cocina).filePath(QStringLiteral("000001.txt"))).removeRecursively();
     tick();

@@ -18,8 +18,8 @@ protected:
     // A printer is down while its folder is moved aside (down, back): the
     // tickets it printed stay, to be counted.
     KitchenLedger ledger(const char *printer) { return KitchenLedger::of(tickets(QString::fromLatin1(printer))); }
-    void add(int order, const QList<demo::CartaLine> &carta, const QList<demo::MenuDish> &menu = {}) {
-        demo::addOrder(*server, 1, fecha, order, 4, carta, menu);
+    void add(int order, const QList<demo::ALaCarteLine> &aLaCarte, const QList<demo::MenuDish> &menu = {}) {
+        demo::addOrder(*server, 1, fecha, order, 4, aLaCarte, menu);
     }
     // Everything ordered is marked printed and no job is left pending.
     void expectAllDone() {
@@ -27,12 +27,12 @@ protected:
         EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM Tilm WHERE Imp <> Cantidad")), 0);
         EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")), 0);
     }
-    static demo::CartaLine entrecot(double q = 1) {
+    static demo::ALaCarteLine entrecot(double q = 1) {
         return line(QStringLiteral("ENTR"), QStringLiteral("Entrecot"), q);
     }
-    static demo::CartaLine flan(double q = 1) { return line(QStringLiteral("FLAN"), QStringLiteral("Flan casero"), q); }
-    static demo::CartaLine cana(double q = 1) { return line(QStringLiteral("CAN"), QStringLiteral("Caña"), q); }
-    static demo::CartaLine ensalada(double q = 1) {
+    static demo::ALaCarteLine flan(double q = 1) { return line(QStringLiteral("FLAN"), QStringLiteral("Flan casero"), q); }
+    static demo::ALaCarteLine cana(double q = 1) { return line(QStringLiteral("CAN"), QStringLiteral("Caña"), q); }
+    static demo::ALaCarteLine ensalada(double q = 1) {
         return line(QStringLiteral("ENSA"), QStringLiteral("Ensalada mixta"), q);
     }
 };

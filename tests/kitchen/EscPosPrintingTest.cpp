@@ -78,8 +78,8 @@ TEST_F(EscPosPrinting, TicketWithSpanishCharactersArrivesDecodedInThePrinterNotM
     EXPECT_FALSE(text.contains(QLatin1Char('\r')));
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 1);
     EXPECT_TRUE(tickets(QStringLiteral("Cocina")).isEmpty()) << "the declared printer replaces the folder printer";
-    EXPECT_TRUE(f->lstImpresoras.texts().contains(QStringLiteral("Cocina: Lista, último ticket 13:05:07")))
-        << f->lstImpresoras.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(f->printerStates.texts().contains(QStringLiteral("Cocina: Lista, último ticket 13:05:07")))
+        << f->printerStates.texts().join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(EscPosPrinting, PaperEndBeforeTheTicketSendsNothingKeepsTheJobAndPrintsOnceAfterRecovery) {
@@ -93,11 +93,11 @@ TEST_F(EscPosPrinting, PaperEndBeforeTheTicketSendsNothingKeepsTheJobAndPrintsOn
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(storedNames().isEmpty()) << storedNames().join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 0);
-    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("La impresora Cocina no tiene papel")))
-        << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().contains(QStringLiteral("La impresora Cocina no tiene papel")))
+        << f->statusLine.caption().toStdString();
     ASSERT_FALSE(dialogs.shown().empty());
     EXPECT_EQ(dialogs.shown().back().title, QStringLiteral("ATENCIÓN"));
-    EXPECT_TRUE(f->lstImpresoras.texts().contains(QStringLiteral("Cocina: Sin papel")));
+    EXPECT_TRUE(f->printerStates.texts().contains(QStringLiteral("Cocina: Sin papel")));
     EXPECT_NE(log.find("La impresora Cocina: Sin papel"), std::string::npos) << log;
 
     setState("lista");
@@ -106,7 +106,7 @@ TEST_F(EscPosPrinting, PaperEndBeforeTheTicketSendsNothingKeepsTheJobAndPrintsOn
     tick();
     EXPECT_EQ(storedNames(), QStringList{QStringLiteral("000001.txt")});
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 1);
-    EXPECT_TRUE(f->lstImpresoras.texts().contains(QStringLiteral("Cocina: Lista, último ticket 13:05:07")));
+    EXPECT_TRUE(f->printerStates.texts().contains(QStringLiteral("Cocina: Lista, último ticket 13:05:07")));
 }
 
 // The printer that does not listen fails each tick once: the second job of
@@ -119,13 +119,13 @@ TEST_F(EscPosPrinting, ALookBetweenTicketsShowsAThermalPrinterOutOfPaperAndThenM
     start();
     testing::internal::CaptureStderr();
     advance(0);
-    EXPECT_TRUE(f->lstImpresoras.texts().contains(QStringLiteral("Cocina: Sin papel")))
-        << f->lstImpresoras.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(f->printerStates.texts().contains(QStringLiteral("Cocina: Sin papel")))
+        << f->printerStates.texts().join(QLatin1Char('|')).toStdString();
     setState("lista");
     advance(5000);
     testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(f->lstImpresoras.texts().contains(QStringLiteral("Cocina: Lista")))
-        << f->lstImpresoras.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(f->printerStates.texts().contains(QStringLiteral("Cocina: Lista")))
+        << f->printerStates.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(storedNames().isEmpty()) << "a look prints nothing";
 }
 
@@ -154,10 +154,10 @@ TEST_F(EscPosPrinting, DeadPrinterIsTriedOncePerTickAndItsJobsStayPending) {
     EXPECT_TRUE(listener->takeConnection().isNull()) << "the dead printer was tried again within the tick";
     ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[0].text, dialogs.shown()[1].text);
-    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("No se puede conectar con la impresora Terraza")))
-        << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().contains(QStringLiteral("No se puede conectar con la impresora Terraza")))
+        << f->statusLine.caption().toStdString();
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")), 2);
-    EXPECT_TRUE(f->lstImpresoras.texts().contains(QStringLiteral("Terraza: Sin conexión")));
+    EXPECT_TRUE(f->printerStates.texts().contains(QStringLiteral("Terraza: Sin conexión")));
 
     // The next tick tries it again, once, and the jobs still wait.
     tick();
@@ -204,7 +204,7 @@ TEST_F(EscPosPrinting, ADeadPrinterFirstInTheOrderDoesNotHoldBackTheNextPrinterW
     EXPECT_EQ(stored(QStringLiteral("000001.txt")).isEmpty(), false);
     EXPECT_EQ(storedNames().size(), 1) << storedNames().join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 0);
-    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("Cocina"))) << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().contains(QStringLiteral("Cocina"))) << f->statusLine.caption().toStdString();
 }
 
 TEST_F(EscPosPrinting, PaperNearItsEndPrintsTheTicketAndSaysPocoPapelInTheListAndTheLog) {
@@ -219,8 +219,8 @@ TEST_F(EscPosPrinting, PaperNearItsEndPrintsTheTicketAndSaysPocoPapelInTheListAn
     EXPECT_FALSE(stored(QStringLiteral("000001.txt")).isEmpty());
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 1);
     EXPECT_TRUE(dialogs.shown().empty()) << "a warning is no failure";
-    EXPECT_TRUE(f->lstImpresoras.texts().contains(QStringLiteral("Cocina: Poco papel, último ticket 13:05:07")))
-        << f->lstImpresoras.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(f->printerStates.texts().contains(QStringLiteral("Cocina: Poco papel, último ticket 13:05:07")))
+        << f->printerStates.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_NE(log.find("La impresora Cocina: Poco papel"), std::string::npos) << log;
 }
 
@@ -237,8 +237,8 @@ TEST_F(EscPosPrinting, PrinterThatNeverAnswersPrintsEveryTicketSaysSinEstadoAndW
     const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
     EXPECT_EQ(storedNames().size(), 2) << storedNames().join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 1")), 2);
-    EXPECT_TRUE(f->lstImpresoras.texts().contains(QStringLiteral("Cocina: Sin estado, último ticket 13:05:07")))
-        << f->lstImpresoras.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(f->printerStates.texts().contains(QStringLiteral("Cocina: Sin estado, último ticket 13:05:07")))
+        << f->printerStates.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(log.count(QStringLiteral("no contesta a las preguntas de estado")), 1) << log.toStdString();
 }
 

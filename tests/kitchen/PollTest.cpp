@@ -100,7 +100,7 @@ TEST_F(Poll, AMissingQueueTableIsReportedOnceAndPollingResumesWhenItIsBack) {
     tick();
     tick();
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(f->lbEstado.caption().isEmpty());
+    EXPECT_FALSE(f->statusLine.caption().isEmpty());
     size_t count = 0;
     for (size_t at = err.find("Error al consultar"); at != std::string::npos;
          at = err.find("Error al consultar", at + 1))
@@ -109,7 +109,7 @@ TEST_F(Poll, AMissingQueueTableIsReportedOnceAndPollingResumesWhenItIsBack) {
     exec(QStringLiteral("ALTER TABLE PendGarGuardada RENAME TO PendGar"));
     demo::addOrder(*server, 1, fecha, 3, 1, {{QStringLiteral("CAN"), QStringLiteral("Caña"), 2, {}}}, {});
     tick();
-    EXPECT_TRUE(f->lbEstado.caption().isEmpty());
+    EXPECT_TRUE(f->statusLine.caption().isEmpty());
     EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1);
     EXPECT_TRUE(f->T.isActive());
 }
@@ -129,7 +129,7 @@ TEST_F(Poll, AServerFileOverwrittenWithJunkIsReportedAndTheConnectionsAreOpenedA
     tick();
     tick();
     testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(f->lbEstado.caption().isEmpty());
+    EXPECT_FALSE(f->statusLine.caption().isEmpty());
     ASSERT_TRUE(db.open(QIODevice::ReadWrite));
     db.write(saved);
     db.close();
@@ -138,7 +138,7 @@ TEST_F(Poll, AServerFileOverwrittenWithJunkIsReportedAndTheConnectionsAreOpenedA
     testing::internal::CaptureStderr();
     tick();
     testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(f->lbEstado.caption().isEmpty()) << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().isEmpty()) << f->statusLine.caption().toStdString();
     EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1);
 }
 
@@ -153,5 +153,5 @@ TEST_F(Poll, TiempoZeroPollsOnceAndStopsAndANegativeOneIsReportedAndPollsEverySe
     testing::internal::GetCapturedStderr();
     EXPECT_TRUE(f->T.isActive());
     EXPECT_EQ(f->T.interval(), 1000);
-    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("Tiempo = -5")));
+    EXPECT_TRUE(f->statusLine.caption().contains(QStringLiteral("Tiempo = -5")));
 }

@@ -74,7 +74,7 @@ TEST_F(Printing, AJobThatCannotBeReadFailsAloneAndTheNextJobOfTheTickPrints) {
     EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1);
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar WHERE PPOrd = 1")), 0);
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar WHERE PPOrd = 2")), 1);
-    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("doce"))) << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().contains(QStringLiteral("doce"))) << f->statusLine.caption().toStdString();
     EXPECT_TRUE(f->lstPend.texts().contains(QStringLiteral("Comanda doce del día 07/12/2026 Tpv: 1")));
 }
 
@@ -87,7 +87,7 @@ TEST_F(Printing, RoutingToAPrinterNumberBeyondTheListFailsTheJobBeforeAnyTicket)
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 0);
     EXPECT_TRUE(dialogs.shown().empty());
-    EXPECT_FALSE(f->lbEstado.caption().isEmpty());
+    EXPECT_FALSE(f->statusLine.caption().isEmpty());
     // Routed to NumImpresoras itself: collected but never printed.
     routeAllTo(4);
     tick();

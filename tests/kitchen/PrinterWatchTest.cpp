@@ -20,7 +20,7 @@ protected:
         advance(ms);
         return QString::fromStdString(testing::internal::GetCapturedStderr());
     }
-    QString listed() const { return f->lstImpresoras.texts().join(QLatin1Char('|')); }
+    QString listed() const { return f->printerStates.texts().join(QLatin1Char('|')); }
     int pending() const { return scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 0")); }
 };
 
@@ -52,7 +52,7 @@ TEST_F(Watch, ABackupTakesTheFirstTicketAtOnceWhenLooksFoundThePrinterFailingLon
     pass(31000);
     demo::addOrder(*server, 1, fecha, 40, 2, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 2)}, {});
     pass(1000);
-    EXPECT_EQ(pending(), 0) << f->lbEstado.caption().toStdString();
+    EXPECT_EQ(pending(), 0) << f->statusLine.caption().toStdString();
     const KitchenLedger cocina = KitchenLedger::of(tickets(QStringLiteral("Cocina")));
     EXPECT_EQ(cocina.made.value(QStringLiteral("40 Caña")), 2);
     EXPECT_EQ(cocina.backupFor, QStringList{QStringLiteral("Barra")});

@@ -16,7 +16,7 @@ protected:
                  .arg(d2)
                  .arg(d3));
     }
-    static demo::CartaLine line(const QString &art, const QString &name, double qty) {
+    static demo::ALaCarteLine line(const QString &art, const QString &name, double qty) {
         return {art, name, qty, std::nullopt};
     }
     static demo::MenuDish dish(const QString &art, const QString &name, int qty) {

@@ -52,12 +52,12 @@ TEST_F(Recovery, ALostServerFileIsOpenedAnewAtTheNextTickAndThePendingJobPrintsO
     const QByteArray saved = saveServerFile();
     spoilServerFileInPlace(saved.size());
     quietTick();
-    EXPECT_TRUE(f->lbEstado.caption().startsWith(QStringLiteral("Error al consultar la cola")))
-        << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().startsWith(QStringLiteral("Error al consultar la cola")))
+        << f->statusLine.caption().toStdString();
     putBackByRename(saved);
     demo::addOrder(*server, 1, fecha, 3, 1, {{QStringLiteral("CAN"), QStringLiteral("Caña"), 2, {}}}, {});
     quietTick();
-    EXPECT_TRUE(f->lbEstado.caption().isEmpty()) << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().isEmpty()) << f->statusLine.caption().toStdString();
     EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1);
     quietTick();
     EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1);
@@ -79,8 +79,8 @@ TEST_F(Recovery, AServerLostInsideAJobStopsTheTickInsteadOfFailingEachJobInTurn)
     quietTick();
     // The tick reports the lost server, not a failed order, and the second
     // order was not tried on a dead connection.
-    EXPECT_TRUE(f->lbEstado.caption().startsWith(QStringLiteral("Error al consultar la cola")))
-        << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().startsWith(QStringLiteral("Error al consultar la cola")))
+        << f->statusLine.caption().toStdString();
     EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1);
     putBackByRename(saved);
     quietTick();
@@ -94,8 +94,8 @@ TEST_F(Recovery, AReprintAfterAFailedStartUpIsAnErrorNotACrash) {
     EXPECT_FALSE(f->T.isActive());
     EXPECT_EQ(errorOf([&] { cmdVolver_Click(f->reprint()); }), err::ObjectNotSet);
     quietTick();
-    EXPECT_TRUE(f->lbEstado.caption().contains(QString::number(err::ObjectNotSet)))
-        << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().contains(QString::number(err::ObjectNotSet)))
+        << f->statusLine.caption().toStdString();
 }
 
 TEST_F(Recovery, NoTickRunsAfterTheShutdownWasAnsweredOk) {

@@ -38,12 +38,12 @@ TEST_F(ReplacedDatabase, AFileRenamedOverTheDatabaseIsOpenedAnewAndItsJobsPrintO
     ASSERT_EQ(::rename(QFile::encodeName(copy).constData(), QFile::encodeName(serverDb).constData()), 0);
     server = openSqliteFile(serverDb);
     quietTick();
-    EXPECT_TRUE(f->lbEstado.caption().contains(QStringLiteral("sustituida"))) << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().contains(QStringLiteral("sustituida"))) << f->statusLine.caption().toStdString();
     quietTick();
     quietTick();
-    EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1) << f->lbEstado.caption().toStdString();
+    EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1) << f->statusLine.caption().toStdString();
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 1);
-    EXPECT_TRUE(f->lbEstado.caption().isEmpty()) << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().isEmpty()) << f->statusLine.caption().toStdString();
     EXPECT_EQ(text(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
 }
 
@@ -64,13 +64,13 @@ TEST_F(ReplacedDatabase, ADatabaseDeletedAndPutBackIsReportedThenOpenedAnewAndIt
     const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
     EXPECT_EQ(log.count(QStringLiteral("ya no está en su sitio")), 1) << log.toStdString();
     EXPECT_EQ(log.count(QStringLiteral("No se encuentra el archivo")), 1) << log.toStdString();
-    EXPECT_FALSE(f->lbEstado.caption().isEmpty());
+    EXPECT_FALSE(f->statusLine.caption().isEmpty());
     ASSERT_TRUE(QFile::rename(copy, serverDb));
     server = openSqliteFile(serverDb);
     quietTick();
     quietTick();
-    EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 2) << f->lbEstado.caption().toStdString();
+    EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 2) << f->statusLine.caption().toStdString();
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PendGar WHERE PPPend = 1")), 2);
-    EXPECT_TRUE(f->lbEstado.caption().isEmpty()) << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().isEmpty()) << f->statusLine.caption().toStdString();
     EXPECT_EQ(text(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
 }

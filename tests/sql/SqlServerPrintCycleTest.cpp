@@ -136,7 +136,7 @@ TEST_F(SqlServerCycle, TheSameOrdersPrintTheSameTicketsAndLeaveTheSameRowsAsOnSq
     // The header snapshot of the 13th kept its date and time.
     EXPECT_EQ(text(QStringLiteral("SELECT TicHora FROM TicImp WHERE TicComa = 13")),
               QStringLiteral("13/12/2026 13:00:00"));
-    EXPECT_TRUE(f->lbEstado.caption().isEmpty()) << f->lbEstado.caption().toStdString();
+    EXPECT_TRUE(f->statusLine.caption().isEmpty()) << f->statusLine.caption().toStdString();
     embedded.stop();
 }
 
@@ -169,7 +169,7 @@ TEST_F(SqlServerCycle, EveryWayOfLosingTheServerMidRunIsRecoveredWithNothingLost
         EXPECT_EQ(tickets(QStringLiteral("Postres")).size(), postres + 1) << c.name;
         EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM Til WHERE TilImp <> TilCant")), 0) << c.name;
         EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM Tilm WHERE Imp <> Cantidad")), 0) << c.name;
-        EXPECT_TRUE(f->lbEstado.caption().isEmpty()) << c.name << ": " << f->lbEstado.caption().toStdString();
+        EXPECT_TRUE(f->statusLine.caption().isEmpty()) << c.name << ": " << f->statusLine.caption().toStdString();
     }
     EXPECT_GT(endpoint->server().loginCount(), 4 * 2) << "the connections were opened anew";
 }

@@ -28,7 +28,7 @@ TEST(TicketComposer, AWholeTicketIsExactlyTheTextTheKitchenAlwaysGot) {
     ticket::Content c;
     c.header =
         ticket::Header{QStringLiteral("07/12/2026"), QStringLiteral("1"), QStringLiteral("7 "), QStringLiteral("12")};
-    c.carta = {dish(QStringLiteral("1"), QStringLiteral("Entrecot"), {QStringLiteral("Poco hecho")}, true),
+    c.aLaCarte = {dish(QStringLiteral("1"), QStringLiteral("Entrecot"), {QStringLiteral("Poco hecho")}, true),
                dish(QStringLiteral("2"), QStringLiteral("Caña"), {}, true),
                dish(QStringLiteral("0,5"), QStringLiteral("Vino"))};
     c.menu = {dish(QStringLiteral("1"), QStringLiteral("Flan"), {QStringLiteral("Nata")})};
@@ -57,7 +57,7 @@ TEST(TicketComposer, MarksGoUnderTheHeaderInTheOrderGivenAndOnTopWithoutAHeader)
     c.header =
         ticket::Header{QStringLiteral("07/12/2026"), QStringLiteral("1"), QStringLiteral("7"), QStringLiteral("12")};
     c.marks << ticket::kReprintMark;
-    c.carta = {dish(QStringLiteral("-1"), QStringLiteral("Flan"), {QStringLiteral("Nata")})};
+    c.aLaCarte = {dish(QStringLiteral("-1"), QStringLiteral("Flan"), {QStringLiteral("Nata")})};
     Document d = ticket::compose(c, QTime(9, 0, 0), 0);
     ticket::addMark(d, ticket::backupMark(QStringLiteral("Barra")));
     EXPECT_TRUE(
@@ -68,7 +68,7 @@ TEST(TicketComposer, MarksGoUnderTheHeaderInTheOrderGivenAndOnTopWithoutAHeader)
     EXPECT_EQ(roles(d)[7], LineRole::CancelledExtra);
 
     ticket::Content bare;
-    bare.carta = {dish(QStringLiteral("1"), QStringLiteral("Flan"))};
+    bare.aLaCarte = {dish(QStringLiteral("1"), QStringLiteral("Flan"))};
     Document top = ticket::compose(bare, QTime(9, 0, 0), 0);
     ticket::addMark(top, ticket::kPossibleRepeatMark);
     EXPECT_TRUE(top.text().startsWith(crlf(QStringLiteral("*** POSIBLE REPETICIÓN ***⏎ *****"))));

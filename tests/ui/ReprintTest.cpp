@@ -35,7 +35,7 @@ TEST_F(Reprint, WholeOrderReprintPrintsEveryLineOnThatSendingWithoutTouchingSnap
     EXPECT_TRUE(f->FraPre.visible());
     EXPECT_FALSE(f->FraListas.enabled());
     EXPECT_TRUE(f->T.isActive()) << "polling goes on while the operator chooses";
-    EXPECT_EQ(f->choice.lbComanda.caption(),
+    EXPECT_EQ(f->choice.orderChosen.caption(),
               QStringLiteral("Comanda 40 del día 07/12/2026 Tpv: 1\nMesa 1, trabajo 1, enviada a las 13:05:07"));
     f->g.Tiempo = 1000;
     testing::internal::CaptureStderr();

@@ -60,7 +60,7 @@ QtMainWindow::QtMainWindow(FrmPpal &f, MainWindowActions actions) : f_(f), a_(st
     tl->setObjectName(QStringLiteral("tl"));
     connect(tl, &QAction::triggered, this, [this] { a_.run(a_.fontMenu); });
     auto *panelAction = menuBar()->addAction(QStringLiteral("Impresoras"));
-    panelAction->setObjectName(QStringLiteral("mnuImpresoras"));
+    panelAction->setObjectName(QStringLiteral("printersMenu"));
     panelAction->setCheckable(true);
     connect(panelAction, &QAction::toggled, this, [this](bool on) { showPrinterPanel(on); });
 
@@ -86,13 +86,13 @@ QtMainWindow::QtMainWindow(FrmPpal &f, MainWindowActions actions) : f_(f), a_(st
     // What went wrong last, whole: wrapped over as many lines as it needs,
     // and in full on hover.
     auto *estado = new QLabel(central);
-    estado->setObjectName(QStringLiteral("lbEstado"));
+    estado->setObjectName(QStringLiteral("statusLine"));
     estado->setStyleSheet(QStringLiteral("color: #b00000"));
     estado->setWordWrap(true);
     estado->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    bindLabel(estado, f.lbEstado);
-    estado->setToolTip(f.lbEstado.caption());
-    f.lbEstado.changed.connect([estado, &f] { estado->setToolTip(f.lbEstado.caption()); });
+    bindLabel(estado, f.statusLine);
+    estado->setToolTip(f.statusLine.caption());
+    f.statusLine.changed.connect([estado, &f] { estado->setToolTip(f.statusLine.caption()); });
     rows->addWidget(estado);
     setCentralWidget(central);
 
@@ -135,15 +135,15 @@ QWidget *QtMainWindow::buildLists(QWidget *parent) {
     col->addWidget(fraListas, 3);
 
     // The printers' states, under the job lists: read only, one line each.
-    auto *lstImpresoras = wrappingList("lstImpresoras", left);
-    lstImpresoras->setFocusPolicy(Qt::NoFocus);
-    lstImpresoras->setMinimumHeight(lstImpresoras->fontMetrics().lineSpacing() * 4);
-    bindListBox(lstImpresoras, f_.lstImpresoras, a_.run);
-    col->addWidget(lstImpresoras, 1);
+    auto *printerStates = wrappingList("printerStates", left);
+    printerStates->setFocusPolicy(Qt::NoFocus);
+    printerStates->setMinimumHeight(printerStates->fontMetrics().lineSpacing() * 4);
+    bindListBox(printerStates, f_.printerStates, a_.run);
+    col->addWidget(printerStates, 1);
 
     auto *lineas = new QHBoxLayout;
     auto *caption = new QLabel(left);
-    bindLabel(caption, f_.lbLineasCaption);
+    bindLabel(caption, f_.blankLinesCaption);
     auto *lineasp = new QLineEdit(left);
     lineasp->setObjectName(QStringLiteral("lineasp"));
     lineasp->setMaximumWidth(60);
@@ -181,16 +181,16 @@ void QtMainWindow::buildChoiceFrame(QWidget *parent) {
     fra->setMinimumWidth(twips(3855));
     auto *col = new QVBoxLayout(fra);
     auto *label = new QLabel(fra);
-    bindLabel(label, f_.lbElegir);
+    bindLabel(label, f_.choiceCaption);
     col->addWidget(label);
     // Which order, and which sending of it, the buttons act on.
     auto *comanda = new QLabel(fra);
-    comanda->setObjectName(QStringLiteral("lbComanda"));
+    comanda->setObjectName(QStringLiteral("orderChosen"));
     comanda->setWordWrap(true);
     QFont bold = comanda->font();
     bold.setBold(true);
     comanda->setFont(bold);
-    bindLabel(comanda, f_.choice.lbComanda);
+    bindLabel(comanda, f_.choice.orderChosen);
     col->addWidget(comanda);
     const std::pair<QString, std::function<void()>> buttons[] = {
         {QStringLiteral("Re-Imprimir toda la comanda"), a_.todo},

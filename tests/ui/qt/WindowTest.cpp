@@ -165,7 +165,7 @@ protected:
         demo::addOrder(*server, 1, fecha, comanda, mesa,
                        {{QString::fromLatin1(article), QString::fromUtf8(name), 1, {}}}, {});
     }
-    QString listed() const { return f->lstImpresoras.texts().join(QLatin1Char('|')); }
+    QString listed() const { return f->printerStates.texts().join(QLatin1Char('|')); }
 
     QtDialogs qt;
     std::unique_ptr<QtMainWindow> w;
@@ -180,9 +180,9 @@ TEST_F(Window, AtStartEveryPrinterIsListedWithTheStateALookFound) {
     advance(1000);  // the first look as the event loop first turns, then the first poll
     drawn();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Lector TPV_Garnet 1.06.002"));
-    auto *lstImpresoras = child<QListWidget>("lstImpresoras");
-    ASSERT_EQ(lstImpresoras->count(), 3);
-    EXPECT_EQ(lstImpresoras->item(0)->text(), QStringLiteral("Barra: Lista"));
+    auto *printerStates = child<QListWidget>("printerStates");
+    ASSERT_EQ(printerStates->count(), 3);
+    EXPECT_EQ(printerStates->item(0)->text(), QStringLiteral("Barra: Lista"));
     auto *lstReal = child<QListWidget>("lstReal");
     ASSERT_EQ(lstReal->count(), 1);
     EXPECT_EQ(lstReal->item(0)->text(), QStringLiteral("-REALIZADOS-"));
@@ -279,7 +279,7 @@ TEST_F(Window, TheReprintChoiceNamesItsOrderOverTheDoneListWhilePollingGoesOn) {
     auto *fraPre = child<QWidget>("FraPre");
     ASSERT_TRUE(fraPre->isVisible());
     EXPECT_TRUE(f->T.isActive());
-    EXPECT_EQ(child<QLabel>("lbComanda")->text(),
+    EXPECT_EQ(child<QLabel>("orderChosen")->text(),
               QStringLiteral("Comanda 7 del día 07/12/2026 Tpv: 1\nMesa 3, trabajo 1, enviada a las 13:05:07"));
     // Over the done list; the pending list stays in sight.
     const QRect choice = fraPre->geometry();
@@ -303,7 +303,7 @@ TEST_F(Window, VolverAsksHowManyOrdersFirstAndCancelKeepsTheDayAsItWas) {
     start();
     tick();
     open();
-    w->findChild<QAction *>(QStringLiteral("mnuImpresoras"))->trigger();
+    w->findChild<QAction *>(QStringLiteral("printersMenu"))->trigger();
     auto *scroll = child<QScrollArea>("panelScroll");
     auto *volver = child<QAbstractButton>("cmdVolver");
     scroll->ensureWidgetVisible(volver);
@@ -346,14 +346,14 @@ TEST_F(Window, WaitingOnAPrinterTheWindowTakesAClickAndDoesItAfterTheTick) {
     EXPECT_GT(paints.count, paintsBefore) << "la lista se vuelve a pintar mientras se espera a la impresora";
     timer->runPosted();
     EXPECT_TRUE(f->FraPre.visible());
-    EXPECT_TRUE(f->choice.lbComanda.caption().startsWith(QStringLiteral("Comanda 7 ")))
-        << f->choice.lbComanda.caption().toStdString();
+    EXPECT_TRUE(f->choice.orderChosen.caption().startsWith(QStringLiteral("Comanda 7 ")))
+        << f->choice.orderChosen.caption().toStdString();
 }
 
 TEST_F(Window, TheListsTheStatusLineAndThePrinterPanelFitA1024x768Screen) {
     start();
     open();
-    w->findChild<QAction *>(QStringLiteral("mnuImpresoras"))->trigger();
+    w->findChild<QAction *>(QStringLiteral("printersMenu"))->trigger();
     const QSize least = w->minimumSizeHint();
     EXPECT_LE(least.width(), 1024);
     EXPECT_LE(least.height(), 700) << "con el título y la barra de tareas, 768 puntos de alto";
@@ -361,9 +361,9 @@ TEST_F(Window, TheListsTheStatusLineAndThePrinterPanelFitA1024x768Screen) {
     const QString cause = QStringLiteral(
         "Error al consultar la cola de impresión (-2147467259): no se puede conectar con el servidor 192.168.1.10, "
         "base de datos Garnet, usuario cocina: el equipo no contesta (tiempo de espera agotado)");
-    f->lbEstado.setCaption(cause);
+    f->statusLine.setCaption(cause);
     QCoreApplication::processEvents();
-    auto *estado = child<QLabel>("lbEstado");
+    auto *estado = child<QLabel>("statusLine");
     EXPECT_EQ(estado->toolTip(), cause);
     EXPECT_GE(estado->height(), 2 * estado->fontMetrics().lineSpacing()) << "el mensaje entero, en varias líneas";
     EXPECT_TRUE(w->rect().contains(QRect(estado->mapTo(w.get(), QPoint(0, 0)), estado->size())));

@@ -31,7 +31,7 @@ QStringList extrasOf(const Recordset &extraRow) {
 
 }  // namespace
 
-void printCartaLines(const PrintContext &p, PrintRun &run) {
+void printALaCarteLines(const PrintContext &p, PrintRun &run) {
     Global &g = p.g;
     const JobValues &j = run.job;
     g.Rs2.open(sql::order::unprintedLinesRouted(j.PParg1, j.fecha(), j.PParg3, j.PParg7), conn(g.Cn2));
@@ -71,7 +71,7 @@ void printCartaLines(const PrintContext &p, PrintRun &run) {
             look.extras = extrasOf(g.Rs3);
         }
         look.blankAfter = withExtraRow;
-        const ReadDish dish{{DishKey::Kind::Carta, sqlLiteral(tilOrd)},
+        const ReadDish dish{{DishKey::Kind::ALaCarte, sqlLiteral(tilOrd)},
                             line.field(QStringLiteral("TilCant")).toDouble(),
                             line.field(QStringLiteral("TilImp")).toDouble()};
         for (int d : destinos) run.TextoImpresora[static_cast<size_t>(d)].add(dish, look);
