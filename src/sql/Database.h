@@ -15,6 +15,8 @@
 
 namespace tpv {
 
+class SqlDialect;
+
 struct ResultSet {
     QStringList columns;
     std::vector<std::vector<Variant>> rows;
@@ -23,15 +25,19 @@ struct ResultSet {
 class Connection {
 public:
     virtual ~Connection() = default;
-    // Runs one statement. Errors carry the provider numbers (missing table,
-    // missing column, cannot open) or err::SqlSyntax for any other refusal.
-    virtual void execute(const QString &sql) = 0;
+    // Runs one statement and returns how many rows it changed (the rows its
+    // WHERE matched, for an UPDATE; -1 when the driver cannot tell). Errors
+    // carry the provider numbers (missing table, missing column, cannot
+    // open) or err::SqlSyntax for any other refusal.
+    virtual qint64 execute(const QString &sql) = 0;
     virtual ResultSet query(const QString &sql) = 0;
     // Error err::CannotOpen when what the connection was opened on is gone:
     // an SQLite file removed, or replaced by another file (renamed over,
     // deleted and put back) since the open. The connection would go on
     // reading and writing the old file. Nothing to check otherwise.
     virtual void checkSource() {}
+    // The database behind it, for the statements whose form differs.
+    virtual const SqlDialect &dialect() const = 0;
 };
 
 // The words that open, end and undo a transaction on a connection: SQL

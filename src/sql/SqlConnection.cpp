@@ -96,7 +96,7 @@ public:
 
     QSqlDatabase db() const { return QSqlDatabase::database(name_, false); }
 
-    void execute(const QString &sql) override {
+    qint64 execute(const QString &sql) override {
         const QString text = prepare(sql);
         observe(db(), text);
         QSqlQuery q(db());
@@ -106,7 +106,10 @@ public:
         // BEGIN TRANSACTION there would leave it unbalanced.
         q.setForwardOnly(true);
         if (!q.exec(text)) fail(q.lastError(), &q);
+        return q.numRowsAffected();
     }
+
+    const SqlDialect &dialect() const override { return dialect_; }
 
     ResultSet query(const QString &sql) override {
         const QString text = prepare(sql);

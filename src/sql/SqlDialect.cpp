@@ -25,6 +25,10 @@ public:
     // Article names are char(40) on the restaurants' servers: padded, they
     // would end every ticket line in blanks and wrap on a narrow printer.
     bool padsFixedLengthText() const override { return true; }
+    QString epochMsNow() const override {
+        return QStringLiteral("DATEDIFF_BIG(millisecond, '19700101', SYSUTCDATETIME())");
+    }
+    QString longTextType() const override { return QStringLiteral("varchar(max)"); }
 
     long errorNumber(const DriverFailure &f) const override {
         if (connectionLost(f)) return err::CannotOpen;

@@ -28,6 +28,13 @@ public:
     // characters: the connection drops the padding, so a name prints and
     // compares as it was written, on every database alike.
     virtual bool padsFixedLengthText() const { return false; }
+    // The database's own clock, as milliseconds since 1970 (UTC): the turn
+    // between PCs is timed by it, never by a PC's clock.
+    virtual QString epochMsNow() const {
+        return QStringLiteral("CAST((julianday('now') - 2440587.5) * 86400000 AS INTEGER)");
+    }
+    // The column type of a text of any length.
+    virtual QString longTextType() const { return QStringLiteral("TEXT"); }
     virtual long errorNumber(const DriverFailure &failure) const;
     // The description the operator reads for a failure numbered `number`.
     virtual QString description(const DriverFailure &failure, long number) const;

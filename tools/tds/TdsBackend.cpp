@@ -87,9 +87,19 @@ QVariant valueOf(sqlite3_stmt *st, int i) {
 QString toSqlite(const QString &statement) {
     static const QRegularExpression deleteWithoutFrom(
         QStringLiteral(R"(^\s*delete\s+(?!from\b)(\w+)(\s+where\s|\s*$))"), QRegularExpression::CaseInsensitiveOption);
-    const auto m = deleteWithoutFrom.match(statement);
-    if (!m.hasMatch()) return statement;
-    return QStringLiteral("DELETE FROM ") + m.captured(1) + m.captured(2) + statement.mid(m.capturedEnd());
+    // The server's clock in milliseconds since 1970, and a text of any
+    // length: the forms the print server's own tables use.
+    static const QRegularExpression epochMs(
+        QStringLiteral(R"(DATEDIFF_BIG\s*\(\s*millisecond\s*,\s*'19700101'\s*,\s*SYSUTCDATETIME\s*\(\s*\)\s*\))"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression varcharMax(QStringLiteral(R"(\bvarchar\s*\(\s*max\s*\))"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    QString s = statement;
+    s.replace(epochMs, QStringLiteral("CAST((julianday('now') - 2440587.5) * 86400000 AS INTEGER)"));
+    s.replace(varcharMax, QStringLiteral("TEXT"));
+    const auto m = deleteWithoutFrom.match(s);
+    if (!m.hasMatch()) return s;
+    return QStringLiteral("DELETE FROM ") + m.captured(1) + m.captured(2) + s.mid(m.capturedEnd());
 }
 
 Session::Session(const QString &databaseFile, const QString &language) : language_(language) {
