@@ -2,6 +2,8 @@
 #include "devices/folder/FolderPrinters.h"
 
 #include "ui/Lifecycle.h"
+#include "kitchen/DeliveryJournal.h"
+#include "sql/OwnTables.h"
 #include "platform/Console.h"
 #include "compat/Error.h"
 #include "devices/escpos/EscPosPrinters.h"
@@ -51,6 +53,7 @@ bool PrintServer::load() {
     } catch (const ProgramEnded &e) {
         end(e.exitCode);
     }
+    if (!ending_ && !startTurn()) end(1);
     // Every printer in the list from the start, each as far as it is known.
     if (!ending_) f_->showPrinterStates();
     return !ending_;
@@ -96,7 +99,87 @@ void PrintServer::end(int exitCode) {
     exitCode_ = exitCode;
     watch_.stop();
     f_->T.stopForGood();
+    // The turn is handed over at once rather than after it goes stale.
+    if (turnThread_) turnThread_->stop();
+    if (turn_) turn_->release();
     if (onEnd) onEnd(exitCode);
+}
+
+bool PrintServer::startTurn() {
+    FrmPpal &f = *f_;
+    Global &g = f.g;
+    if (g.Cn) {
+        try {
+            sql::own::ensureTables(*g.Cn);
+            DeliveryJournal::importFile(options_.dataDir, *g.Cn, f.identity.station);
+        } catch (const TpvError &e) {
+            if (e.number() != err::CannotOpen || !e.description().contains(QLatin1String("preparar"))) {
+                f.status.report(QStringLiteral("No se pudo preparar el registro de entregas: ") +
+                                e.numberAndDescription());
+            } else {
+                f.dialogs.message(e.description(), QStringLiteral("Tesmarin-Garnet"), MsgIcon::Critical);
+                return false;
+            }
+        }
+    }
+    // The turn's own connection: a tick that waits on a printer holds the
+    // window's connections, never this one.
+    const QString connectionString = serverConnectionString(g);
+    const ConnectionOptions dbOptions = g.db;
+    turn_ = std::make_unique<Turn>(
+        g.tpv, f.identity,
+        [connectionString, dbOptions] {
+            auto cn = openConnection(connectionString, dbOptions);
+            sql::own::ensureTables(*cn);
+            return cn;
+        },
+        f.clock);
+    turn_->onChange = [this](const TurnState &before, const TurnState &now) {
+        if (options_.turnThread)
+            f_->T.engine().post([this, before, now] { turnChanged(before, now); });
+        else
+            turnChanged(before, now);
+    };
+    f.turn = turn_.get();
+    // The role is known before the first tick.
+    turn_->step();
+    if (options_.turnThread) {
+        turn_->disconnect();
+        turnThread_ = std::make_unique<TurnThread>(*turn_);
+        turnThread_->start();
+    } else {
+        beforeTick([this] { turn_->step(); });
+    }
+    f.showTurn();
+    return true;
+}
+
+void PrintServer::turnChanged(const TurnState &before, const TurnState &now) {
+    FrmPpal &f = *f_;
+    const QString tpv = QString::number(f.g.tpv);
+    // Holding the turn from the start is no change of hands: the start line
+    // says it.
+    if (before.role == TurnRole::Unknown && now.role == TurnRole::Active) {
+        f.showTurn();
+        return;
+    }
+    if (now.role == TurnRole::Active) {
+        QString text = QStringLiteral("Este PC imprime el terminal %1 desde ahora").arg(tpv);
+        if (before.role == TurnRole::Standby && !before.holder.isEmpty() && before.holder != now.holder)
+            text += QStringLiteral(" (antes imprimía %1)").arg(before.holder);
+        else if (before.role == TurnRole::Standby && !before.holder.isEmpty())
+            text += QStringLiteral(" (lo deja de renovar el proceso anterior)");
+        f.status.notice(text);
+        // The jobs that waited while no PC printed go out now, not at the
+        // next tick.
+        if (!ending_) f.T.whenIdle([this] { f_->T.runTick(); });
+    } else if (now.role == TurnRole::Standby) {
+        f.status.notice(before.role == TurnRole::Active
+                            ? QStringLiteral("Este PC deja de imprimir el terminal %1: ahora imprime %2")
+                                  .arg(tpv, now.holder)
+                            : QStringLiteral("Este PC queda en espera: el terminal %1 lo imprime %2").arg(tpv, now.holder));
+    }
+    f.showTurn();
 }
 
 std::unique_ptr<PrinterLayer> installedPrinters(const QString &printersDir, const QString &dataDir, QStringList *errors,

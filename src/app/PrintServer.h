@@ -22,6 +22,10 @@ public:
         QString dataDir;
         int loginTimeoutSeconds = 5;
         int requestTimeoutSeconds = 30;  // each request to SQL Server
+        // The turn between the PCs of the terminal is renewed from a thread
+        // of its own (the program); without it, at the start of every tick
+        // (tests that drive time by hand).
+        bool turnThread = true;
     };
 
     PrintServer(Options options, Dialogs &dialogs, PrinterLayer &printers, Clock &clock,
@@ -69,12 +73,21 @@ public:
     // Ends the program with that status (once).
     void end(int exitCode);
     bool ending() const { return ending_; }
+    // The turn between the PCs of the terminal (null before start-up knows
+    // the terminal).
+    Turn *turn() { return turn_.get(); }
     int exitCode() const { return exitCode_; }
     // Told once when the program ends, with its exit status.
     std::function<void(int exitCode)> onEnd;
 
 private:
     void tick();
+    // The print server's own tables, an earlier journal file brought in, and
+    // the turn, once the settings name the terminal. False when start-up
+    // must end (a login that may not make the tables).
+    bool startTurn();
+    // On the window's thread, after the turn changed hands.
+    void turnChanged(const TurnState &before, const TurnState &now);
 
     Options options_;
     std::unique_ptr<FrmPpal> f_;
@@ -82,6 +95,8 @@ private:
     PrinterWatch watch_;
     InstanceLock lock_;
     std::vector<std::unique_ptr<TicketOutput>> outputStages_;
+    std::unique_ptr<Turn> turn_;
+    std::unique_ptr<TurnThread> turnThread_;
     std::vector<std::function<void()>> beforeTick_, afterTick_;
     bool ending_ = false;
     int exitCode_ = 0;

@@ -151,6 +151,8 @@ QString Session::startText() {
     QString text = serviceStartText(QString::fromLatin1(kVersion), cl_.dataDir, serverDescription(f.g), printers);
     if (!cl_.printersDir.isEmpty()) text += QStringLiteral(" (carpetas de %1)").arg(cl_.printersDir);
     if (cl_.headless) text += QStringLiteral("; sin ventana");
+    if (Turn *turn = server_.turn(); turn && turn->state().role == TurnRole::Active)
+        text += QStringLiteral("; imprime este PC");
     if (const quint16 port = monitoring_.httpPort(); port != 0)
         text += QStringLiteral("; HTTP en %1:%2").arg(cl_.http.left(cl_.http.lastIndexOf(QLatin1Char(':')))).arg(port);
     return text;

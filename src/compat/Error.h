@@ -22,6 +22,7 @@ constexpr long PrinterError = 482;          // the printer layer refused an oper
 constexpr long NoCurrentRecord = 3021;      // BOF or EOF
 constexpr long ItemNotFound = 3265;         // no field of that name or position
 constexpr long DropMissingTable = 3376;     // DROP TABLE of a missing table (data control)
+constexpr long WriteConflict = 3197;        // another holds what this write needed: the turn between PCs moved on
 constexpr long ObjectClosed = 3704;
 constexpr long ObjectOpen = 3705;
 constexpr long FontDialogCancelled = 32755;

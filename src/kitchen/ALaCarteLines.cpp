@@ -39,7 +39,7 @@ void printALaCarteLines(const PrintContext &p, PrintRun &run) {
         g.Rs2.close();
         return;
     }
-    if (!p.ReimprimirTodo) deleteLineSnapshots(g, j);
+    if (!p.ReimprimirTodo) run.snapshot << deleteLineSnapshots(j);
     while (!g.Rs2.eof()) {
         const Recordset &line = g.Rs2;
         // Written by a terminal after the run read the order: it prints with
@@ -76,9 +76,8 @@ void printALaCarteLines(const PrintContext &p, PrintRun &run) {
                             line.field(QStringLiteral("TilImp")).toDouble()};
         for (int d : destinos) run.TextoImpresora[static_cast<size_t>(d)].add(dish, look);
         if (!p.ReimprimirTodo) {
-            const QString statement = lineSnapshotStatement(line, withExtraRow ? &g.Rs3 : nullptr, j);
+            run.snapshot << lineSnapshotStatement(line, withExtraRow ? &g.Rs3 : nullptr, j);
             g.Rs3.close();
-            conn(g.Cn3).execute(statement);
         }
         g.Rs2.moveNext();
     }

@@ -3,6 +3,7 @@
 #include "sql/JournalStatements.h"
 #include "compat/Error.h"
 #include "sql/SqlConnection.h"
+#include "platform/Log.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -38,9 +39,9 @@ std::vector<DishPart> partsOf(const Variant &text) {
 const char *const kUnconfirmed = "en curso";
 const char *const kDoubtful = "dudoso";
 
-void journalTransaction(Connection &db, const std::function<void()> &work) {
-    tpv::inTransaction(db, work, sql::journal::writeTransaction());
-}
+// A new sending's id, unique without asking the database: two PCs announce
+// tickets into the same table.
+qint64 newSendingId() { return static_cast<qint64>(QRandomGenerator::system()->generate64() >> 2) + 1; }
 
 }  // namespace
 
@@ -48,41 +49,29 @@ QString DeliveryJournal::digest(const QString &ticketText) {
     return QString::fromLatin1(QCryptographicHash::hash(ticketText.toUtf8(), QCryptographicHash::Sha256).toHex());
 }
 
-Connection &DeliveryJournal::db() {
-    if (db_) return *db_;
-    const QString path = QDir(dataDir_).filePath(fileName());
-    try {
-        auto db = QFileInfo::exists(path) ? openSqliteFile(path) : createSqliteFile(path);
-        // Every announcement and confirmation is on disk before the next
-        // step, and survives the process being killed.
-        db->query(sql::journal::writeAheadLog());
-        db->execute(sql::journal::fullSync());
-        for (const QString &sqlText : sql::journal::tables()) db->execute(sqlText);
-        db_ = std::move(db);
-    } catch (const TpvError &e) {
-        throw TpvError(e.number(), QStringLiteral("No se puede abrir el registro de entregas ") + path +
-                                       QStringLiteral(": ") + e.description());
-    }
-    return *db_;
+void DeliveryJournal::fenced(const std::function<void(Connection &)> &work) {
+    Connection &d = db_();
+    fencedTransaction(d, fence_, [&] { work(d); });
 }
 
-void DeliveryJournal::forgetDaysBefore(const QString &fecha) {
-    if (forgottenBefore_ == fecha) return;
-    Connection &d = db();
-    journalTransaction(d, [&] {
-        for (const QString &sqlText : sql::journal::forgetDaysBefore(fecha)) d.execute(sqlText);
+void DeliveryJournal::forgetDaysBefore(const OrderKey &order) {
+    if (forgottenBefore_ == order.fecha) return;
+    fenced([&](Connection &d) {
+        for (const QString &sqlText : sql::journal::forgetDaysBefore(order.tpv, order.fecha)) d.execute(sqlText);
     });
-    forgottenBefore_ = fecha;
+    forgottenBefore_ = order.fecha;
 }
 
 OrderDeliveries DeliveryJournal::read(const OrderKey &order, const ArrivalCheck &arrived) {
-    Connection &d = db();
     OrderDeliveries out;
-    const ResultSet sendings = d.query(sql::journal::sendingsOfOrder(order.tpv, order.fecha, order.comanda));
+    const ResultSet sendings = db_().query(sql::journal::sendingsOfOrder(order.tpv, order.fecha, order.comanda));
     for (const auto &row : sendings.rows) {
         AnnouncedTicket t{row[0].toText().toLongLong(), row[2].toText(), order, row[1].toText(), partsOf(row[5])};
         if (row[4].toText() == QLatin1String(kUnconfirmed)) {
-            const std::optional<bool> there = arrived(t.printer, t.title, row[3].toText());
+            // Only the PC that sent it can look at its folder printers and
+            // print queues; another PC's ticket may or may not have printed.
+            const std::optional<bool> there =
+                row[6].toText() == station_ ? arrived(t.printer, t.title, row[3].toText()) : std::nullopt;
             if (there && *there) {
                 delivered(t, {});
                 continue;
@@ -91,11 +80,11 @@ OrderDeliveries DeliveryJournal::read(const OrderKey &order, const ArrivalCheck 
                 notDelivered(t);
                 continue;
             }
-            d.execute(sql::journal::setSendingState(t.id, QString::fromLatin1(kDoubtful)));
+            fenced([&](Connection &d) { d.execute(sql::journal::setSendingState(t.id, QString::fromLatin1(kDoubtful))); });
         }
         for (const DishPart &p : t.parts) out.doubtful[t.printer].push_back({t.id, p});
     }
-    const ResultSet r = d.query(sql::journal::receivedOfOrder(order.tpv, order.fecha, order.comanda));
+    const ResultSet r = db_().query(sql::journal::receivedOfOrder(order.tpv, order.fecha, order.comanda));
     for (const auto &row : r.rows)
         out.received[row[0].toText()].insert(dishOf(row[1], row[2]), {row[3].toDouble(), row[4].toDouble()});
     return out;
@@ -103,78 +92,128 @@ OrderDeliveries DeliveryJournal::read(const OrderKey &order, const ArrivalCheck 
 
 AnnouncedTicket DeliveryJournal::announce(const OrderKey &order, const QString &printer, const QString &job,
                                           const std::vector<DishPart> &parts, const QString &digest) {
-    Connection &d = db();
+    const qint64 id = newSendingId();
     // The title a print queue shows, unique to this ticket.
-    const QString nonce = QString::number(QRandomGenerator::global()->generate64(), 36);
-    AnnouncedTicket t{0, QStringLiteral("Comanda %1 trabajo %2 %3 %4").arg(order.comanda, job, printer, nonce), order,
-                      printer, parts};
-    // One statement, so one durable write, before the ticket goes out.
-    d.execute(sql::journal::announceSending({.tpv = order.tpv,
-                                             .fecha = order.fecha,
-                                             .comanda = order.comanda,
-                                             .printer = printer,
-                                             .job = job,
-                                             .title = t.title,
-                                             .digest = digest,
-                                             .state = QString::fromLatin1(kUnconfirmed),
-                                             .parts = partsText(parts)}));
-    t.id = d.query(sql::journal::lastSendingId()).rows.front().front().toText().toLongLong();
+    AnnouncedTicket t{id,
+                      QStringLiteral("Comanda %1 trabajo %2 %3 %4").arg(order.comanda, job, printer,
+                                                                        QString::number(id, 36)),
+                      order, printer, parts};
+    // One transaction, so one durable write, before the ticket goes out.
+    fenced([&](Connection &d) {
+        d.execute(sql::journal::announceSending({.id = id,
+                                                 .tpv = order.tpv,
+                                                 .fecha = order.fecha,
+                                                 .comanda = order.comanda,
+                                                 .printer = printer,
+                                                 .job = job,
+                                                 .title = t.title,
+                                                 .digest = digest,
+                                                 .state = QString::fromLatin1(kUnconfirmed),
+                                                 .parts = partsText(parts),
+                                                 .station = station_}));
+    });
     return t;
 }
 
-void DeliveryJournal::apply(const OrderKey &order, const QString &printer, const std::vector<DishPart> &parts) {
+void DeliveryJournal::apply(Connection &d, const OrderKey &order, const QString &printer,
+                            const std::vector<DishPart> &parts) {
     if (parts.empty()) return;
     std::vector<sql::journal::ReceivedDish> dishes;
     for (const DishPart &p : parts) dishes.push_back({kindText(p.dish.kind), p.dish.number, p.base, p.to});
-    db().execute(sql::journal::saveReceived(order.tpv, order.fecha, order.comanda, printer, dishes));
-}
-
-void DeliveryJournal::forget(const std::vector<qint64> &sendings) {
-    if (sendings.empty()) return;
-    db().execute(sql::journal::forgetSendings(sendings));
+    for (const QString &sqlText : sql::journal::saveReceived(order.tpv, order.fecha, order.comanda, printer, dishes))
+        d.execute(sqlText);
 }
 
 void DeliveryJournal::delivered(const AnnouncedTicket &ticket, const std::vector<qint64> &settledDoubtful) {
-    Connection &d = db();
-    journalTransaction(d, [&] {
-        apply(ticket.order, ticket.printer, ticket.parts);
+    fenced([&](Connection &d) {
+        apply(d, ticket.order, ticket.printer, ticket.parts);
         std::vector<qint64> gone = settledDoubtful;
         gone.push_back(ticket.id);
-        forget(gone);
+        d.execute(sql::journal::forgetSendings(gone));
     });
 }
 
-void DeliveryJournal::notDelivered(const AnnouncedTicket &ticket) { forget({ticket.id}); }
+void DeliveryJournal::notDelivered(const AnnouncedTicket &ticket) { forgetDoubtful({ticket.id}); }
 
-void DeliveryJournal::forgetDoubtful(const std::vector<qint64> &sendings) { forget(sendings); }
+void DeliveryJournal::forgetDoubtful(const std::vector<qint64> &sendings) {
+    if (sendings.empty()) return;
+    fenced([&](Connection &d) { d.execute(sql::journal::forgetSendings(sendings)); });
+}
 
-void DeliveryJournal::prepareReprint(const OrderKey &order) {
+void DeliveryJournal::prepareReprint(Connection &db, const QString &tpv, const QString &fecha,
+                                     const QString &comanda) {
     // A dish a printer got while the order was not yet marked printed looks,
     // once reset, like one marked printed at what the printer has.
-    db().execute(sql::journal::resetForReprint(order.tpv, order.fecha, order.comanda));
+    db.execute(sql::journal::resetForReprint(tpv, fecha, comanda));
 }
 
-void DeliveryJournal::completed(const OrderKey &order, const std::vector<std::pair<DishKey, double>> &marked,
-                                const QString &job, QTime at) {
-    if (marked.empty() && job.isEmpty()) return;
-    Connection &d = db();
-    journalTransaction(d, [&] {
-        if (!job.isEmpty())
-            d.execute(sql::journal::noteJobDone(order.tpv, order.fecha, job, at.toString(QStringLiteral("HH:mm:ss"))));
-        if (marked.empty()) return;
-        // A printer brought up to the quantity now marked printed has all of
-        // it: from here on, a printed count below that means a reset. One
-        // statement for the whole order.
-        std::vector<sql::journal::MarkedDish> dishes;
-        for (const auto &[dish, quantity] : marked) dishes.push_back({kindText(dish.kind), dish.number, quantity});
-        d.execute(sql::journal::settleMarked(order.tpv, order.fecha, order.comanda, dishes));
-    });
+void DeliveryJournal::completed(Connection &d, const OrderKey &order,
+                                const std::vector<std::pair<DishKey, double>> &marked, const QString &job, QTime at) {
+    if (!job.isEmpty())
+        for (const QString &sqlText :
+             sql::journal::noteJobDone(order.tpv, order.fecha, job, at.toString(QStringLiteral("HH:mm:ss"))))
+            d.execute(sqlText);
+    if (marked.empty()) return;
+    // A printer brought up to the quantity now marked printed has all of
+    // it: from here on, a printed count below that means a reset. One
+    // statement for the whole order.
+    std::vector<sql::journal::MarkedDish> dishes;
+    for (const auto &[dish, quantity] : marked) dishes.push_back({kindText(dish.kind), dish.number, quantity});
+    d.execute(sql::journal::settleMarked(order.tpv, order.fecha, order.comanda, dishes));
 }
 
 QTime DeliveryJournal::jobDoneAt(const QString &tpv, const QString &fecha, const QString &job) {
-    const ResultSet rs = db().query(sql::journal::jobDoneTime(tpv, fecha, job));
+    const ResultSet rs = db_().query(sql::journal::jobDoneTime(tpv, fecha, job));
     if (rs.rows.empty() || rs.rows[0].empty()) return {};
     return QTime::fromString(rs.rows[0][0].toText(), QStringLiteral("HH:mm:ss"));
+}
+
+int DeliveryJournal::importFile(const QString &dataDir, Connection &db, const QString &station) {
+    const QString path = QDir(dataDir).filePath(fileName());
+    if (!QFileInfo::exists(path)) return 0;
+    auto file = openSqliteFile(path);
+    const auto count = [&db](const QString &sql) { return db.query(sql).rows.front().front().toText().toInt(); };
+    int imported = 0;
+    inTransaction(db, [&] {
+        for (const auto &r : file->query(sql::journal::oldReceived()).rows) {
+            const QString tpv = r[0].toText(), fecha = r[1].toText(), comanda = r[2].toText(),
+                          printer = r[3].toText(), kind = r[4].toText(), number = r[5].toText();
+            if (count(sql::journal::receivedExists(tpv, fecha, comanda, printer, kind, number)) > 0) continue;
+            for (const QString &sqlText : sql::journal::saveReceived(tpv, fecha, comanda, printer,
+                                                                     {{kind, number, r[6].toDouble(), r[7].toDouble()}}))
+                db.execute(sqlText);
+            ++imported;
+        }
+        for (const auto &r : file->query(sql::journal::oldSendings()).rows) {
+            db.execute(sql::journal::announceSending({.id = newSendingId(),
+                                                      .tpv = r[0].toText(),
+                                                      .fecha = r[1].toText(),
+                                                      .comanda = r[2].toText(),
+                                                      .printer = r[3].toText(),
+                                                      .job = r[4].toText(),
+                                                      .title = r[5].toText(),
+                                                      .digest = r[6].toText(),
+                                                      .state = r[7].toText(),
+                                                      .parts = r[8].toText(),
+                                                      .station = station}));
+            ++imported;
+        }
+        for (const auto &r : file->query(sql::journal::oldJobs()).rows) {
+            if (count(sql::journal::jobExists(r[0].toText(), r[1].toText(), r[2].toText())) > 0) continue;
+            for (const QString &sqlText :
+                 sql::journal::noteJobDone(r[0].toText(), r[1].toText(), r[2].toText(), r[3].toText()))
+                db.execute(sqlText);
+            ++imported;
+        }
+    });
+    file.reset();
+    // Once only: the file keeps its rows, under another name.
+    for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+        if (QFileInfo::exists(path + suffix)) QFile::rename(path + suffix, path + QStringLiteral(".importado") + suffix);
+    logLine(LogPriority::Info, QStringLiteral("Registro de entregas %1 traído a la base de datos de comandas (%2 filas)")
+                                   .arg(path)
+                                   .arg(imported));
+    return imported;
 }
 
 }  // namespace tpv

@@ -1,7 +1,7 @@
 #pragma once
 // The journal of deliveries: what each printer has received of each order,
-// dish by dish, kept in an SQLite file of the data folder (entregas.db) that
-// survives the process being killed.
+// dish by dish, kept in tables of ours in the order database, so that every
+// PC of the terminal shares it and it survives any of them being killed.
 //
 // For every printer, order and dish (an à-la-carte line or a menu dish) it
 // keeps the level the printer was brought to: the dish's quantity when its
@@ -17,8 +17,14 @@
 // printer has it. An announcement left behind by a process that died is
 // resolved at the next run of the order by asking the printer whether the
 // ticket arrived: yes, it counts; no, it does not; cannot tell (a thermal
-// printer), its dishes are doubtful and go again marked as a possible
-// repeat.
+// printer, or a ticket another PC announced: only that PC can look at its
+// folder printers and print queues), its dishes are doubtful and go again
+// marked as a possible repeat.
+//
+// Every write is fenced (kitchen/Fence.h): it commits only while this PC
+// holds the terminal's turn.
+#include "compat/Error.h"
+#include "kitchen/Fence.h"
 #include "sql/Database.h"
 
 #include <QHash>
@@ -78,20 +84,34 @@ struct OrderDeliveries {
     QHash<QString, std::vector<DoubtfulPart>> doubtful;  // by printer
 };
 
+// A failure of the journal itself (the order database refused one of its
+// writes), told apart from a printer's: the operator is sent to the
+// database, not to another printer. STEP says which write.
+struct JournalFailure : TpvError {
+    JournalFailure(const TpvError &e, QString what) : TpvError(e), step(std::move(what)) {}
+    QString step;
+};
+
 class DeliveryJournal {
 public:
+    // The file an earlier version kept in the data folder.
     static QString fileName() { return QStringLiteral("entregas.db"); }
 
-    explicit DeliveryJournal(QString dataDir) : dataDir_(std::move(dataDir)) {}
+    // DB is the order database's connection the print run writes on; STATION
+    // names this PC and its data folder (see TurnIdentity).
+    DeliveryJournal(std::function<Connection &()> db, Fence fence, QString station)
+        : db_(std::move(db)), fence_(std::move(fence)), station_(std::move(station)) {}
 
-    // Forgets the orders of business days before this one (once per day).
-    void forgetDaysBefore(const QString &fecha);
+    // Forgets this terminal's orders of business days before this one (once
+    // per day).
+    void forgetDaysBefore(const OrderKey &order);
 
     // Where each dish of the order stands on each printer. Tickets of the
     // order announced and never confirmed (the process died in between)
     // are resolved first: `arrived` says, for the printer and the ticket's
     // title and digest, whether it arrived (nullopt: the printer cannot
-    // tell, and its dishes become doubtful).
+    // tell, and its dishes become doubtful). It is asked only of tickets
+    // this PC announced.
     using ArrivalCheck =
         std::function<std::optional<bool>(const QString &printer, const QString &title, const QString &digest)>;
     OrderDeliveries read(const OrderKey &order, const ArrivalCheck &arrived);
@@ -107,29 +127,36 @@ public:
     void notDelivered(const AnnouncedTicket &ticket);
     // Doubtful parts that no ticket needs to carry any more.
     void forgetDoubtful(const std::vector<qint64> &sendings);
-    // The operator had the order (or, with an empty comanda, every order of
-    // the terminal and day) reset to print again whole: what each printer
-    // has of it, marked printed or not, prints again under the reprint mark.
-    void prepareReprint(const OrderKey &order);
     // Completion marked these dishes printed at these quantities, and, when
-    // a job is named, that job done at that time of day.
-    void completed(const OrderKey &order, const std::vector<std::pair<DishKey, double>> &marked,
-                   const QString &job = {}, QTime at = {});
-    // When this server last marked the job (PPOrd) of that terminal and
-    // business day done; null when it does not know (done before this
-    // journal kept it, or by another version).
+    // a job is named, that job done at that time of day: the statements,
+    // run on DB inside the completion's own transaction.
+    static void completed(Connection &db, const OrderKey &order,
+                          const std::vector<std::pair<DishKey, double>> &marked, const QString &job, QTime at);
+    // The operator had orders reset to print again whole (an empty tpv:
+    // every terminal of the day; an empty comanda: every order): what each
+    // printer has of them, marked printed or not, prints again under the
+    // reprint mark. Run on DB beside the reset's own statements.
+    static void prepareReprint(Connection &db, const QString &tpv, const QString &fecha, const QString &comanda);
+    // When the job (PPOrd) of that terminal and business day was marked
+    // done; null when it is not known (done before this journal kept it).
     QTime jobDoneAt(const QString &tpv, const QString &fecha, const QString &job);
 
     // The digest a ticket is announced with.
     static QString digest(const QString &ticketText);
 
-private:
-    Connection &db();
-    void apply(const OrderKey &order, const QString &printer, const std::vector<DishPart> &parts);
-    void forget(const std::vector<qint64> &sendings);
+    // Brings the journal an earlier version kept in DATADIR (entregas.db)
+    // into the order database, once: its rows that the database does not
+    // have yet, this PC's unconfirmed tickets with them, and the file is
+    // renamed entregas.db.importado. Returns the rows brought in.
+    static int importFile(const QString &dataDir, Connection &db, const QString &station);
 
-    QString dataDir_;
-    std::unique_ptr<Connection> db_;
+private:
+    void apply(Connection &db, const OrderKey &order, const QString &printer, const std::vector<DishPart> &parts);
+    void fenced(const std::function<void(Connection &)> &work);
+
+    std::function<Connection &()> db_;
+    Fence fence_;
+    QString station_;
     QString forgottenBefore_;
 };
 

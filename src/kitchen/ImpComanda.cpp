@@ -47,7 +47,7 @@ void printHeader(const PrintContext &p, PrintRun &run) {
         run.Cabecera =
             ticket::Header{t.field(QStringLiteral("TicFec1")).toText(), t.field(QStringLiteral("TicSal")).toText(),
                            t.field(QStringLiteral("TicMes")).toText(), t.field(QStringLiteral("TicComa")).toText()};
-        if (!p.ReimprimirTodo) regrabar_TicImp(g, run.job);
+        if (!p.ReimprimirTodo) run.snapshot << regrabar_TicImp(g, run.job);
     }
     g.Rs2.close();
 }
@@ -61,27 +61,14 @@ void ImpComanda(const PrintContext &p) {
         Recordset &rs;
         ~CloseRs2() { rs.close(); }
     } closeRs2{p.g.Rs2};
-    try {
-        readOrder(p, run);
-        printHeader(p, run);
-        run.TextoImpresora.assign(static_cast<size_t>(p.g.NumImpresoras) + 1, RoutedDishes());
-        printALaCarteLines(p, run);
-        printMenuLines(p, run);
-        sendTicketsAndComplete(p, run);
-    } catch (const TpvError &) {
-        // Failed before any ticket went out (a line without a number, a value
-        // that cannot be written, a printer number out of range): the
-        // snapshot rows this run wrote for the job go too, so the job leaves
-        // the order tables as it found them. A reprint writes none.
-        if (!p.ReimprimirTodo) {
-            try {
-                removeSending(p.g, run.job);
-            } catch (const TpvError &) {
-                // The first error is the one the operator must see.
-            }
-        }
-        throw;
-    }
+    // A run that fails writes no snapshot row: they are written with the
+    // completion, so the job leaves the order tables as it found them.
+    readOrder(p, run);
+    printHeader(p, run);
+    run.TextoImpresora.assign(static_cast<size_t>(p.g.NumImpresoras) + 1, RoutedDishes());
+    printALaCarteLines(p, run);
+    printMenuLines(p, run);
+    sendTicketsAndComplete(p, run);
 }
 
 }  // namespace tpv

@@ -15,7 +15,7 @@ void printMenuLines(const PrintContext &p, PrintRun &run) {
         g.Rs2.close();
         return;
     }
-    if (!p.ReimprimirTodo) deleteMenuSnapshots(g, j);
+    if (!p.ReimprimirTodo) run.snapshot << deleteMenuSnapshots(j);
     while (!g.Rs2.eof()) {
         const Recordset &dish = g.Rs2;
         if (run.tilmRead.writtenSince(dish.field(QStringLiteral("Orden")), dish.field(QStringLiteral("Cantidad")))) {
@@ -37,7 +37,7 @@ void printMenuLines(const PrintContext &p, PrintRun &run) {
                             dish.field(QStringLiteral("imp")).toDouble()};
         for (int d : destinos) run.TextoImpresora[static_cast<size_t>(d)].addMenu(read, look);
         const QString statement = menuSnapshotStatement(dish, j);
-        if (!p.ReimprimirTodo) conn(g.Cn3).execute(statement);
+        if (!p.ReimprimirTodo) run.snapshot << statement;
         g.Rs2.moveNext();
     }
     g.Rs2.close();

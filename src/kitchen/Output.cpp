@@ -32,11 +32,44 @@ void completionStatements(Connection &cn, const PrintRun &run) {
     cn.execute(sql::order::markExtrasPrinted(j.PParg1, j.fecha(), j.PParg3, run.cargosRead.restriction()));
 }
 
-// The four statements take effect together or not at all: a job marked done
-// whose lines stayed unprinted would print them again with the next job of
-// the order, while the operator was told the job had failed.
-void complete(Connection &cn, const PrintRun &run) {
-    inTransaction(cn, [&] { completionStatements(cn, run); });
+// A step of the journal: its failures are the journal's, but for a lost
+// turn or a lost database, which stop the tick as they do everywhere.
+template <typename F>
+auto journalStep(const char *what, F &&step) {
+    try {
+        return step();
+    } catch (const JournalFailure &) {
+        throw;
+    } catch (const TpvError &e) {
+        if (e.number() == err::WriteConflict || e.number() == err::CannotOpen) throw;
+        throw JournalFailure(e, QString::fromUtf8(what));
+    }
+}
+
+// What completion marked printed, as the journal names the dishes.
+std::vector<std::pair<DishKey, double>> markedDishes(const PrintRun &run) {
+    std::vector<std::pair<DishKey, double>> out;
+    for (const auto &[number, quantity] : run.tilRead.rows)
+        out.push_back({{DishKey::Kind::ALaCarte, number}, quantity});
+    for (const auto &[number, quantity] : run.tilmRead.rows) out.push_back({{DishKey::Kind::Menu, number}, quantity});
+    return out;
+}
+
+// The sending's snapshot rows, the four statements and what the journal
+// notes of them take effect together or not at all: a job marked done whose
+// lines stayed unprinted would print them again with the next job of the
+// order, while the operator was told the job had failed. And only while
+// this PC holds the turn: a PC that froze and woke after another took over
+// completes nothing, and overwrites no snapshot of the other's.
+void complete(const PrintContext &p, const PrintRun &run) {
+    Connection &cn = conn(p.g.Cn2);
+    fencedTransaction(cn, p.fence, [&] {
+        for (const QString &statement : run.snapshot) cn.execute(statement);
+        completionStatements(cn, run);
+        journalStep("anotar lo que se ha marcado como impreso", [&] {
+            DeliveryJournal::completed(cn, run.order(), markedDishes(run), run.job.ord(), p.clock.timeOfDay());
+        });
+    });
 }
 
 QString failureMessage(const TpvError &e, const QString &printer) {
@@ -66,8 +99,14 @@ void sendToPrinter(const PrintContext &p, const PrintRun &run, const OrderDelive
     const OrderKey order = run.order();
     const PrinterPlan plan =
         planPrinter(dishes.read, deliveries.received.value(printer), deliveries.doubtful.value(printer));
-    p.journal.forgetDoubtful(plan.settledWithoutTicket);
+    journalStep("olvidar lo que ya no hace falta repetir", [&] { p.journal.forgetDoubtful(plan.settledWithoutTicket); });
     for (const PlannedTicket &planned : plan.tickets) {
+        // A PC whose turn was not renewed within its margin sends nothing
+        // more: another PC may be taking over.
+        if (p.mayPrint && !p.mayPrint())
+            throw TpvError(err::WriteConflict,
+                           QStringLiteral("El turno de impresión de este PC no se ha podido renovar: no envía más "
+                                          "tickets hasta que lo renueve"));
         std::vector<std::pair<size_t, double>> quantities;
         for (const PlannedTicket::Entry &e : planned.entries) quantities.emplace_back(e.dish, e.quantity());
         QStringList marks;
@@ -75,17 +114,23 @@ void sendToPrinter(const PrintContext &p, const PrintRun &run, const OrderDelive
         Document ticket = ticketOf(p, run.Cabecera, dishes, quantities, marks);
         std::vector<DishPart> parts;
         for (const PlannedTicket::Entry &e : planned.entries) parts.push_back(e.part);
-        const AnnouncedTicket announced =
-            p.journal.announce(order, printer, run.job.ord(), parts, DeliveryJournal::digest(ticket.text()));
+        const AnnouncedTicket announced = journalStep("anunciar el ticket", [&] {
+            return p.journal.announce(order, printer, run.job.ord(), parts, DeliveryJournal::digest(ticket.text()));
+        });
         ticket.title = announced.title;
         QString tookIt;
         try {
             tookIt = p.output.send(printer, ticket, [&p] { p.ReimprimirTodo = false; });
         } catch (const TpvError &) {
-            p.journal.notDelivered(announced);
+            try {
+                p.journal.notDelivered(announced);
+            } catch (const TpvError &) {
+                // Left announced, it is looked for at the next run: the
+                // printer's failure is the one to tell.
+            }
             throw;
         }
-        p.journal.delivered(announced, planned.settles);
+        journalStep("confirmar el ticket", [&] { p.journal.delivered(announced, planned.settles); });
         logLine(
             LogPriority::Info,
             ticketSentText(run.job.PPOrd.toInt32(), run.job.PParg3.toInt32(),
@@ -94,13 +139,6 @@ void sendToPrinter(const PrintContext &p, const PrintRun &run, const OrderDelive
     }
 }
 
-// What completion marked printed, as the journal names the dishes.
-std::vector<std::pair<DishKey, double>> markedDishes(const PrintRun &run) {
-    std::vector<std::pair<DishKey, double>> out;
-    for (const auto &[number, quantity] : run.tilRead.rows) out.push_back({{DishKey::Kind::ALaCarte, number}, quantity});
-    for (const auto &[number, quantity] : run.tilmRead.rows) out.push_back({{DishKey::Kind::Menu, number}, quantity});
-    return out;
-}
 
 }  // namespace
 
@@ -131,16 +169,17 @@ Document ticketOf(const PrintContext &p, const std::optional<ticket::Header> &he
 void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
     Global &g = p.g;
     const OrderKey order = run.order();
-    // What each printer has of the order, once tickets that a process which
-    // died may have sent were looked for.
-    p.journal.forgetDaysBefore(order.fecha);
-    const OrderDeliveries deliveries =
-        p.journal.read(order, [&p](const QString &printer, const QString &title, const QString &digest) {
-            return p.output.arrived(printer, title, digest);
-        });
     bool armed = false;
     int k = 0;
     try {
+        // What each printer has of the order, once tickets that a process
+        // which died may have sent were looked for.
+        journalStep("olvidar los días anteriores", [&] { p.journal.forgetDaysBefore(order); });
+        const OrderDeliveries deliveries = journalStep("leer lo que cada impresora tiene de la comanda", [&] {
+            return p.journal.read(order, [&p](const QString &printer, const QString &title, const QString &digest) {
+                return p.output.arrived(printer, title, digest);
+            });
+        });
         // A printer that fails does not hold back the others: each gets what
         // it lacks now, and the journal keeps it from getting a dish twice
         // when the job runs again. The first failure is the one reported.
@@ -153,6 +192,8 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
             armed = true;
             try {
                 sendToPrinter(p, run, deliveries, g.Impresoras.value(k), dishes);
+            } catch (const JournalFailure &) {
+                throw;
             } catch (const TpvError &e) {
                 if (!failed) {
                     failed = e;
@@ -164,10 +205,21 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
             k = failedPrinter;
             throw *failed;
         }
-        complete(conn(g.Cn2), run);
+        complete(p, run);
+    } catch (const JournalFailure &e) {
+        // The database refused a write of the run: no printer is to blame.
+        // The job stays pending; what reached a printer is looked for again.
+        p.status.report(QStringLiteral("No se pudo %1 en el registro de entregas de la base de datos de comandas (%2; "
+                                       "espera la comanda %3, trabajo %4)")
+                            .arg(e.step, e.numberAndDescription(), run.job.PParg3.toText().trimmed(), run.job.ord()),
+                        QStringLiteral("registro de entregas"));
+        return;
     } catch (const TpvError &e) {
-        if (!armed) throw;
-        removeSending(g, run.job);
+        // Without the turn nothing of the run was written: the job is this
+        // PC's no more, and no printer failed. A lost database stops the
+        // tick, so that its connections are opened anew: a transaction the
+        // lost connection left open on the server goes with it.
+        if (!armed || e.number() == err::WriteConflict || e.number() == err::CannotOpen) throw;
         const QString printer = g.Impresoras.value(k);
         const QString message = failureMessage(e, printer);
         const QString detail = printer + QStringLiteral(": ") + e.numberAndDescription();
@@ -180,16 +232,6 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
                             QLatin1Char(')'),
                         QStringLiteral("impresión:") + printer, message + QLatin1Char('\n') + cause);
         p.dialogs.printingFailed(message, detail);
-        return;
-    }
-    // The order is marked printed in the database; a journal that cannot
-    // note it only means a later reprint of these dishes may go without its
-    // mark.
-    try {
-        p.journal.completed(order, markedDishes(run), run.job.ord(), p.clock.timeOfDay());
-    } catch (const TpvError &e) {
-        p.status.report(QStringLiteral("No se pudo anotar la comanda como impresa en el registro de entregas (") +
-                        e.numberAndDescription() + QLatin1Char(')'));
     }
 }
 

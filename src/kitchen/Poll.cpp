@@ -54,7 +54,7 @@ bool T_Timer(const QueueContext &q) {
     Actualizar(q.g, q.day, q.lists);
     if (!businessDateUsable(q)) return false;
     reportUnpollableJobs(q.g, q.day, q.status, q.unpollableReported);
-    Funciones(q);
+    if (!q.mayPrint || q.mayPrint()) Funciones(q);
     return true;
 }
 
@@ -73,6 +73,13 @@ bool T_TimerSafe(const QueueContext &q) {
         polled = T_Timer(q);
     } catch (const TpvError &e) {
         polled = false;
+        if (q.g.Rs.isOpen()) q.g.Rs.close();
+        // The turn went to another PC in the middle of a job: the change of
+        // turn says so; the job is the other PC's now.
+        if (e.number() == err::WriteConflict) {
+            q.status.endTick();
+            return true;
+        }
         if (e.number() == err::CannotOpen) q.reconnectServer = true;
         if (q.g.Rs.isOpen()) q.g.Rs.close();
         q.status.report(
@@ -119,7 +126,7 @@ void HacerLaFuncion(const QueueContext &q) {
         // it: it stays pending, the operator is told, the poll goes on. A
         // lost server stops the tick instead, so the connections are opened
         // anew at the next one.
-        if (e.number() == err::CannotOpen) throw;
+        if (e.number() == err::CannotOpen || e.number() == err::WriteConflict) throw;
         q.status.report(QStringLiteral("No se pudo imprimir la comanda %1: error %2: %3")
                             .arg(jobName(q.g.Rs))
                             .arg(e.number())

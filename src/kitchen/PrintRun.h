@@ -4,9 +4,11 @@
 #include "kitchen/Global.h"
 #include "kitchen/OrderRows.h"
 #include "kitchen/DeliveryPlan.h"
+#include "kitchen/Fence.h"
 #include "ticket/Ticket.h"
 
 #include <QSet>
+#include <functional>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -28,6 +30,10 @@ struct PrintContext {
     bool &ReimprimirTodo;
     TicketOutput &output;
     DeliveryJournal &journal;  // what each printer has received of each order
+    Fence fence;               // the turn the run's writes are fenced by
+    // Whether this PC may send a ticket now (it holds the turn, renewed
+    // within its margin).
+    std::function<bool()> mayPrint;
     Clock &clock;
     StatusReport &status;
     Dialogs &dialogs;
@@ -85,6 +91,9 @@ struct PrintRun {
     ReadRows tilRead{QStringLiteral("TilOrd"), QStringLiteral("TilCant"), {}, {}, {}};
     ReadRows tilmRead{QStringLiteral("Orden"), QStringLiteral("Cantidad"), {}, {}, {}};
     ReadRows cargosRead{QStringLiteral("CaOrd"), QStringLiteral("CaCant"), {}, {}, {}};
+    // The snapshot statements of the sending, in order, run with the
+    // completion.
+    QStringList snapshot;
 
     // The entry of a printer number read from a routing column (error 94 for
     // a null, error 9 outside 0 to NumImpresoras).

@@ -21,6 +21,9 @@ struct QueueContext {
     bool &reconnectServer;
     // The unpollable jobs already reported (see reportUnpollableJobs).
     QSet<QString> &unpollableReported;
+    // Whether this PC prints: a PC on standby keeps its lists but leaves
+    // the jobs to the PC that holds the terminal's turn.
+    std::function<bool()> mayPrint;
 };
 
 // One tick: interval to Tiempo, refresh the lists, poll. Failures reach the

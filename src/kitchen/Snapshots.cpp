@@ -66,9 +66,8 @@ std::vector<sql::snapshot::ColumnValue> extrasOf(const Recordset &row) {
 
 }  // namespace
 
-void regrabar_TicImp(Global &g, const JobValues &job) {
+QStringList regrabar_TicImp(const Global &g, const JobValues &job) {
     const Recordset &t = g.Rs2;
-    conn(g.Cn3).execute(sql::snapshot::deleteHeaderSnapshot(job.PParg1, job.fecha(), job.PParg3, job.PPOrd));
     auto F = [&t](const char *name) { return Named{QString::fromLatin1(name), t.field(QString::fromLatin1(name))}; };
     // TicIVA is written with a decimal point like the other amounts: a
     // decimal comma would split it into two values and fail the statement.
@@ -97,11 +96,12 @@ void regrabar_TicImp(Global &g, const JobValues &job) {
         {F("TicHora"), Render::Quoted},
         {{QStringLiteral("PPOrd"), job.PPOrd}, Render::Int32},
     };
-    conn(g.Cn3).execute(sql::snapshot::insertHeaderSnapshot(valueList(values)));
+    return {sql::snapshot::deleteHeaderSnapshot(job.PParg1, job.fecha(), job.PParg3, job.PPOrd),
+            sql::snapshot::insertHeaderSnapshot(valueList(values))};
 }
 
-void deleteLineSnapshots(Global &g, const JobValues &job) {
-    conn(g.Cn3).execute(sql::snapshot::deleteLineSnapshots(job.PParg1, job.fecha(), job.PParg3, job.PPOrd));
+QString deleteLineSnapshots(const JobValues &job) {
+    return sql::snapshot::deleteLineSnapshots(job.PParg1, job.fecha(), job.PParg3, job.PPOrd);
 }
 
 QString lineSnapshotStatement(const Recordset &line, const Recordset *extra, const JobValues &job) {
@@ -128,8 +128,8 @@ QString lineSnapshotStatement(const Recordset &line, const Recordset *extra, con
                                              extra ? extrasOf(*extra) : std::vector<sql::snapshot::ColumnValue>());
 }
 
-void deleteMenuSnapshots(Global &g, const JobValues &job) {
-    conn(g.Cn3).execute(sql::snapshot::deleteMenuSnapshots(job.PParg1, job.fecha(), job.PParg3, job.PPOrd));
+QString deleteMenuSnapshots(const JobValues &job) {
+    return sql::snapshot::deleteMenuSnapshots(job.PParg1, job.fecha(), job.PParg3, job.PPOrd);
 }
 
 QString menuSnapshotStatement(const Recordset &dish, const JobValues &job) {
@@ -156,9 +156,5 @@ QString menuSnapshotStatement(const Recordset &dish, const JobValues &job) {
     return sql::snapshot::insertMenuSnapshot(values, extras, trailing);
 }
 
-void removeSending(Global &g, const JobValues &job) {
-    for (const QString &sqlText : sql::snapshot::removeSending(job.PParg1, job.fecha(), job.PParg3, job.PPOrd))
-        conn(g.Cn2).execute(sqlText);
-}
 
 }  // namespace tpv

@@ -9,16 +9,16 @@
 namespace tpv {
 struct JobValues;
 
-// Rewrites the header snapshot of the sending (Rs2 stands on the Tic row).
-void regrabar_TicImp(Global &g, const JobValues &job);
+// The statements that rewrite the header snapshot of the sending (Rs2
+// stands on the Tic row). Like every snapshot statement of a run, they are
+// run in the completion's transaction.
+QStringList regrabar_TicImp(const Global &g, const JobValues &job);
 
-void deleteLineSnapshots(Global &g, const JobValues &job);
+QString deleteLineSnapshots(const JobValues &job);
 // The insert for one routed line; `extra` is its cargosr row, or null.
 QString lineSnapshotStatement(const Recordset &line, const Recordset *extra, const JobValues &job);
 
-void deleteMenuSnapshots(Global &g, const JobValues &job);
+QString deleteMenuSnapshots(const JobValues &job);
 QString menuSnapshotStatement(const Recordset &dish, const JobValues &job);
 
-// Removes the whole snapshot of a sending whose printing failed.
-void removeSending(Global &g, const JobValues &job);
 }  // namespace tpv

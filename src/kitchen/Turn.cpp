@@ -14,7 +14,7 @@ namespace {
 // The row of the turn as one look read it.
 struct TurnRow {
     qint64 generation = 0;
-    QString pc, nonce;
+    QString pc, nonce, station;
     qint64 renewedAgoMs = 0;
 };
 
@@ -22,9 +22,9 @@ std::optional<TurnRow> readRow(Connection &db, int tpv) {
     const ResultSet rs = db.query(sql::turn::read(db.dialect(), tpv));
     if (rs.rows.empty()) return std::nullopt;
     const auto &r = rs.rows.front();
-    // generacion, equipo, nonce, renovado, ahora
-    return TurnRow{r[0].toText().toLongLong(), r[1].toText(), r[2].toText(),
-                   r[4].toText().toLongLong() - r[3].toText().toLongLong()};
+    // generacion, equipo, nonce, renovado, puesto, ahora
+    return TurnRow{r[0].toText().toLongLong(), r[1].toText(), r[2].toText(), r[4].toText(),
+                   r[5].toText().toLongLong() - r[3].toText().toLongLong()};
 }
 
 bool sameHolder(const TurnState &a, const TurnState &b) {
@@ -116,8 +116,11 @@ void Turn::takeOrWatch(Connection &db, TurnState &next) {
     } else if (row->nonce == identity_.nonce) {
         // Ours already (a step that failed after taking it): renew it.
         took = db.execute(sql::turn::renew(db.dialect(), tpv_, row->generation, identity_.nonce)) == 1;
-    } else if (row->renewedAgoMs > kStaleMs) {
-        took = db.execute(sql::turn::take(db.dialect(), tpv_, row->generation, kStaleMs, identity_.pc,
+    } else if (row->renewedAgoMs > kStaleMs || row->station == identity_.station) {
+        // A turn left by an earlier process of this same PC and data folder
+        // is taken at once: the instance lock says that process is gone.
+        const qint64 staleMs = row->station == identity_.station ? -kStaleMs : kStaleMs;
+        took = db.execute(sql::turn::take(db.dialect(), tpv_, row->generation, staleMs, identity_.pc,
                                           identity_.station, identity_.nonce)) == 1;
     }
     if (took || !row) row = readRow(db, tpv_);
@@ -148,6 +151,11 @@ void Turn::release() {
 }
 
 void Turn::disconnect() { db_.reset(); }
+
+void Turn::generationGone() {
+    const std::lock_guard lock(mutex_);
+    if (state_.role == TurnRole::Active) state_.role = TurnRole::Standby;
+}
 
 TurnState Turn::state() const {
     const std::lock_guard lock(mutex_);

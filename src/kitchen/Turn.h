@@ -84,6 +84,9 @@ public:
     void release();
     // Closes the stepping thread's connection, on that thread.
     void disconnect();
+    // A fenced write found this PC's generation gone: it stops printing at
+    // once; the next step learns who holds the turn.
+    void generationGone();
 
     TurnState state() const;
     // Whether this PC may send a ticket now: it holds the turn and renewed

@@ -19,108 +19,113 @@ QString orderWhere(const QString &tpv, const QString &fecha, const QString &coma
     return dayWhere(tpv, fecha) + QStringLiteral(" AND comanda = ") + q(comanda);
 }
 
+QString printerWhere(const QString &tpv, const QString &fecha, const QString &comanda, const QString &printer) {
+    return orderWhere(tpv, fecha, comanda) + QStringLiteral(" AND impresora = ") + q(printer);
+}
+
 }  // namespace
 
-QString writeAheadLog() { return QStringLiteral("PRAGMA journal_mode = WAL"); }
-
-QString fullSync() { return QStringLiteral("PRAGMA synchronous = FULL"); }
-
-QStringList tables() {
-    return {
-        QStringLiteral("DROP TABLE IF EXISTS entregas"),
-        QStringLiteral(
-            "CREATE TABLE IF NOT EXISTS recibido (tpv TEXT NOT NULL, fecha TEXT NOT NULL, comanda TEXT NOT NULL, "
-            "impresora TEXT NOT NULL, clase TEXT NOT NULL, numero TEXT NOT NULL, base REAL NOT NULL, "
-            "nivel REAL NOT NULL, PRIMARY KEY (tpv, fecha, comanda, impresora, clase, numero))"),
-        // A ticket announced and not yet confirmed, with the parts of dishes
-        // it carries (JSON: [clase, numero, base, desde, hasta] each).
-        QStringLiteral("CREATE TABLE IF NOT EXISTS envio (id INTEGER PRIMARY KEY AUTOINCREMENT, tpv TEXT NOT NULL, "
-                       "fecha TEXT NOT NULL, comanda TEXT NOT NULL, impresora TEXT NOT NULL, trabajo TEXT NOT NULL, "
-                       "titulo TEXT NOT NULL, resumen TEXT NOT NULL, estado TEXT NOT NULL, partes TEXT NOT NULL)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS envio_comanda ON envio (tpv, fecha, comanda)"),
-        // When each job of the day was marked done, for the operator.
-        QStringLiteral("CREATE TABLE IF NOT EXISTS trabajo (tpv TEXT NOT NULL, fecha TEXT NOT NULL, "
-                       "trabajo TEXT NOT NULL, hora TEXT NOT NULL, PRIMARY KEY (tpv, fecha, trabajo))"),
-    };
-}
-
-TransactionWords writeTransaction() {
-    return {QStringLiteral("BEGIN IMMEDIATE"), QStringLiteral("COMMIT"), QStringLiteral("ROLLBACK")};
-}
-
-QStringList forgetDaysBefore(const QString &fecha) {
-    return {QStringLiteral("DELETE FROM recibido WHERE fecha < ") + q(fecha),
-            QStringLiteral("DELETE FROM envio WHERE fecha < ") + q(fecha),
-            QStringLiteral("DELETE FROM trabajo WHERE fecha < ") + q(fecha)};
+QStringList forgetDaysBefore(const QString &tpv, const QString &fecha) {
+    QStringList out;
+    for (const char *table : {"LectorRecibido", "LectorEnvio", "LectorTrabajo"})
+        out << QStringLiteral("DELETE FROM %1 WHERE tpv = %2 AND fecha < %3")
+                   .arg(QString::fromLatin1(table), q(tpv), q(fecha));
+    return out;
 }
 
 QString sendingsOfOrder(const QString &tpv, const QString &fecha, const QString &comanda) {
-    return QStringLiteral("SELECT id, impresora, titulo, resumen, estado, partes FROM envio") +
+    return QStringLiteral("SELECT id, impresora, titulo, resumen, estado, partes, puesto FROM LectorEnvio") +
            orderWhere(tpv, fecha, comanda) + QStringLiteral(" ORDER BY id");
 }
 
 QString receivedOfOrder(const QString &tpv, const QString &fecha, const QString &comanda) {
-    return QStringLiteral("SELECT impresora, clase, numero, base, nivel FROM recibido") +
+    return QStringLiteral("SELECT impresora, clase, numero, base, nivel FROM LectorRecibido") +
            orderWhere(tpv, fecha, comanda);
 }
 
 QString announceSending(const Sending &s) {
     return QStringLiteral(
-               "INSERT INTO envio (tpv, fecha, comanda, impresora, trabajo, titulo, resumen, estado, "
-               "partes) VALUES ") +
-           row({q(s.tpv), q(s.fecha), q(s.comanda), q(s.printer), q(s.job), q(s.title), q(s.digest), q(s.state),
-                q(s.parts)});
+               "INSERT INTO LectorEnvio (id, tpv, fecha, comanda, impresora, trabajo, titulo, resumen, estado, "
+               "puesto, partes) VALUES ") +
+           row({QString::number(s.id), q(s.tpv), q(s.fecha), q(s.comanda), q(s.printer), q(s.job), q(s.title),
+                q(s.digest), q(s.state), q(s.station), q(s.parts)});
 }
 
-QString lastSendingId() { return QStringLiteral("SELECT last_insert_rowid()"); }
-
 QString setSendingState(qint64 id, const QString &state) {
-    return QStringLiteral("UPDATE envio SET estado = ") + q(state) + QStringLiteral(" WHERE id = ") +
+    return QStringLiteral("UPDATE LectorEnvio SET estado = ") + q(state) + QStringLiteral(" WHERE id = ") +
            QString::number(id);
 }
 
 QString forgetSendings(const std::vector<qint64> &ids) {
     QStringList numbers;
     for (qint64 id : ids) numbers << QString::number(id);
-    return QStringLiteral("DELETE FROM envio WHERE id IN ") + row(numbers);
+    return QStringLiteral("DELETE FROM LectorEnvio WHERE id IN ") + row(numbers);
 }
 
-QString saveReceived(const QString &tpv, const QString &fecha, const QString &comanda, const QString &printer,
-                     const std::vector<ReceivedDish> &dishes) {
-    QStringList rows;
-    for (const ReceivedDish &d : dishes)
+QStringList saveReceived(const QString &tpv, const QString &fecha, const QString &comanda, const QString &printer,
+                         const std::vector<ReceivedDish> &dishes) {
+    QStringList keys, rows;
+    for (const ReceivedDish &d : dishes) {
+        keys << QStringLiteral("(clase = ") + q(d.kind) + QStringLiteral(" AND numero = ") + q(d.number) +
+                    QLatin1Char(')');
         rows << row({q(tpv), q(fecha), q(comanda), q(printer), q(d.kind), q(d.number), num(d.base), num(d.level)});
-    return QStringLiteral(
-               "INSERT INTO recibido (tpv, fecha, comanda, impresora, clase, numero, base, nivel) "
-               "VALUES ") +
-           rows.join(QLatin1Char(',')) +
-           QStringLiteral(
-               " ON CONFLICT (tpv, fecha, comanda, impresora, clase, numero) DO UPDATE SET "
-               "base = excluded.base, nivel = excluded.nivel");
+    }
+    return {QStringLiteral("DELETE FROM LectorRecibido") + printerWhere(tpv, fecha, comanda, printer) +
+                QStringLiteral(" AND (") + keys.join(QStringLiteral(" OR ")) + QLatin1Char(')'),
+            QStringLiteral("INSERT INTO LectorRecibido (tpv, fecha, comanda, impresora, clase, numero, base, nivel) "
+                           "VALUES ") +
+                rows.join(QLatin1Char(','))};
 }
 
 QString resetForReprint(const QString &tpv, const QString &fecha, const QString &comanda) {
-    QString where = dayWhere(tpv, fecha);
+    QString where = QStringLiteral(" WHERE fecha = ") + q(fecha);
+    if (!tpv.isEmpty()) where += QStringLiteral(" AND tpv = ") + q(tpv);
     if (!comanda.isEmpty()) where += QStringLiteral(" AND comanda = ") + q(comanda);
-    return QStringLiteral("UPDATE recibido SET base = nivel") + where + QStringLiteral(" AND nivel > base");
+    return QStringLiteral("UPDATE LectorRecibido SET base = nivel") + where + QStringLiteral(" AND nivel > base");
 }
 
 QString settleMarked(const QString &tpv, const QString &fecha, const QString &comanda,
                      const std::vector<MarkedDish> &dishes) {
-    QStringList rows;
-    for (const MarkedDish &d : dishes) rows << row({q(d.kind), q(d.number), num(d.quantity)});
-    return QStringLiteral("UPDATE recibido SET base = nivel") + orderWhere(tpv, fecha, comanda) +
-           QStringLiteral(" AND (clase, numero, nivel) IN (VALUES ") + rows.join(QLatin1Char(',')) + QLatin1Char(')');
+    QStringList which;
+    for (const MarkedDish &d : dishes)
+        which << QStringLiteral("(clase = ") + q(d.kind) + QStringLiteral(" AND numero = ") + q(d.number) +
+                     QStringLiteral(" AND nivel = ") + num(d.quantity) + QLatin1Char(')');
+    return QStringLiteral("UPDATE LectorRecibido SET base = nivel") + orderWhere(tpv, fecha, comanda) +
+           QStringLiteral(" AND (") + which.join(QStringLiteral(" OR ")) + QLatin1Char(')');
 }
 
-QString noteJobDone(const QString &tpv, const QString &fecha, const QString &job, const QString &hora) {
-    return QStringLiteral("INSERT OR REPLACE INTO trabajo (tpv, fecha, trabajo, hora) VALUES ") +
-           row({q(tpv), q(fecha), q(job), q(hora)});
+QStringList noteJobDone(const QString &tpv, const QString &fecha, const QString &job, const QString &hora) {
+    return {QStringLiteral("DELETE FROM LectorTrabajo") + dayWhere(tpv, fecha) + QStringLiteral(" AND trabajo = ") +
+                q(job),
+            QStringLiteral("INSERT INTO LectorTrabajo (tpv, fecha, trabajo, hora) VALUES ") +
+                row({q(tpv), q(fecha), q(job), q(hora)})};
 }
 
 QString jobDoneTime(const QString &tpv, const QString &fecha, const QString &job) {
-    return QStringLiteral("SELECT hora FROM trabajo") + dayWhere(tpv, fecha) + QStringLiteral(" AND trabajo = ") +
-           q(job);
+    return QStringLiteral("SELECT hora FROM LectorTrabajo") + dayWhere(tpv, fecha) +
+           QStringLiteral(" AND trabajo = ") + q(job);
 }
+
+QString receivedExists(const QString &tpv, const QString &fecha, const QString &comanda, const QString &printer,
+                       const QString &kind, const QString &number) {
+    return QStringLiteral("SELECT count(*) FROM LectorRecibido") + printerWhere(tpv, fecha, comanda, printer) +
+           QStringLiteral(" AND clase = ") + q(kind) + QStringLiteral(" AND numero = ") + q(number);
+}
+
+QString jobExists(const QString &tpv, const QString &fecha, const QString &job) {
+    return QStringLiteral("SELECT count(*) FROM LectorTrabajo") + dayWhere(tpv, fecha) +
+           QStringLiteral(" AND trabajo = ") + q(job);
+}
+
+QString oldReceived() {
+    return QStringLiteral("SELECT tpv, fecha, comanda, impresora, clase, numero, base, nivel FROM recibido");
+}
+
+QString oldSendings() {
+    return QStringLiteral(
+        "SELECT tpv, fecha, comanda, impresora, trabajo, titulo, resumen, estado, partes FROM envio ORDER BY id");
+}
+
+QString oldJobs() { return QStringLiteral("SELECT tpv, fecha, trabajo, hora FROM trabajo"); }
 
 }  // namespace tpv::sql::journal

@@ -1,49 +1,38 @@
 #pragma once
-// The statements on the journal of deliveries (entregas.db, SQLite): what
-// each printer has received of each order, dish by dish (recibido: the level
-// a printer was brought to and the printed count, base, it was read at), the
-// tickets announced and not yet confirmed (envio), and when each job of the
-// day was marked done (trabajo).
+// The statements on the delivery journal every PC of a terminal shares, in
+// the order database (tables of ours, see OwnTables): what each printer has
+// received of each order, dish by dish (LectorRecibido: the level a printer
+// was brought to and the printed count, base, it was read at), the tickets
+// announced and not yet confirmed (LectorEnvio), and when each job of the
+// day was marked done (LectorTrabajo). They run alike on SQLite and on SQL
+// Server: an insert that may meet an existing row deletes that row first,
+// in the same transaction.
 //
-// Every value is text written between quotes here, except the numbers and
-// ids, which are written as numbers.
-#include "sql/Database.h"
-
+// And the statements that read the journal a PC kept in its data folder
+// (entregas.db) before the journal moved into the order database.
 #include <QString>
 #include <QStringList>
 #include <vector>
 
 namespace tpv::sql::journal {
 
-// Set when the file is opened: a write-ahead log (the pragma answers with a
-// row, so it runs as a query), every write on disk before the next step.
-QString writeAheadLog();
-QString fullSync();
-// The tables, made when missing, once the journal of whole tickets kept by
-// earlier versions is dropped (a ticket there says nothing about which
-// dishes a printer has).
-QStringList tables();
-// The journal's transactions take the write lock at once, so a second
-// process on the same folder waits at the start rather than failing midway.
-TransactionWords writeTransaction();
-
-// The orders of business days before this one, forgotten.
-QStringList forgetDaysBefore(const QString &fecha);
+// The terminal's orders of business days before this one, forgotten.
+QStringList forgetDaysBefore(const QString &tpv, const QString &fecha);
 
 // The tickets of an order announced and not confirmed, in the order they
-// were announced.
+// were announced: id, impresora, titulo, resumen, estado, partes, puesto.
 QString sendingsOfOrder(const QString &tpv, const QString &fecha, const QString &comanda);
-// What each printer has of an order's dishes.
+// What each printer has of an order's dishes: impresora, clase, numero,
+// base, nivel.
 QString receivedOfOrder(const QString &tpv, const QString &fecha, const QString &comanda);
 
 // A ticket announced before it goes out; parts is the JSON of the parts of
-// dishes it carries.
+// dishes it carries, station the PC that sends it.
 struct Sending {
-    QString tpv, fecha, comanda, printer, job, title, digest, state, parts;
+    qint64 id = 0;
+    QString tpv, fecha, comanda, printer, job, title, digest, state, parts, station;
 };
 QString announceSending(const Sending &s);
-// The id the announcement just got.
-QString lastSendingId();
 QString setSendingState(qint64 id, const QString &state);
 QString forgetSendings(const std::vector<qint64> &ids);
 
@@ -53,13 +42,14 @@ struct ReceivedDish {
     QString kind, number;
     double base = 0, level = 0;
 };
-// The dishes a printer got, each inserted or brought to its new level. At
-// least one dish.
-QString saveReceived(const QString &tpv, const QString &fecha, const QString &comanda, const QString &printer,
-                     const std::vector<ReceivedDish> &dishes);
+// The dishes a printer got, each brought to its new level: the rows they
+// had go, then the new ones are inserted. At least one dish.
+QStringList saveReceived(const QString &tpv, const QString &fecha, const QString &comanda, const QString &printer,
+                         const std::vector<ReceivedDish> &dishes);
 
-// A reprint of the order (or, with an empty comanda, of every order of the
-// terminal and day): what each printer got counts as marked printed.
+// A reset of the orders to print again whole: what each printer got counts
+// as marked printed. An empty tpv is every terminal of the day (the reset
+// of the whole day is every terminal's); an empty comanda every order.
 QString resetForReprint(const QString &tpv, const QString &fecha, const QString &comanda);
 
 // A dish completion marked printed, at the quantity marked.
@@ -68,13 +58,24 @@ struct MarkedDish {
     double quantity = 0;
 };
 // The printers brought up to the quantity now marked printed have all of
-// it: their base moves up to their level. One statement for the whole order,
-// at least one dish.
+// it: their base moves up to their level. One statement for the whole
+// order, at least one dish.
 QString settleMarked(const QString &tpv, const QString &fecha, const QString &comanda,
                      const std::vector<MarkedDish> &dishes);
 
 // When a job was marked done (hora as HH:mm:ss), noted and read.
-QString noteJobDone(const QString &tpv, const QString &fecha, const QString &job, const QString &hora);
+QStringList noteJobDone(const QString &tpv, const QString &fecha, const QString &job, const QString &hora);
 QString jobDoneTime(const QString &tpv, const QString &fecha, const QString &job);
+
+// What a received row, a sending or a job of the old file already has in
+// the order database (a count), for the import.
+QString receivedExists(const QString &tpv, const QString &fecha, const QString &comanda, const QString &printer,
+                       const QString &kind, const QString &number);
+QString jobExists(const QString &tpv, const QString &fecha, const QString &job);
+
+// The old file's rows, for the import.
+QString oldReceived();   // tpv, fecha, comanda, impresora, clase, numero, base, nivel
+QString oldSendings();   // tpv, fecha, comanda, impresora, trabajo, titulo, resumen, estado, partes
+QString oldJobs();       // tpv, fecha, trabajo, hora
 
 }  // namespace tpv::sql::journal

@@ -11,7 +11,7 @@ QString n(qint64 v) { return QString::number(v); }
 }  // namespace
 
 QString read(const SqlDialect &d, int tpv) {
-    return QStringLiteral("SELECT generacion, equipo, nonce, renovado, ") + d.epochMsNow() +
+    return QStringLiteral("SELECT generacion, equipo, nonce, renovado, puesto, ") + d.epochMsNow() +
            QStringLiteral(" AS ahora FROM LectorTurno WHERE tpv = ") + n(tpv);
 }
 

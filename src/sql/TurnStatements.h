@@ -11,7 +11,7 @@ class SqlDialect;
 
 namespace tpv::sql::turn {
 
-// generacion, equipo, nonce, renovado, and the database's clock now.
+// generacion, equipo, nonce, renovado, puesto, and the database's clock now.
 QString read(const SqlDialect &d, int tpv);
 // The terminal's first turn, generation 1 (fails on the key when another PC
 // made it first).

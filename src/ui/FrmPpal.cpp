@@ -6,6 +6,7 @@
 #include "kitchen/ReprintLast.h"
 
 #include <QDir>
+#include <QLocale>
 
 namespace tpv {
 
@@ -27,7 +28,8 @@ FrmPpal::FrmPpal(Dialogs &d, PrinterLayer &p, Clock &c, ConnectionOptions o, std
       clock(c),
       T(std::move(timer)),
       C(o),
-      journal(o.dataDir),
+      identity(TurnIdentity::ofThisProcess(o.dataDir)),
+      journal([this]() -> Connection & { return conn(g.Cn2); }, fence(), identity.station),
       panelOutput_(printerPanel()),
       backupOutput_(panelOutput_, declaredBackups(o.dataDir), health, c) {
     g.db = std::move(o);
@@ -49,11 +51,14 @@ QueueContext FrmPpal::queue() {
                 ImpComanda(p);
             },
             reconnectServer,
-            unpollableReported};
+            unpollableReported,
+            // No turn known yet (before start-up ends) prints nothing either.
+            [this] { return turn && turn->mayPrint(); }};
 }
 
 PrintContext FrmPpal::printing() {
-    return {g, C, lineasp, ReimprimirTodo, *output_, journal, clock, status, printingDialogs_};
+    return {g,     C,      lineasp,          ReimprimirTodo, *output_, journal, fence(),
+            [this] { return turn && turn->mayPrint(); }, clock, status, printingDialogs_};
 }
 
 PanelContext FrmPpal::printerPanel() {
@@ -62,9 +67,7 @@ PanelContext FrmPpal::printerPanel() {
 
 ReprintContext FrmPpal::reprint() {
     ReprintContext r{g, day, lists(), FraListas, FraPre, T, dialogs, C, ReimprimirTodo, status, choice, {}, {}, {}};
-    r.orderReset = [this](const QString &comanda) {
-        journal.prepareReprint({QString::number(g.tpv), FechaTpv, comanda});
-    };
+    r.standby = [this] { return standbyText(); };
     r.printLastSending = [this](const QString &tpv, const QString &fecha, const QString &comanda) {
         reprintLastSending(printing(), tpv, fecha, comanda);
     };
@@ -78,6 +81,39 @@ ReprintContext FrmPpal::reprint() {
     return r;
 }
 
+Fence FrmPpal::fence() {
+    return {[this] { return static_cast<int>(g.tpv); }, [this] { return turn ? turn->fenceGeneration() : qint64(0); },
+            [this] {
+                if (turn) turn->generationGone();
+            }};
+}
+
+QString FrmPpal::standbyText() const {
+    if (!turn) return {};
+    const TurnState s = turn->state();
+    if (s.role != TurnRole::Standby) return {};
+    QString text = QStringLiteral("En espera: imprime %1").arg(s.holder);
+    if (s.renewedAgoMs)
+        text += QStringLiteral(", renovado hace %1 s").arg(QLocale(QLocale::Spanish).toString(*s.renewedAgoMs / 1000.0, 'f', 1));
+    return text;
+}
+
+void FrmPpal::showTurn() {
+    if (!turn) return;
+    const TurnState s = turn->state();
+    QString text;
+    if (s.role == TurnRole::Active)
+        text = QStringLiteral("Activo desde ") + s.since.toString(QStringLiteral("HH:mm:ss"));
+    else if (s.role == TurnRole::Standby)
+        text = standbyText();
+    else
+        text = QStringLiteral("Sin turno: no se sabe todavía qué PC imprime el terminal");
+    turnCaption.setCaption(text);
+    // A PC that does not print says so on the status line, unless the tick
+    // had something more pressing to say (the database does not answer).
+    if (s.role != TurnRole::Active && status.current().isEmpty()) status.stillShown(text);
+}
+
 FontContext FrmPpal::font() { return {g, printers, C, dialogs, status}; }
 
 void FrmPpal::tick() {
@@ -85,6 +121,7 @@ void FrmPpal::tick() {
     const int failuresBefore = printingDialogs_.count;
     polled = T_TimerSafe(queue());
     if (polled && printingDialogs_.count == failuresBefore) dialogs.printingWorks();
+    showTurn();
     showPrinterStates();
 }
 

@@ -17,6 +17,7 @@
 #include "kitchen/PrinterHealth.h"
 #include "ui/PrinterPanel.h"
 #include "kitchen/DeliveryJournal.h"
+#include "kitchen/Turn.h"
 #include "kitchen/PrintRun.h"
 #include "kitchen/Queue.h"
 #include "ui/ReprintControls.h"
@@ -50,6 +51,9 @@ public:
     Label blankLinesCaption{QStringLiteral("Numero de líneas en blanco despúes de cada envio :")};
     TextField lineasp;
     Label statusLine;  // what went wrong last, for the operator
+    // Above the printer list: whether this PC prints the terminal, or which
+    // PC does ("Activo desde 13:05:07", "En espera: imprime COCINA-1...").
+    Label turnCaption;
     ListBox lstPend, lstReal, lstFech, lstComa, lstNumeTPV;
     // Under the job lists: each printer, its state and its last ticket
     // ("Cocina: Lista, último ticket 13:05:07"), refreshed after every tick.
@@ -68,7 +72,13 @@ public:
     StatusReport status{statusLine, clock};
     // How each printer has fared, and which stands in for which.
     PrinterHealth health;
-    // What each printer has received of each order.
+    // This process as the turn between the PCs of the terminal knows it, and
+    // the turn, once start-up has read which terminal this PC serves (none
+    // before).
+    TurnIdentity identity;
+    Turn *turn = nullptr;
+    // What each printer has received of each order, shared by the PCs of
+    // the terminal in the order database.
     DeliveryJournal journal;
 
     // The ticket output chain the print run sends through. From the printers
@@ -95,6 +105,14 @@ public:
     void tick();
     // Whether the last tick polled the queue (the order database answered).
     bool polled = false;
+
+    // Shows the turn's state above the printer list, and on the status line
+    // while this PC stands by.
+    void showTurn();
+    // The fence of this PC's writes.
+    Fence fence();
+    // Why this PC does not print, for the operator (empty while it does).
+    QString standbyText() const;
 
     // Fills printerStates from the printers' states; a printer whose state
     // changed is logged once ("La impresora Cocina: Sin papel").

@@ -4,6 +4,7 @@
 #include "sql/QueueStatements.h"
 #include "sql/SnapshotStatements.h"
 #include "sql/SqlText.h"
+#include "kitchen/DeliveryJournal.h"
 #include "sql/DataControl.h"
 #include "compat/Dialogs.h"
 #include "compat/Error.h"
@@ -96,6 +97,21 @@ void connectReprintControls(ReprintContext r) {
     r.lists.lstPend.clicked.connect([r]() mutable { lstPend_Click(r); });
 }
 
+namespace {
+
+// A PC that stands by for another does not reprint: the PC that prints is
+// named, and the choice closes.
+bool standingBy(const ReprintContext &r) {
+    const QString why = r.standby ? r.standby() : QString();
+    if (why.isEmpty()) return false;
+    r.dialogs.message(why + QStringLiteral(". Las reimpresiones se piden en el PC que imprime."), kTitle,
+                      MsgIcon::Exclamation);
+    cmdCancelar_Click(r);
+    return true;
+}
+
+}  // namespace
+
 void lstReal_Click(const ReprintContext &r) {
     const int i = r.lists.lstReal.listIndex();
     if (i == 0) return;
@@ -133,15 +149,22 @@ void cmdTodo_Click(const ReprintContext &r) {
             cmdCancelar_Click(r);
         }
     } close{r};
+    if (standingBy(r)) return;
     r.ReimprimirTodo = true;
     const QString ppord = QString::number(job->PPOrd);
     const QString order = sql::int16(Variant(job->comanda));
-    conn(g.Cn).execute(sql::order::reprintOrderLines(g.tpv, r.day.FechaTpv, order));
-    conn(g.Cn).execute(sql::order::reprintOrderDishes(g.tpv, r.day.FechaTpv, order));
-    conn(g.Cn).execute(sql::queue::markJobPending(ppord, job->fecha, g.tpv));
+    // The lines, the job and what the printers have of the order are reset
+    // together, all of the job's own day: the day shown when the choice
+    // opened, whatever the business date has become since.
+    Connection &cn = conn(g.Cn);
+    inTransaction(cn, [&] {
+        cn.execute(sql::order::reprintOrderLines(g.tpv, job->fecha, order));
+        cn.execute(sql::order::reprintOrderDishes(g.tpv, job->fecha, order));
+        cn.execute(sql::queue::markJobPending(ppord, job->fecha, g.tpv));
+        DeliveryJournal::prepareReprint(cn, QString::number(g.tpv), job->fecha, order);
+    });
     logLine(LogPriority::Info,
             QStringLiteral("Reimpresión pedida en este PC: toda la comanda %1 (trabajo %2)").arg(order, ppord));
-    if (r.orderReset) r.orderReset(order);
     r.T.runTick();
 }
 
@@ -150,6 +173,7 @@ void cmdUltimo_Click(const ReprintContext &r) {
         askAgain(r);
         return;
     }
+    if (standingBy(r)) return;
     LoUltimo(r);
     // The choice stays open for another reprint: its minute starts again.
     if (r.FraPre.visible()) closeLater(r);
@@ -166,19 +190,25 @@ void cmdVolver_Click(const ReprintContext &r) {
     Global &g = r.g;
     // The day asked about is the day reset, even if a tick that runs while
     // the question is open finds the business date changed.
+    if (standingBy(r)) return;
     const QString day = r.day.FechaTpv;
     const int orders = ordersOfTheDay(g, day);
     if (orders > 0 &&
         r.dialogs.message(volverQuestion(orders), kTitle, MsgIcon::Exclamation, MsgButtons::OkCancel) != MsgAnswer::Ok)
         return;
-    conn(g.Cn).execute(sql::order::reprintDayLines(day));
-    conn(g.Cn).execute(sql::order::reprintDayDishes(day));
-    conn(g.Cn).execute(sql::queue::markDayPending(day));
+    // Every terminal's orders of the day: what their printers have is reset
+    // with them, in the journal every PC shares.
+    Connection &cn = conn(g.Cn);
+    inTransaction(cn, [&] {
+        cn.execute(sql::order::reprintDayLines(day));
+        cn.execute(sql::order::reprintDayDishes(day));
+        cn.execute(sql::queue::markDayPending(day));
+        DeliveryJournal::prepareReprint(cn, QString(), day, QString());
+    });
     logLine(LogPriority::Info, QStringLiteral("Reimpresión pedida en este PC: todas las comandas del día %1 (%2), en "
                                               "todas las impresoras")
                                    .arg(dayText(day))
                                    .arg(orders));
-    if (r.orderReset) r.orderReset(QString());
     Actualizar(g, r.day, r.lists);
 }
 

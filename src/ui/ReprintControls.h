@@ -54,9 +54,10 @@ struct ReprintContext {
     bool &ReimprimirTodo;
     StatusReport &status;
     ReprintChoice &choice;
-    // Told, before the poll prints it, of an order reset to print again
-    // whole (its number), or of the whole day (an empty number).
-    std::function<void(const QString &comanda)> orderReset;
+    // Why this PC does not print now (it stands by for another PC of the
+    // terminal); empty while it prints. A PC that does not print does not
+    // reprint either.
+    std::function<QString()> standby;
     // Prints again the last sending of the order of a done job, as the
     // server's snapshot keeps it (terminal, business date, order number).
     std::function<void(const QString &tpv, const QString &fecha, const QString &comanda)> printLastSending;

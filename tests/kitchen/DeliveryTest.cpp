@@ -195,11 +195,9 @@ TEST_F(Delivery, TheJournalForgetsOrdersOfPastBusinessDays) {
     start();
     QDir(QDir(printersDir).filePath(QStringLiteral("Postres"))).removeRecursively();
     quietTick();
-    auto journal = openSqliteFile(QDir(dataDir).filePath(DeliveryJournal::fileName()));
-    const QString count = QStringLiteral("SELECT count(*) FROM recibido");
-    EXPECT_EQ(journal->query(count).rows.front().front().toInt16(), 1);
+    const QString count = QStringLiteral("SELECT count(*) FROM LectorRecibido");
+    EXPECT_EQ(scalar(count), 1);
     // A job of the next day makes the journal drop the day before.
-    DeliveryJournal next(dataDir);
-    next.forgetDaysBefore(QStringLiteral("20261208"));
-    EXPECT_EQ(journal->query(count).rows.front().front().toInt16(), 0);
+    f->journal.forgetDaysBefore({QStringLiteral("1"), QStringLiteral("20261208"), QStringLiteral("40")});
+    EXPECT_EQ(scalar(count), 0);
 }

@@ -20,7 +20,7 @@ void Harness::build(int loginTimeoutSeconds) {
     engine->onTimeMoved = [this](int ms) { clock.advance(ms); };
     timer = engine.get();
     printServer =
-        std::make_unique<PrintServer>(PrintServer::Options{dataDir, loginTimeoutSeconds, requestTimeoutSeconds},
+        std::make_unique<PrintServer>(PrintServer::Options{dataDir, loginTimeoutSeconds, requestTimeoutSeconds, false},
                                       otherDialogs ? *otherDialogs : dialogs, *printers, clock, std::move(engine));
     f = &printServer->form();
 }

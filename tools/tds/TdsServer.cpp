@@ -212,10 +212,15 @@ void Server::waitWhileSilent(Connection *c) {
     std::unique_lock lock(mutex_);
     while (!stopping_ && c->closeAs < 0) {
         wake_.wait_for(lock, std::chrono::milliseconds(50));
+        // What the client sends meanwhile (its cancel of the request) is
+        // read and dropped, so that its close is seen behind it: a hung
+        // session must end with the connection, and the transaction it held
+        // open with it.
         pollfd p{c->fd, POLLIN, 0};
         if (::poll(&p, 1, 0) > 0) {
-            char b;
-            if (::recv(c->fd, &b, 1, MSG_PEEK | MSG_DONTWAIT) == 0) break;
+            char b[512];
+            const ssize_t n = ::recv(c->fd, b, sizeof b, MSG_DONTWAIT);
+            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) break;
         }
     }
 }
