@@ -4,9 +4,14 @@
 //   lector-tpv-config [--data-dir DIR] poner CLAVE=VALOR...
 //   lector-tpv-config [--data-dir DIR] [--printers DIR] probar
 //   lector-tpv-config [--data-dir DIR] importar CONFGARNET.mdb [WDBSERVER.mdb]
+//   lector-tpv-config [--data-dir DIR] preparar [--sql]
 // The password of `poner UsuarioSql=NOMBRE` is asked at the terminal, or
 // read from standard input, never from the command line.
 #include "app/Program.h"
+#include "kitchen/Turn.h"
+#include "sql/ConnectionStrings.h"
+#include "sql/OwnTables.h"
+#include "sql/TurnStatements.h"
 #include "kitchen/Config.h"
 #include "devices/folder/FolderPrinters.h"
 #include "kitchen/SiteSettings.h"
@@ -42,6 +47,8 @@ QString usage() {
         "  poner CLAVE=VALOR...             cambia Ip, CatalogoIni, Tiempo, tpv, lineaspie o UsuarioSql\n"
         "                                   (la contraseña de UsuarioSql se pide aparte, nunca en la orden)\n"
         "  probar                           se conecta como el servidor de impresión y dice qué encuentra\n"
+        "  preparar [--sql]                 crea en la base de datos de comandas las tablas del servidor de\n"
+        "                                   impresión; con --sql escribe el guion para un administrador\n"
         "  importar CONFGARNET.mdb [WDBSERVER.mdb]   trae la configuración y la fuente de una instalación anterior");
 }
 
@@ -156,6 +163,60 @@ std::unique_ptr<PrinterLayer> printersHere(const QString &dataDir, const QString
     return layer;
 }
 
+// The print server's own tables, and which PC prints the terminal; the
+// problems found.
+int sayOwnTables(Connection &db, int tpv) {
+    const QStringList missing = sql::own::missingTables(db);
+    if (!missing.isEmpty()) {
+        say(QStringLiteral("Faltan las tablas del servidor de impresión %1: «lector-tpv-config preparar» las crea, o "
+                           "«lector-tpv-config preparar --sql» escribe el guion para un administrador")
+                .arg(missing.join(QStringLiteral(", "))));
+        return 1;
+    }
+    say(QStringLiteral("Tablas del servidor de impresión: están todas"));
+    const ResultSet turn = db.query(sql::turn::read(db.dialect(), tpv));
+    if (turn.rows.empty()) {
+        say(QStringLiteral("Turno de impresión del terminal %1: ningún PC lo ha tomado todavía").arg(tpv));
+        return 0;
+    }
+    const auto &r = turn.rows.front();
+    const qint64 ago = r[5].toText().toLongLong() - r[3].toText().toLongLong();
+    say(QStringLiteral("Turno de impresión del terminal %1: lo tiene %2 (generación %3), renovado hace %4 s%5")
+            .arg(tpv)
+            .arg(r[1].toText(), r[0].toText())
+            .arg(QString::number(static_cast<double>(ago) / 1000.0, 'f', 1))
+            .arg(ago > Turn::kStaleMs ? QStringLiteral(": caducado, otro PC puede tomarlo") : QString()));
+    return 0;
+}
+
+// Makes the print server's own tables, or writes the script that makes them.
+int preparar(const QString &dataDir, bool scriptOnly) {
+    Global g;
+    try {
+        g = readSite(dataDir);
+    } catch (const ProgramEnded &) {
+        complain(QStringLiteral("No existe %1: «lector-tpv-config poner» lo crea")
+                     .arg(QDir(dataDir).filePath(QStringLiteral("ConfGarnet.mdb"))));
+        return 1;
+    }
+    if (scriptOnly) {
+        std::fputs(sql::own::script(namesSqliteFile(g.Ip) ? sqliteDialect() : sqlServerDialect()).toUtf8().constData(),
+                   stdout);
+        return 0;
+    }
+    try {
+        auto cn = openConnection(serverConnectionString(g), g.db);
+        const QStringList missing = sql::own::missingTables(*cn);
+        sql::own::ensureTables(*cn);
+        say(missing.isEmpty() ? QStringLiteral("Las tablas del servidor de impresión ya estaban")
+                              : QStringLiteral("Creadas: %1").arg(missing.join(QStringLiteral(", "))));
+    } catch (const TpvError &e) {
+        complain(e.description());
+        return 1;
+    }
+    return 0;
+}
+
 int probar(const QString &dataDir, const QString &printersDir) {
     Global g;
     try {
@@ -218,6 +279,7 @@ int probar(const QString &dataDir, const QString &printersDir) {
         for (const auto &row : jobs.rows)
             say(QStringLiteral("  %1 %2 (trabajo %3)")
                     .arg(row[2].toText().trimmed(), row[0].toText().trimmed(), row[1].toText()));
+        problems += sayOwnTables(*g.Cn, g.tpv);
     } catch (const TpvError &e) {
         complain(QStringLiteral("Error %1: %2").arg(e.number()).arg(e.description()));
         return 1;
@@ -258,6 +320,8 @@ int main(int argc, char **argv) {
         }
         if (command == QLatin1String("poner")) return poner(dataDir, args);
         if (command == QLatin1String("probar") && args.isEmpty()) return probar(dataDir, printersDir);
+        if (command == QLatin1String("preparar") && (args.isEmpty() || args == QStringList{QStringLiteral("--sql")}))
+            return preparar(dataDir, !args.isEmpty());
         if (command == QLatin1String("importar") && (args.size() == 1 || args.size() == 2)) {
             QStringList warnings;
             importAccessFiles(dataDir, args[0], args.value(1), &warnings);

@@ -13,7 +13,13 @@ MonitorContext contextOf(PrintServer &server, const QString &version) {
     FrmPpal &f = server.form();
     MonitorContext c{{}, {}, f.printers, f.health, f.clock, {}, version};
     c.facts = [&f] {
-        ServerFacts facts{f.g.tpv, f.g.Tiempo, f.polled, f.reconnectServer, f.statusLine.caption(), {}};
+        ServerFacts facts{f.g.tpv, f.g.Tiempo, f.polled, f.reconnectServer, f.statusLine.caption(), {}, {}};
+        if (f.turn) {
+            const TurnState t = f.turn->state();
+            facts.turn = {true, t.role == TurnRole::Active, t.generation, t.holder, t.relays, t.renewedAgoMs,
+                          f.turnCaption.caption()};
+            if (t.role == TurnRole::Unknown) facts.turn.renewedAgoMs.reset();
+        }
         for (int i = 1; i < f.lstPend.listCount(); ++i) facts.pending.push_back({f.lstPend.itemData(i), f.lstPend.list(i)});
         return facts;
     };

@@ -34,6 +34,7 @@ PrintServer::PrintServer(Options options, Dialogs &dialogs, PrinterLayer &printe
     f_->T.setTick([this] { tick(); });
     connectReprintControls(f_->reprint());
     watch_.onLooked = [this] { f_->showPrinterStates(); };
+    watch_.standingBy = [this] { return turn_ && turn_->state().role != TurnRole::Active; };
 }
 
 void PrintServer::addOutputStage(const std::function<std::unique_ptr<TicketOutput>(TicketOutput &inner)> &make) {

@@ -254,6 +254,12 @@ std::optional<PrinterCheck> PrinterLayer::probe(int i) {
     return check;
 }
 
+bool PrinterLayer::sharedWithOtherPCs(int i) const {
+    installed(i);
+    const auto &device = devices_[static_cast<size_t>(i)];
+    return device && device->sharedWithOtherPCs();
+}
+
 void PrinterLayer::newTick() {
     for (const auto &device : devices_)
         if (device) device->newTick();

@@ -111,6 +111,10 @@ public:
         (void)printer;
         return std::nullopt;
     }
+    // Whether other PCs reach the same printer, one at a time (a network
+    // thermal printer takes one connection): a PC that stands by leaves it
+    // to the PC that prints.
+    virtual bool sharedWithOtherPCs() const { return false; }
 };
 
 struct InstalledPrinter {
@@ -178,6 +182,9 @@ public:
     // check returned is that ticket's failure, until a ticket goes through.
     // This is the one place that rule is kept.
     std::optional<PrinterCheck> probe(int i);
+    // Whether installed printer i is reached by other PCs too (see
+    // PrinterDevice::sharedWithOtherPCs).
+    bool sharedWithOtherPCs(int i) const;
 
     // Each installed printer's state, in list order: the state the last
     // ticket or look left it in, never a working one while that last

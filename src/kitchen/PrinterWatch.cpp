@@ -32,6 +32,7 @@ void PrinterWatch::lookNow() {
             if (looked > 0 && T_.tickWaiting()) break;
             const int i = next_ % count;
             next_ = (i + 1) % count;
+            if (standingBy && standingBy() && printers_.sharedWithOtherPCs(i)) continue;
             const QString name = printers_.installed(i).name();
             const std::optional<PrinterCheck> check = printers_.probe(i);
             if (!check) continue;

@@ -37,6 +37,10 @@ public:
     void lookNow();
     // Told after every round (the window refreshes its printer list).
     std::function<void()> onLooked;
+    // Whether this PC stands by for another: it then leaves the printers
+    // other PCs reach too (a network thermal printer takes one connection
+    // at a time) to the PC that prints.
+    std::function<bool()> standingBy;
 
 private:
     void schedule(int ms);

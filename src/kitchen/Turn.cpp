@@ -65,6 +65,10 @@ void Turn::step() {
     bool renewed = false;
     try {
         if (!db_) db_ = connect_();
+        // An order database file removed or replaced under the connection
+        // is a lost database here too: the turn lapses rather than being
+        // renewed in a file nobody else reads.
+        db_->checkSource();
         const TurnRole roleBefore = next.role;
         stepOn(*db_, next);
         renewed = next.role == TurnRole::Active &&
@@ -159,7 +163,9 @@ void Turn::generationGone() {
 
 TurnState Turn::state() const {
     const std::lock_guard lock(mutex_);
-    return state_;
+    TurnState s = state_;
+    if (s.role == TurnRole::Active) s.renewedAgoMs = clock_.steadyMs() - renewedAtMs_;
+    return s;
 }
 
 bool Turn::mayPrint() const {

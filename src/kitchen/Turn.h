@@ -55,7 +55,9 @@ struct TurnState {
     qint64 generation = 0;
     QString holder;                  // the PC that holds the turn (this one when active)
     QTime since;                     // active: the time of day this PC took it
-    std::optional<qint64> renewedAgoMs;  // standby: how long ago the holder renewed it
+    // How long ago the turn was renewed: by this PC (active, on its own
+    // clock) or by the holder (standby, in the database's clock).
+    std::optional<qint64> renewedAgoMs;
     qint64 relays = 0;               // changes of holder this process has seen
     QString problem;                 // why the last step failed (empty when it did not)
 };

@@ -51,6 +51,15 @@ Health evaluateHealth(const Snapshot &s, qint64 nowMs) {
                                : QStringLiteral("La consulta de la cola de impresión falla: ")) +
                    s.pollError;
     }
+    // No PC of the terminal holds a fresh turn: nothing prints, on any PC.
+    if (s.turn.known && s.polledOnce) {
+        const std::optional<qint64> age = s.turnAgeMs(nowMs);
+        if (!age)
+            bad << QStringLiteral("Ningún PC tiene el turno de impresión del terminal");
+        else if (*age > kTurnAlertMs)
+            bad << QStringLiteral("Ningún PC ha renovado el turno de impresión del terminal desde hace %1 (%2)")
+                       .arg(durationText(*age), s.turn.holder);
+    }
     for (const PendingJobView *job : jobsOlderThan(s, nowMs, kJobAlertMs))
         bad << QStringLiteral("El %1 lleva %2 pendiente").arg(jobDescription(*job), durationText(nowMs - job->sinceMs));
     for (const PrinterView &p : s.printers) {

@@ -16,6 +16,8 @@ namespace tpv {
 
 constexpr qint64 kJobAlertMs = 120 * 1000;
 constexpr qint64 kPrinterAlertMs = 5 * 60 * 1000;
+// How long a terminal may go with no PC holding a fresh turn.
+constexpr qint64 kTurnAlertMs = 5 * 1000;
 
 struct Health {
     enum class Level { Good, Warning, Bad };

@@ -131,6 +131,22 @@ QByteArray metricsText(const Snapshot &s, qint64 nowMs) {
              QStringLiteral("Cuándo se consultó la cola con éxito por última vez (segundos desde 1970; 0: nunca)."));
     w.sample({}, s.lastGoodPollMs ? seconds(s.epochMs(*s.lastGoodPollMs)) : QStringLiteral("0"));
 
+    if (s.turn.known) {
+        w.family("lector_tpv_turno_activo", "gauge",
+                 QStringLiteral("1 mientras este PC tiene el turno de impresión del terminal e imprime; 0 en espera."));
+        w.sample({}, s.turn.active ? QStringLiteral("1") : QStringLiteral("0"));
+        w.family("lector_tpv_turno_generacion", "gauge",
+                 QStringLiteral("Generación del turno de impresión del terminal (sube a cada relevo)."));
+        w.sample({}, number(s.turn.generation));
+        w.family("lector_tpv_turno_relevos_total", "counter",
+                 QStringLiteral("Relevos del turno de impresión vistos por este proceso."));
+        w.sample({}, number(s.turn.relays));
+        w.family("lector_tpv_turno_renovado_segundos", "gauge",
+                 QStringLiteral("Hace cuánto se renovó el turno por última vez, lo tenga este PC u otro (-1: nadie)."));
+        const std::optional<qint64> age = s.turnAgeMs(nowMs);
+        w.sample({}, age ? seconds(*age) : QStringLiteral("-1"));
+    }
+
     w.family("lector_tpv_base_datos_accesible", "gauge",
              QStringLiteral("1 si la última consulta llegó a la base de datos de comandas."));
     w.sample({}, s.polledOnce && s.databaseLost ? QStringLiteral("0") : QStringLiteral("1"));

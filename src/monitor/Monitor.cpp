@@ -146,6 +146,7 @@ std::shared_ptr<Snapshot> Monitor::build() const {
     s->lastGoodPollMs = lastGoodPollMs_;
     s->pollFailures = pollFailures_;
     s->statusLine = facts.statusLine;
+    s->turn = facts.turn;
     for (const auto &[name, status] : states_) {
         PrinterView p;
         p.name = name;

@@ -31,6 +31,7 @@ struct ServerFacts {
     bool databaseLost = false;  // the last tick lost the order database
     QString statusLine;         // what the operator's status line says
     std::vector<PendingEntry> pending;
+    TurnView turn;
 };
 
 // The job a ticket is being printed for: its number and its order,

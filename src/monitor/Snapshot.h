@@ -53,6 +53,19 @@ struct TickHistogram {
     void add(double seconds);
 };
 
+// The turn between the PCs of the terminal, as this PC sees it.
+struct TurnView {
+    bool known = false;   // this server takes part in a turn (always, once started)
+    bool active = false;  // this PC holds it and prints
+    qint64 generation = 0;
+    QString holder;       // the PC that holds it
+    qint64 relays = 0;    // changes of hands seen since this process started
+    // How long before the snapshot the turn was last renewed, by this PC or
+    // by the holder; none while nobody is known to hold it.
+    std::optional<qint64> renewedAgoMs;
+    QString caption;  // what the window shows above the printer list
+};
+
 struct Snapshot {
     QString version;
     int tpv = 0;
@@ -70,6 +83,7 @@ struct Snapshot {
     qint64 pollFailures = 0;
     QString statusLine;  // what the operator's status line says
 
+    TurnView turn;
     std::vector<PrinterView> printers;
     std::vector<PendingJobView> pending;
     // A ticket on its way now: to which printer, since when, of which order.
@@ -82,6 +96,12 @@ struct Snapshot {
     TickHistogram ticks;
     std::deque<FailureEvent> lastFailures;  // newest last
 
+    // How long, at NOWMS, since the turn was last renewed (none while
+    // nobody is known to hold it).
+    std::optional<qint64> turnAgeMs(qint64 nowMs) const {
+        if (!turn.renewedAgoMs) return std::nullopt;
+        return *turn.renewedAgoMs + std::max<qint64>(0, nowMs - takenMs);
+    }
     qint64 epochMs(qint64 monotonicMs) const { return monotonicMs + epochOffsetMs; }
     QTime timeOfDay(qint64 monotonicMs) const { return takenAt.addMSecs(static_cast<int>(monotonicMs - takenMs)); }
 };

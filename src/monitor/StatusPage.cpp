@@ -101,6 +101,14 @@ QByteArray healthJson(const Health &h, const Snapshot &s, qint64 nowMs) {
         printers.append(jp);
     }
     o.insert(QStringLiteral("impresoras"), printers);
+    if (s.turn.known) {
+        QJsonObject t;
+        t.insert(QStringLiteral("activo"), s.turn.active);
+        t.insert(QStringLiteral("generacion"), s.turn.generation);
+        t.insert(QStringLiteral("imprime"), s.turn.holder);
+        if (const auto age = s.turnAgeMs(nowMs)) t.insert(QStringLiteral("renovado_hace_ms"), *age);
+        o.insert(QStringLiteral("turno"), t);
+    }
     return QJsonDocument(o).toJson(QJsonDocument::Indented);
 }
 
@@ -122,6 +130,10 @@ QByteArray statusPage(const Snapshot &s, qint64 nowMs) {
                        .arg(html(s.version), QString::fromLatin1(kStyle))
                        .arg(s.tpv)
                        .arg(h.word(), levelText, reasons);
+    if (s.turn.known)
+        page += QStringLiteral("<p id=\"turno\">Turno de impresión: %1 (generación %2)</p>\n")
+                    .arg(html(s.turn.caption))
+                    .arg(s.turn.generation);
     page += QStringLiteral(
                 "<h2>Impresoras</h2>\n<table id=\"impresoras\">\n"
                 "<tr><th>Impresora</th><th>Estado</th><th>Último ticket</th><th>Notas</th></tr>\n%1</table>\n")

@@ -41,6 +41,9 @@ public:
         if (device_.state() == EscPosState::Unknown) return std::nullopt;
         return printerStatus(device_.state());
     }
+    bool sharedWithOtherPCs() const override {
+        return device_.config().connection.startsWith(QLatin1String("tcp:"), Qt::CaseInsensitive);
+    }
     // A look does not count as this tick's failure: the next ticket asks the
     // printer itself.
     std::optional<PrinterCheck> probe(const PrinterState &) override {

@@ -134,6 +134,13 @@ QWidget *QtMainWindow::buildLists(QWidget *parent) {
     bindFrame(fraListas, f_.FraListas);
     col->addWidget(fraListas, 3);
 
+    // Whether this PC prints the terminal or stands by, over the printers.
+    auto *turn = new QLabel(left);
+    turn->setObjectName(QStringLiteral("turnCaption"));
+    turn->setWordWrap(true);
+    bindLabel(turn, f_.turnCaption);
+    col->addWidget(turn);
+
     // The printers' states, under the job lists: read only, one line each.
     auto *printerStates = wrappingList("printerStates", left);
     printerStates->setFocusPolicy(Qt::NoFocus);
