@@ -166,10 +166,10 @@ void PrintServer::turnChanged(const TurnState &before, const TurnState &now) {
     }
     if (now.role == TurnRole::Active) {
         QString text = QStringLiteral("Este PC imprime el terminal %1 desde ahora").arg(tpv);
-        if (before.role == TurnRole::Standby && !before.holder.isEmpty() && before.holder != now.holder)
-            text += QStringLiteral(" (antes imprimía %1)").arg(before.holder);
-        else if (before.role == TurnRole::Standby && !before.holder.isEmpty())
-            text += QStringLiteral(" (lo deja de renovar el proceso anterior)");
+        if (before.holderStation == f.identity.station)
+            text += QStringLiteral(" (el proceso anterior de este PC ya no lo renovaba)");
+        else if (!before.holder.isEmpty())
+            text += QStringLiteral(" (antes lo imprimía %1, que ha dejado de renovarlo)").arg(before.holder);
         f.status.notice(text);
         // The jobs that waited while no PC printed go out now, not at the
         // next tick.

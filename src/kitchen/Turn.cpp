@@ -99,6 +99,7 @@ void Turn::stepOn(Connection &db, TurnState &next) {
         next.role = TurnRole::Standby;
         next.generation = row ? row->generation : 0;
         next.holder = row ? row->pc : QString();
+        next.holderStation = row ? row->station : QString();
         next.renewedAgoMs = row ? std::optional<qint64>(row->renewedAgoMs) : std::nullopt;
         return;
     }
@@ -134,6 +135,7 @@ void Turn::takeOrWatch(Connection &db, TurnState &next) {
     next.role = ours ? TurnRole::Active : TurnRole::Standby;
     next.generation = row->generation;
     next.holder = row->pc;
+    next.holderStation = row->station;
     next.renewedAgoMs = ours ? std::nullopt : std::optional<qint64>(row->renewedAgoMs);
 }
 

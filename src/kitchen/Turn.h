@@ -54,6 +54,7 @@ struct TurnState {
     TurnRole role = TurnRole::Unknown;
     qint64 generation = 0;
     QString holder;                  // the PC that holds the turn (this one when active)
+    QString holderStation;           // and where it keeps its data (see TurnIdentity)
     QTime since;                     // active: the time of day this PC took it
     // How long ago the turn was renewed: by this PC (active, on its own
     // clock) or by the holder (standby, in the database's clock).
