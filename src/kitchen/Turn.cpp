@@ -1,6 +1,7 @@
 #include "kitchen/Turn.h"
 
 #include "compat/Error.h"
+#include "platform/Log.h"
 #include "sql/Database.h"
 #include "sql/TurnStatements.h"
 
@@ -88,6 +89,13 @@ void Turn::step() {
         state_ = next;
         if (renewed) renewedAtMs_ = started;
     }
+    // The turn's own failures, once when they start and once when they end:
+    // a PC that cannot reach the turn stops printing within its margin.
+    if (before.problem.isEmpty() && !next.problem.isEmpty())
+        logLine(LogPriority::Warning, QStringLiteral("No se puede renovar ni consultar el turno de impresión: ") +
+                                          next.problem);
+    else if (!before.problem.isEmpty() && next.problem.isEmpty())
+        logLine(LogPriority::Info, QStringLiteral("El turno de impresión vuelve a responder"));
     if (onChange && !sameHolder(before, next)) onChange(before, next);
 }
 

@@ -227,7 +227,11 @@ StatementResult Session::runPrepared(void *handle) {
         for (const auto &row : r.rows) {
             const QVariant &v = row[static_cast<size_t>(i)];
             if (v.isNull()) continue;
-            if (v.typeId() == QMetaType::LongLong) c.type = ColumnType::Int;
+            // A number past 32 bits (a clock in milliseconds) is a bigint.
+            if (v.typeId() == QMetaType::LongLong) {
+                const qint64 n = v.toLongLong();
+                c.type = n >= INT32_MIN && n <= INT32_MAX ? ColumnType::Int : ColumnType::BigInt;
+            }
             if (v.typeId() == QMetaType::Double) c.type = ColumnType::Float;
             break;
         }
