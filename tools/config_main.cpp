@@ -4,9 +4,11 @@
 //   lector-tpv-config [--data-dir DIR] poner CLAVE=VALOR...
 //   lector-tpv-config [--data-dir DIR] [--printers DIR] probar
 //   lector-tpv-config [--data-dir DIR] importar CONFGARNET.mdb [WDBSERVER.mdb]
+//   lector-tpv-config [--data-dir DIR] pantalla NOMBRE
 // The password of `poner UsuarioSql=NOMBRE` is asked at the terminal, or
 // read from standard input, never from the command line.
 #include "app/Program.h"
+#include "app/Screens.h"
 #include "kitchen/Config.h"
 #include "devices/folder/FolderPrinters.h"
 #include "kitchen/SiteSettings.h"
@@ -42,7 +44,9 @@ QString usage() {
         "  poner CLAVE=VALOR...             cambia Ip, CatalogoIni, Tiempo, tpv, lineaspie o UsuarioSql\n"
         "                                   (la contraseña de UsuarioSql se pide aparte, nunca en la orden)\n"
         "  probar                           se conecta como el servidor de impresión y dice qué encuentra\n"
-        "  importar CONFGARNET.mdb [WDBSERVER.mdb]   trae la configuración y la fuente de una instalación anterior");
+        "  importar CONFGARNET.mdb [WDBSERVER.mdb]   trae la configuración y la fuente de una instalación anterior\n"
+        "  pantalla NOMBRE                  una clave nueva para la pantalla de cocina NOMBRE, y la dirección que\n"
+        "                                   se abre una vez en su tableta");
 }
 
 // The password, asked with echo off at a terminal, else the first line of
@@ -258,6 +262,13 @@ int main(int argc, char **argv) {
         }
         if (command == QLatin1String("poner")) return poner(dataDir, args);
         if (command == QLatin1String("probar") && args.isEmpty()) return probar(dataDir, printersDir);
+        if (command == QLatin1String("pantalla") && args.size() == 1) {
+            QString error;
+            const QStringList said = setUpScreen(dataDir, args[0], &error);
+            for (const QString &line : said) say(line);
+            if (said.isEmpty()) complain(error);
+            return said.isEmpty() ? 1 : 0;
+        }
         if (command == QLatin1String("importar") && (args.size() == 1 || args.size() == 2)) {
             QStringList warnings;
             importAccessFiles(dataDir, args[0], args.value(1), &warnings);
