@@ -1,7 +1,7 @@
 #include "devices/IniLines.h"
 
 #include <QFile>
-#include <QStringList>
+#include <algorithm>
 
 namespace tpv {
 
@@ -21,6 +21,12 @@ IniLines::IniLines(const QString &path) {
         const qsizetype eq = t.indexOf(QLatin1Char('='));
         if (eq > 0) keys_.insert(group + QLatin1Char('\n') + t.left(eq).trimmed(), i + 1);
     }
+}
+
+QStringList IniLines::inFileOrder(QStringList groups) const {
+    std::stable_sort(groups.begin(), groups.end(),
+                     [this](const QString &a, const QString &b) { return group(a) < group(b); });
+    return groups;
 }
 
 }  // namespace tpv

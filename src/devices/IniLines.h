@@ -4,6 +4,7 @@
 // numbers, so the file's text is scanned beside it.
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 namespace tpv {
 
@@ -17,6 +18,8 @@ public:
     int key(const QString &group, const QString &key) const {
         return keys_.value(group + QLatin1Char('\n') + key, this->group(group));
     }
+    // The groups in the order the file has them (QSettings sorts them by name).
+    QStringList inFileOrder(QStringList groups) const;
 
 private:
     QHash<QString, int> groups_;

@@ -194,10 +194,7 @@ EscPosConfigResult readEscPosPrinters(const QString &iniPath) {
                                  .arg(file)
                                  .arg(lines.key(QString(), k))
                                  .arg(k));
-    QStringList groups = s.childGroups();
-    std::stable_sort(groups.begin(), groups.end(),
-                     [&](const QString &a, const QString &b) { return lines.group(a) < lines.group(b); });
-    for (const QString &name : groups) {
+    for (const QString &name : lines.inFileOrder(s.childGroups())) {
         s.beginGroup(name);
         GroupReader reader(s, lines, file, name, &result.errors);
         if (reader.declaresScreen()) {

@@ -5,7 +5,6 @@
 
 #include <QFileInfo>
 #include <QSettings>
-#include <algorithm>
 
 namespace tpv {
 
@@ -110,10 +109,7 @@ ScreenConfigResult readScreens(const QString &iniPath) {
     const QString file = QFileInfo(iniPath).fileName();
     const IniLines lines(iniPath);
     QSettings s(iniPath, QSettings::IniFormat);
-    QStringList groups = s.childGroups();
-    std::stable_sort(groups.begin(), groups.end(),
-                     [&](const QString &a, const QString &b) { return lines.group(a) < lines.group(b); });
-    for (const QString &name : groups) {
+    for (const QString &name : lines.inFileOrder(s.childGroups())) {
         s.beginGroup(name);
         if (screenValue(s, QStringLiteral("conexion")).toLower() == kScreenConnection)
             result.screens.push_back(ScreenReader(s, lines, file, name, &result.errors).read());
