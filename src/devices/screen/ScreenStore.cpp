@@ -129,9 +129,9 @@ bool ScreenStore::connect(std::unique_lock<std::mutex> &lock) {
                     QStringLiteral("Las pantallas de cocina no pueden guardar sus tarjetas en la base de datos de "
                                    "comandas (%1); se reintenta cada %2 s")
                         .arg(why)
-                        .arg(kRetryMs / 1000));
+                        .arg(retryMs / 1000.0));
         down_ = true;
-        retryAtMs_ = steadyNowMs() + kRetryMs;
+        retryAtMs_ = steadyNowMs() + retryMs;
         // Whoever waits is told at once rather than after the next try.
         for (auto it = tasks_.begin(); it != tasks_.end();) {
             if (!it->waiter) {
@@ -156,18 +156,20 @@ void ScreenStore::run() {
     const auto waitedFor = [this] {
         return std::any_of(tasks_.begin(), tasks_.end(), [](const Task &t) { return t.waiter != nullptr; });
     };
-    const auto ready = [&] {
-        if (stopping_) return true;
-        if (!down_) return !loaded_ || !tasks_.empty();
-        return waitedFor() || ((!loaded_ || !tasks_.empty()) && steadyNowMs() >= retryAtMs_);
-    };
     for (;;) {
-        if (down_)
-            wake_.wait_for(lock, std::chrono::milliseconds(std::max<qint64>(1, retryAtMs_ - steadyNowMs())), ready);
-        else
-            wake_.wait(lock, ready);
         if (stopping_ && tasks_.empty()) break;
-        if (!ready()) continue;
+        if (!stopping_) {
+            // Nothing to do; or, while the database is gone, nothing that
+            // cannot wait for the next try (someone waiting is told at once).
+            if (loaded_ && tasks_.empty()) {
+                wake_.wait(lock);
+                continue;
+            }
+            if (const qint64 left = retryAtMs_ - steadyNowMs(); down_ && !waitedFor() && left > 0) {
+                wake_.wait_for(lock, std::chrono::milliseconds(left));
+                continue;
+            }
+        }
         if (!db_ && !connect(lock)) {
             if (!stopping_) continue;
             if (!tasks_.empty())

@@ -13,6 +13,7 @@
 #include "devices/screen/ScreenHub.h"
 
 #include <QStringList>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -55,6 +56,8 @@ public:
 
     // Whether each screen's cards have been read (for tests and start-up).
     bool loaded() const;
+    // How long a write waits before the database is tried again.
+    std::atomic<int> retryMs{kRetryMs};
 
 private:
     struct Task {

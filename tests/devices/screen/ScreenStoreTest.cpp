@@ -1,6 +1,7 @@
 // The screens' cards kept in the order database, on SQLite and on SQL
 // Server (the project's TDS server): a new process reads the same cards,
 // a card done comes back, and only the last ten done are kept.
+#include "compat/Error.h"
 #include "devices/screen/ScreenStore.h"
 #include "sql/SqlConnection.h"
 #include "sql/TdsSupport.h"
@@ -21,7 +22,10 @@ protected:
     void SetUp() override {
         if (GetParam()) {
             tds = std::make_unique<TdsEndpoint>(tmp.filePath(QStringLiteral("tds")));
-            connect = [this] { return tds->connect(); };
+            connect = [this] {
+                if (unreachable) throw TpvError(err::CannotOpen, QStringLiteral("No se alcanza el servidor"));
+                return tds->connect();
+            };
         } else {
             const QString file = tmp.filePath(QStringLiteral("pedidos.db"));
             createSqliteFile(file);
@@ -58,6 +62,7 @@ protected:
     QTemporaryDir tmp;
     std::unique_ptr<TdsEndpoint> tds;
     ScreenStore::Connect connect;
+    std::atomic<bool> unreachable{false};
 };
 
 QJsonValue allDay(const FakeScreenPage &page) { return page.state().value(QLatin1String("todo_el_dia")); }
@@ -95,5 +100,37 @@ TEST_P(ScreenStoreOn, ANewProcessShowsTheSameCardsAndOnlyTheLastTenDoneComeBack)
     EXPECT_TRUE(third.page->cards().contains(QStringLiteral("Mesa 4: 1 Caña 3")));
 }
 
+// A connection lost is the TDS server's to play.
+class ScreenStoreLost : public ScreenStoreOn {};
+
+TEST_P(ScreenStoreLost, ACardDoneWhileTheDatabaseIsGoneIsWrittenOnceItIsBack) {
+    {
+        Process first(connect);
+        first.store->retryMs = 100;
+        first.show(QStringLiteral("Caña"));
+        const qint64 id = first.page->state()
+                              .value(QLatin1String("tarjetas"))
+                              .toArray()
+                              .first()
+                              .toObject()
+                              .value(QLatin1String("id"))
+                              .toInteger();
+        // The connection drops, and the server cannot be reached for a while.
+        tds->server().faultAt(tds::Fault::Drop, QStringLiteral("UPDATE LectorPantalla"));
+        unreachable = true;
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(first.hub.markDone(QStringLiteral("Barra"), id));
+        EXPECT_EQ(first.store->holds(QStringLiteral("Barra"), QStringLiteral("Caña")), std::nullopt);
+        unreachable = false;
+        EXPECT_EQ(first.store->holds(QStringLiteral("Barra"), QStringLiteral("Caña")), std::optional<bool>(true));
+        const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+        EXPECT_TRUE(log.contains(QStringLiteral("se reintenta"))) << log.toStdString();
+    }
+    Process second(connect);
+    EXPECT_TRUE(second.page->cards().isEmpty());
+    EXPECT_EQ(second.page->state().value(QLatin1String("hechas")).toInt(), 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Bases, ScreenStoreOn, ::testing::Values(false, true),
                          [](const auto &info) { return info.param ? "SqlServer" : "SQLite"; });
+INSTANTIATE_TEST_SUITE_P(Bases, ScreenStoreLost, ::testing::Values(true), [](const auto &) { return "SqlServer"; });
