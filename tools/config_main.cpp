@@ -20,6 +20,7 @@
 #include "devices/Printers.h"
 #include "sql/SqlConnection.h"
 #include "devices/escpos/EscPosPrinters.h"
+#include "devices/screen/ScreenPrinters.h"
 #include "devices/cups/CupsPrinters.h"
 
 #include <QDir>
@@ -157,6 +158,7 @@ std::unique_ptr<PrinterLayer> printersHere(const QString &dataDir, const QString
     else
         layer = std::make_unique<CupsPrinters>();
     addDeclaredPrinters(*layer, dataDir, errors);
+    addScreens(*layer, dataDir, errors);
     return layer;
 }
 

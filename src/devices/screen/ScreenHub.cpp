@@ -189,14 +189,14 @@ void ScreenHub::showAndKeep(const QString &name, const Document &ticket, bool *u
         std::unique_lock lock(mutex_);
         Screen *s = find(name);
         if (!s) throw TpvError(err::PrinterError, QStringLiteral("No hay ninguna pantalla %1").arg(name));
+        if (openPagesLocked(*s) == 0)
+            throw noPage(QStringLiteral("La pantalla %1 no tiene ninguna página abierta").arg(name));
         store = store_;
         if (!store)
             throw TpvError(err::PrinterError,
                            QStringLiteral("La pantalla %1 aún no puede guardar sus tarjetas en la base de datos de "
                                           "comandas")
                                .arg(name));
-        if (openPagesLocked(*s) == 0)
-            throw noPage(QStringLiteral("La pantalla %1 no tiene ninguna página abierta").arg(name));
         kept.arrivedMs = stampLocked();
         kept.content = cardJson(kept.id, kept.arrivedMs, ticket);
         s->showing.push_back({kept, true, dishesOf(kept.content)});
