@@ -226,9 +226,12 @@ void ScreenHub::showAndKeep(const QString &name, const Document &ticket, bool *u
         store->insert(kept);
     } catch (const TpvError &e) {
         withdraw(name, kept.id);
-        throw TpvError(e.number(), QStringLiteral("La pantalla %1 ha mostrado el ticket, pero no se ha podido guardar "
-                                                  "(%2)")
-                                       .arg(name, e.description()));
+        // A printing failure: the order database's own failures are the
+        // poll's to see, on its own connections.
+        throw TpvError(err::PrinterError,
+                       QStringLiteral("La pantalla %1 ha mostrado el ticket, pero no se ha podido guardar "
+                                      "(%2)")
+                           .arg(name, e.description()));
     }
     const std::lock_guard lock(mutex_);
     for (Card &c : find(name)->showing)
