@@ -5,9 +5,11 @@
 //   lector-tpv-config [--data-dir DIR] [--printers DIR] probar
 //   lector-tpv-config [--data-dir DIR] importar CONFGARNET.mdb [WDBSERVER.mdb]
 //   lector-tpv-config [--data-dir DIR] preparar [--sql]
+//   lector-tpv-config [--data-dir DIR] pantalla NOMBRE
 // The password of `poner UsuarioSql=NOMBRE` is asked at the terminal, or
 // read from standard input, never from the command line.
 #include "app/Program.h"
+#include "app/Screens.h"
 #include "kitchen/Turn.h"
 #include "sql/ConnectionStrings.h"
 #include "sql/OwnTables.h"
@@ -23,6 +25,7 @@
 #include "devices/Printers.h"
 #include "sql/SqlConnection.h"
 #include "devices/escpos/EscPosPrinters.h"
+#include "devices/screen/ScreenPrinters.h"
 #include "devices/cups/CupsPrinters.h"
 
 #include <QDir>
@@ -49,7 +52,9 @@ QString usage() {
         "  probar                           se conecta como el servidor de impresión y dice qué encuentra\n"
         "  preparar [--sql]                 crea en la base de datos de comandas las tablas del servidor de\n"
         "                                   impresión; con --sql escribe el guion para un administrador\n"
-        "  importar CONFGARNET.mdb [WDBSERVER.mdb]   trae la configuración y la fuente de una instalación anterior");
+        "  importar CONFGARNET.mdb [WDBSERVER.mdb]   trae la configuración y la fuente de una instalación anterior\n"
+        "  pantalla NOMBRE                  una clave nueva para la pantalla de cocina NOMBRE, y la dirección que\n"
+        "                                   se abre una vez en su tableta");
 }
 
 // The password, asked with echo off at a terminal, else the first line of
@@ -160,6 +165,7 @@ std::unique_ptr<PrinterLayer> printersHere(const QString &dataDir, const QString
     else
         layer = std::make_unique<CupsPrinters>();
     addDeclaredPrinters(*layer, dataDir, errors);
+    addScreens(*layer, dataDir, errors);
     return layer;
 }
 
@@ -322,6 +328,13 @@ int main(int argc, char **argv) {
         if (command == QLatin1String("probar") && args.isEmpty()) return probar(dataDir, printersDir);
         if (command == QLatin1String("preparar") && (args.isEmpty() || args == QStringList{QStringLiteral("--sql")}))
             return preparar(dataDir, !args.isEmpty());
+        if (command == QLatin1String("pantalla") && args.size() == 1) {
+            QString error;
+            const QStringList said = setUpScreen(dataDir, args[0], &error);
+            for (const QString &line : said) say(line);
+            if (said.isEmpty()) complain(error);
+            return said.isEmpty() ? 1 : 0;
+        }
         if (command == QLatin1String("importar") && (args.size() == 1 || args.size() == 2)) {
             QStringList warnings;
             importAccessFiles(dataDir, args[0], args.value(1), &warnings);

@@ -50,8 +50,9 @@ Monitoring::Monitoring(PrintServer &server, const QString &version, AlertLog::Wr
     server.afterTick([this] { monitor_.tickEnded(); });
 }
 
-bool Monitoring::serve(const HttpOptions &options, QString *error) {
-    http_ = std::make_unique<HttpServer>([this, token = options.token](const HttpRequest &r) {
+bool Monitoring::serve(const HttpOptions &options, QString *error, std::shared_ptr<ScreenHub> screens) {
+    http_ = std::make_unique<HttpServer>([this, token = options.token, screens](const HttpRequest &r) {
+        if (screens && isScreenRequest(r)) return screenResponse(r, *screens);
         return monitorResponse(r, board_, clock_.steadyMs(), token);
     });
     if (http_->listen(options.address, options.port, error)) return true;

@@ -5,6 +5,7 @@
 #include "monitor/HttpServer.h"
 #include "monitor/Monitor.h"
 #include "monitor/Requests.h"
+#include "monitor/ScreenRequests.h"
 
 #include <memory>
 
@@ -20,9 +21,10 @@ public:
     Monitoring &operator=(const Monitoring &) = delete;
 
     // Serves HTTP on that address from its own thread. Requests must carry
-    // the token ("Authorization: Bearer TOKEN") when one is given. False
-    // with a Spanish message when it cannot.
-    bool serve(const HttpOptions &options, QString *error);
+    // the token ("Authorization: Bearer TOKEN") when one is given, but for
+    // the kitchen screens' pages, when SCREENS are given, which want their
+    // screen's key instead. False with a Spanish message when it cannot.
+    bool serve(const HttpOptions &options, QString *error, std::shared_ptr<ScreenHub> screens = nullptr);
     quint16 httpPort() const { return http_ ? http_->port() : 0; }
 
     Monitor &monitor() { return monitor_; }

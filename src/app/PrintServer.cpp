@@ -7,6 +7,7 @@
 #include "platform/Console.h"
 #include "compat/Error.h"
 #include "devices/escpos/EscPosPrinters.h"
+#include "devices/screen/ScreenPrinters.h"
 #include "ui/ReprintControls.h"
 
 #include <QHash>
@@ -184,13 +185,16 @@ void PrintServer::turnChanged(const TurnState &before, const TurnState &now) {
 }
 
 std::unique_ptr<PrinterLayer> installedPrinters(const QString &printersDir, const QString &dataDir, QStringList *errors,
-                                                const std::function<std::unique_ptr<PrinterLayer>()> &systemPrinters) {
+                                                const std::function<std::unique_ptr<PrinterLayer>()> &systemPrinters,
+                                                std::shared_ptr<ScreenHub> *screens) {
     std::unique_ptr<PrinterLayer> printers;
     if (!printersDir.isEmpty() || !systemPrinters)
         printers = std::make_unique<FolderPrinters>(printersDir);
     else
         printers = systemPrinters();
     addDeclaredPrinters(*printers, dataDir, errors);
+    std::shared_ptr<ScreenHub> hub = addScreens(*printers, dataDir, errors);
+    if (screens) *screens = std::move(hub);
     return printers;
 }
 

@@ -16,6 +16,8 @@
 
 namespace tpv {
 
+class ScreenHub;
+
 class PrintServer {
 public:
     struct Options {
@@ -104,10 +106,12 @@ private:
 
 // The printers the server sees: the folder printers of `printersDir` when
 // it is given, else the system's (`systemPrinters`, CUPS in the program),
-// with the kitchen thermal printers declared in the data folder. Each
-// mistake of impresoras.ini is one line in *errors.
+// with the kitchen thermal printers and the kitchen screens declared in the
+// data folder (what the screens show goes to *screens, null when there are
+// none). Each mistake of impresoras.ini is one line in *errors.
 std::unique_ptr<PrinterLayer> installedPrinters(const QString &printersDir, const QString &dataDir, QStringList *errors,
-                                                const std::function<std::unique_ptr<PrinterLayer>()> &systemPrinters);
+                                                const std::function<std::unique_ptr<PrinterLayer>()> &systemPrinters,
+                                                std::shared_ptr<ScreenHub> *screens = nullptr);
 
 // Headless, the operator's lists echoed to the log as they change: every job
 // that reaches the done list once, with what is still pending.

@@ -15,10 +15,10 @@
 
 namespace tpv {
 
-std::unique_ptr<PrinterLayer> programPrinters(const CommandLine &cl) {
+std::unique_ptr<PrinterLayer> programPrinters(const CommandLine &cl, std::shared_ptr<ScreenHub> *screens) {
     QStringList errors;
-    auto printers =
-        installedPrinters(cl.printersDir, cl.dataDir, &errors, [] { return std::make_unique<CupsPrinters>(); });
+    auto printers = installedPrinters(
+        cl.printersDir, cl.dataDir, &errors, [] { return std::make_unique<CupsPrinters>(); }, screens);
     for (const QString &e : errors) writeErrorLine(e, LogPriority::Warning);
     setFolderPreview(&writePdfPreview);
     return printers;

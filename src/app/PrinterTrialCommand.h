@@ -8,9 +8,12 @@
 
 namespace tpv {
 
+class ScreenHub;
+
 // CUPS's queues, or the folder printers of --printers, with the thermal
-// printers of impresoras.ini; the file's mistakes go to the log as warnings.
-std::unique_ptr<PrinterLayer> programPrinters(const CommandLine &cl);
+// printers and the kitchen screens of impresoras.ini (what the screens show
+// goes to *screens); the file's mistakes go to the log as warnings.
+std::unique_ptr<PrinterLayer> programPrinters(const CommandLine &cl, std::shared_ptr<ScreenHub> *screens = nullptr);
 
 // Prints the test ticket on cl.testPrinter and says in Spanish how it went:
 // standard output when the printer took it (exit status 0), standard error

@@ -10,6 +10,7 @@
 #include "platform/ServiceNotify.h"
 #include "platform/Version.h"
 #include "app/Monitoring.h"
+#include "app/Screens.h"
 #include "platform/Waiting.h"
 #include "ui/qt/WindowSystem.h"
 
@@ -54,10 +55,11 @@ std::optional<CommandLine> readCommandLine(int argc, char **argv, int *exitCode)
 // The outside world the program runs on: the printers, the message boxes
 // (Qt's or the headless ones), the clock.
 struct Platform {
-    explicit Platform(const CommandLine &cl) : headless(cl.headless), printers(programPrinters(cl)) {}
+    explicit Platform(const CommandLine &cl) : headless(cl.headless), printers(programPrinters(cl, &screens)) {}
     Dialogs &dialogs() { return headless ? static_cast<Dialogs &>(headlessDialogs) : windows.dialogs(); }
 
     bool headless;
+    std::shared_ptr<ScreenHub> screens;  // the kitchen screens' (null: none)
     std::unique_ptr<PrinterLayer> printers;
     HeadlessDialogs headlessDialogs;
     WindowSystem windows;
@@ -88,7 +90,8 @@ public:
           cl_(cl),
           platform_(platform),
           server_(PrintServer::Options{cl.dataDir, 5}, platform.dialogs(), *platform.printers, platform.clock),
-          monitoring_(server_, QString::fromLatin1(kVersion)) {
+          monitoring_(server_, QString::fromLatin1(kVersion)),
+          screens_(server_, platform.screens) {
         server_.onEnd = [this](int code) {
             notify_.stopping();
             app_.exit(code);
@@ -112,6 +115,7 @@ private:
     Platform &platform_;
     PrintServer server_;
     Monitoring monitoring_;
+    Screens screens_;
     ServiceNotify notify_;
     QTimer keepAlive_;
     int ticks_ = 0;
@@ -175,6 +179,10 @@ int Session::exec() {
     addAfterTickSteps();
     f.status.onReport = [this](const QString &text) { notify_.status(text); };
     if (!server_.load()) return server_.exitCode();
+    screens_.start();
+    if (const QString said = screensReachText(screens_.hub().get(), cl_.http, http && http->address.isLoopback());
+        !said.isEmpty())
+        logLine(LogPriority::Warning, said);
     if (cl_.headless && !f.T.isActive()) {
         writeErrorLine(QStringLiteral("El sondeo de la cola no ha podido arrancar; el programa termina."));
         return 1;
@@ -193,7 +201,7 @@ int Session::exec() {
     // Without its monitoring the kitchen still gets its tickets: a port that
     // cannot be used is said, and printing goes on.
     QString httpError;
-    if (http && !monitoring_.serve(*http, &httpError)) logLine(LogPriority::Error, httpError);
+    if (http && !monitoring_.serve(*http, &httpError, screens_.hub())) logLine(LogPriority::Error, httpError);
     logLine(LogPriority::Info, startText());
     if (f.T.isActive()) notify_.ready();
     notify_.status(QStringLiteral("Sondeando la cola de impresión"));

@@ -131,6 +131,10 @@ public:
     virtual std::vector<InstalledPrinter> scan(QString *defaultName) = 0;
 };
 
+// The conexion= of impresoras.ini that declares a kitchen screen rather
+// than a thermal printer.
+inline const QString kScreenConnection = QStringLiteral("pantalla");
+
 class PrinterLayer {
 public:
     PrinterLayer() = default;

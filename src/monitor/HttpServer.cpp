@@ -1,9 +1,14 @@
 #include "monitor/HttpServer.h"
 
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
+#include <mutex>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 namespace tpv {
 
@@ -13,14 +18,22 @@ QByteArray reasonPhrase(int status) {
     switch (status) {
         case 200:
             return "OK";
+        case 204:
+            return "No Content";
+        case 303:
+            return "See Other";
         case 400:
             return "Bad Request";
         case 401:
             return "Unauthorized";
+        case 403:
+            return "Forbidden";
         case 404:
             return "Not Found";
         case 405:
             return "Method Not Allowed";
+        case 409:
+            return "Conflict";
         case 413:
             return "Request Header Fields Too Large";
         case 503:
@@ -39,7 +52,10 @@ std::optional<HttpRequest> parseRequest(const QByteArray &head) {
     HttpRequest r;
     r.method = first[0];
     r.path = first[1];
-    if (const qsizetype q = r.path.indexOf('?'); q >= 0) r.path.truncate(q);
+    if (const qsizetype q = r.path.indexOf('?'); q >= 0) {
+        r.query = r.path.mid(q + 1);
+        r.path.truncate(q);
+    }
     if (!r.path.startsWith('/')) return std::nullopt;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray line = lines[i].trimmed();
@@ -54,7 +70,8 @@ std::optional<HttpRequest> parseRequest(const QByteArray &head) {
 QByteArray responseBytes(const HttpResponse &r, bool withBody) {
     QByteArray out = "HTTP/1.1 " + QByteArray::number(r.status) + ' ' + reasonPhrase(r.status) + "\r\n";
     if (!r.contentType.isEmpty()) out += "Content-Type: " + r.contentType + "\r\n";
-    out += "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n";
+    // A stream's body ends with the connection.
+    if (!r.stream) out += "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n";
     out += "Cache-Control: no-store\r\nConnection: close\r\nX-Content-Type-Options: nosniff\r\n";
     for (const auto &[name, value] : r.headers) out += name + ": " + value + "\r\n";
     out += "\r\n";
@@ -65,11 +82,95 @@ QByteArray responseBytes(const HttpResponse &r, bool withBody) {
 // The timer that closes a connection that takes too long.
 const QString kDeadline = QStringLiteral("plazo");
 
-HttpResponse plain(int status, const QString &text) {
-    return {status, "text/plain; charset=utf-8", (text + QLatin1Char('\n')).toUtf8(), {}};
+// A stream written to its socket on the server's thread. What is sent
+// before the socket is known (the first event, sent as the answer is being
+// made) waits for it.
+class SocketStream : public HttpStream, public std::enable_shared_from_this<SocketStream> {
+public:
+    bool send(const QByteArray &bytes) override {
+        const std::lock_guard lock(mutex_);
+        if (closed_) return false;
+        pending_ += bytes;
+        queueFlushLocked();
+        return true;
+    }
+    bool isOpen() const override {
+        const std::lock_guard lock(mutex_);
+        return !closed_;
+    }
+    void close() override {
+        const std::lock_guard lock(mutex_);
+        closed_ = true;
+        if (socket_)
+            QMetaObject::invokeMethod(
+                socket_, [s = socket_] { s->disconnectFromHost(); }, Qt::QueuedConnection);
+    }
+
+    // On the server's thread: the socket the stream is written to. The
+    // socket keeps the stream until it goes.
+    void attach(QTcpSocket *socket) {
+        QObject::connect(socket, &QObject::destroyed, [self = shared_from_this()] {
+            const std::lock_guard lock(self->mutex_);
+            self->socket_ = nullptr;
+            self->closed_ = true;
+        });
+        const std::lock_guard lock(mutex_);
+        socket_ = socket;
+        if (closed_) socket->disconnectFromHost();
+        queueFlushLocked();
+    }
+
+private:
+    // Posting to the socket while the lock is held: a socket being
+    // destroyed waits for the lock before it forgets the stream, and Qt
+    // drops the events posted to an object it destroys.
+    void queueFlushLocked() {
+        if (!socket_ || flushQueued_ || pending_.isEmpty()) return;
+        flushQueued_ = true;
+        QMetaObject::invokeMethod(
+            socket_, [self = shared_from_this()] { self->flush(); }, Qt::QueuedConnection);
+    }
+    void flush() {
+        QByteArray bytes;
+        QTcpSocket *socket = nullptr;
+        {
+            const std::lock_guard lock(mutex_);
+            bytes.swap(pending_);
+            flushQueued_ = false;
+            socket = socket_;
+        }
+        if (!socket) return;
+        socket->write(bytes);
+        // A client that does not read what it is sent has gone.
+        if (socket->bytesToWrite() > HttpServer::kMaxStreamBacklog) socket->abort();
+    }
+
+    mutable std::mutex mutex_;
+    QTcpSocket *socket_ = nullptr;
+    QByteArray pending_;
+    bool flushQueued_ = false;
+    bool closed_ = false;
+};
+
+// What a stream carries when nothing else happens: an event the page can
+// watch for.
+const QByteArray kHeartbeat = "event: latido\ndata: -\n\n";
+
+// A client that vanishes without closing (a tablet out of the network) is
+// found by the system once what was written to it is not acknowledged.
+void findVanishedClients(QTcpSocket *socket) {
+    socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+    const int ms = 3 * HttpServer::kStreamHeartbeatMs;
+    ::setsockopt(static_cast<int>(socket->socketDescriptor()), IPPROTO_TCP, TCP_USER_TIMEOUT, &ms, sizeof ms);
 }
 
 }  // namespace
+
+HttpResponse plainText(int status, const QString &text) {
+    return {status, "text/plain; charset=utf-8", (text + QLatin1Char('\n')).toUtf8(), {}, {}};
+}
+
+std::shared_ptr<HttpStream> makeHttpStream() { return std::make_shared<SocketStream>(); }
 
 bool parseListenAddress(const QString &text, QHostAddress *address, quint16 *port, QString *error) {
     const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
@@ -161,7 +262,7 @@ struct HttpServer::Worker {
         const qsizetype end = head.indexOf("\r\n\r\n");
         if (end < 0) {
             if (head.size() > kMaxRequestBytes) {
-                answer(socket, plain(413, QStringLiteral("Petición demasiado larga")), true);
+                answer(socket, plainText(413, QStringLiteral("Petición demasiado larga")), true);
                 return;
             }
             socket->setProperty("head", head);
@@ -170,18 +271,41 @@ struct HttpServer::Worker {
         head.truncate(end);
         const std::optional<HttpRequest> request = parseRequest(head);
         if (!request) {
-            answer(socket, plain(400, QStringLiteral("Petición HTTP mal formada")), true);
+            answer(socket, plainText(400, QStringLiteral("Petición HTTP mal formada")), true);
             return;
         }
-        answer(socket, handler(*request), request->method != "HEAD");
+        HttpResponse response = handler(*request);
+        if (response.stream && (request->method == "HEAD" || streams() >= kMaxStreams)) {
+            response.stream->close();
+            if (request->method != "HEAD")
+                response = plainText(503, QStringLiteral("Demasiadas páginas abiertas en este servidor"));
+        }
+        answer(socket, response, request->method != "HEAD");
+    }
+
+    int streams() const {
+        return static_cast<int>(
+            std::count_if(open.begin(), open.end(), [](QTcpSocket *s) { return s->property("stream").toBool(); }));
     }
 
     static void answer(QTcpSocket *socket, const HttpResponse &r, bool withBody) {
         socket->setProperty("answered", true);
-        if (auto *deadline = socket->findChild<QTimer *>(kDeadline, Qt::FindDirectChildrenOnly))
-            deadline->start(kAnswerTimeoutMs);
+        auto *deadline = socket->findChild<QTimer *>(kDeadline, Qt::FindDirectChildrenOnly);
         socket->write(responseBytes(r, withBody));
-        socket->disconnectFromHost();
+        if (!r.stream) {
+            if (deadline) deadline->start(kAnswerTimeoutMs);
+            socket->disconnectFromHost();
+            return;
+        }
+        // Open until the client goes: no deadline, a heartbeat instead.
+        if (deadline) deadline->stop();
+        socket->setProperty("stream", true);
+        findVanishedClients(socket);
+        auto stream = std::static_pointer_cast<SocketStream>(r.stream);
+        auto *heartbeat = new QTimer(socket);
+        QObject::connect(heartbeat, &QTimer::timeout, socket, [stream] { stream->send(kHeartbeat); });
+        heartbeat->start(kStreamHeartbeatMs);
+        stream->attach(socket);
     }
 };
 

@@ -8,10 +8,8 @@
 
 namespace tpv {
 
-namespace {
-
-// Compares without telling, by its time, how much of the token was right.
-bool sameToken(const QByteArray &given, const QByteArray &token) {
+// Compares without telling, by its time, how much of the secret was right.
+bool sameSecret(const QByteArray &given, const QByteArray &token) {
     const QByteArray a = QCryptographicHash::hash(given, QCryptographicHash::Sha256);
     const QByteArray b = QCryptographicHash::hash(token, QCryptographicHash::Sha256);
     unsigned char diff = 0;
@@ -19,34 +17,32 @@ bool sameToken(const QByteArray &given, const QByteArray &token) {
     return diff == 0;
 }
 
-}  // namespace
-
 HttpResponse monitorResponse(const HttpRequest &request, const SnapshotBoard &board, qint64 nowMs,
                              const QByteArray &token) {
-    auto plain = [](int status, const QString &text) {
-        return HttpResponse{status, "text/plain; charset=utf-8", (text + QLatin1Char('\n')).toUtf8(), {}};
-    };
     if (request.method != "GET" && request.method != "HEAD") {
-        HttpResponse r = plain(405, QStringLiteral("Solo se puede consultar (GET): nada se cambia por HTTP"));
+        HttpResponse r = plainText(405, QStringLiteral("Solo se puede consultar (GET): nada se cambia por HTTP"));
         r.headers.append(std::pair<QByteArray, QByteArray>("Allow", "GET, HEAD"));
         return r;
     }
-    if (!token.isEmpty() && !sameToken(request.headers.value("authorization"), "Bearer " + token)) {
-        HttpResponse r = plain(401, QStringLiteral("Falta la clave: Authorization: Bearer CLAVE"));
+    if (!token.isEmpty() && !sameSecret(request.headers.value("authorization"), "Bearer " + token)) {
+        HttpResponse r = plainText(401, QStringLiteral("Falta la clave: Authorization: Bearer CLAVE"));
         r.headers.append(std::pair<QByteArray, QByteArray>("WWW-Authenticate", "Bearer realm=\"lector-tpv\""));
         return r;
     }
     const std::shared_ptr<const Snapshot> s = board.current();
-    if (!s) return plain(503, QStringLiteral("El servidor de impresión está arrancando"));
+    if (!s) return plainText(503, QStringLiteral("El servidor de impresión está arrancando"));
     if (request.path == "/metrics")
-        return {200, "text/plain; version=0.0.4; charset=utf-8", metricsText(*s, nowMs), {}};
+        return {200, "text/plain; version=0.0.4; charset=utf-8", metricsText(*s, nowMs), {}, {}};
     if (request.path == "/salud") {
         const Health h = evaluateHealth(*s, nowMs);
-        return {
-            h.level == Health::Level::Bad ? 503 : 200, "application/json; charset=utf-8", healthJson(h, *s, nowMs), {}};
+        return {h.level == Health::Level::Bad ? 503 : 200,
+                "application/json; charset=utf-8",
+                healthJson(h, *s, nowMs),
+                {},
+                {}};
     }
-    if (request.path == "/") return {200, "text/html; charset=utf-8", statusPage(*s, nowMs), {}};
-    return plain(
+    if (request.path == "/") return {200, "text/html; charset=utf-8", statusPage(*s, nowMs), {}, {}};
+    return plainText(
         404,
         QStringLiteral("No hay nada en %1: las páginas son /, /salud y /metrics").arg(QString::fromUtf8(request.path)));
 }

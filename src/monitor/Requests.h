@@ -23,6 +23,10 @@ struct HttpOptions {
 std::optional<HttpOptions> httpOptions(const QString &address, const QString &tokenFile, QString *error,
                                        QString *warning);
 
+// Whether GIVEN is TOKEN, compared in a time that does not tell how much of
+// it was right.
+bool sameSecret(const QByteArray &given, const QByteArray &token);
+
 // The answer to one request, from the last snapshot, as of NOWMS.
 HttpResponse monitorResponse(const HttpRequest &request, const SnapshotBoard &board, qint64 nowMs,
                              const QByteArray &token);

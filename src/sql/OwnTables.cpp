@@ -35,6 +35,14 @@ std::vector<Table> tables(const SqlDialect &dialect) {
         {QStringLiteral("LectorTrabajo"),
          {QStringLiteral("CREATE TABLE LectorTrabajo (tpv varchar(10) NOT NULL, fecha varchar(8) NOT NULL, "
                          "trabajo varchar(20) NOT NULL, hora varchar(8) NOT NULL, PRIMARY KEY (tpv, fecha, trabajo))")}},
+        // The cards of the kitchen screens: those that show and the last
+        // ones marked done (hecha, null while the card shows), in
+        // milliseconds since 1970; tarjeta is the card as its page reads it.
+        {QStringLiteral("LectorPantalla"),
+         {QStringLiteral("CREATE TABLE LectorPantalla (id bigint NOT NULL PRIMARY KEY, pantalla varchar(100) NOT NULL, "
+                         "titulo varchar(250) NOT NULL, llegada bigint NOT NULL, hecha bigint NULL, tarjeta ") +
+              dialect.longTextType() + QStringLiteral(" NOT NULL)"),
+          QStringLiteral("CREATE INDEX LectorPantalla_pantalla ON LectorPantalla (pantalla, hecha)")}},
     };
 }
 

@@ -8,8 +8,6 @@ namespace tpv::ticket {
 
 namespace {
 const QString kRule = QStringLiteral("__________________");  // eighteen underscores
-const QString kExtraIndent = QStringLiteral("     /");
-const QString kMenuTitle = QStringLiteral("Platos de Menu");
 
 void addDish(Document &d, const Dish &dish) {
     d.addLine(dish.cancelled ? LineRole::CancelledDish : LineRole::Dish, dish.quantity + QLatin1Char(' ') + dish.name);
@@ -30,8 +28,7 @@ Document compose(const Content &c, const QTime &sent, int blankLines) {
     if (c.header) {
         const Header &h = *c.header;
         d.addLine(LineRole::Header, QStringLiteral("Fecha ") + h.TicFec1 + QStringLiteral("     Tpv ") + h.TicSal);
-        d.addLine(LineRole::TableOrder,
-                  QStringLiteral("Mesa ") + h.TicMes + QStringLiteral(" Comanda N.  ") + h.TicComa);
+        d.addLine(LineRole::TableOrder, kTablePrefix + h.TicMes + kOrderInfix + h.TicComa);
     }
     for (const QString &mark : c.marks) d.addLine(LineRole::Mark, mark);
     if (c.header) d.addLine(LineRole::Blank, QString());
@@ -50,7 +47,7 @@ Document compose(const Content &c, const QTime &sent, int blankLines) {
         for (const Dish &dish : c.menu) addDish(d, dish);
     }
     d.addLine(LineRole::Footer, QStringLiteral("**********"));
-    d.addLine(LineRole::Footer, QStringLiteral("Hora de Envio: ") + sent.toString(QStringLiteral("HH:mm:ss")));
+    d.addLine(LineRole::Footer, kSentPrefix + sent.toString(QStringLiteral("HH:mm:ss")));
     d.addLine(LineRole::Footer, QStringLiteral("*"));
     for (int i = 0; i < blankLines; ++i) d.addLine(LineRole::Blank, QString());
     return d;

@@ -22,6 +22,14 @@ inline const QString kReprintMark = QStringLiteral("*** REIMPRESIÓN ***");
 inline const QString kPossibleRepeatMark = QStringLiteral("*** POSIBLE REPETICIÓN ***");
 QString backupMark(const QString &meantFor);  // "*** RESPALDO DE Barra ***"
 
+// The fixed pieces of the lines, for whoever reads a ticket back by its
+// roles (the kitchen screens' cards).
+inline const QString kTablePrefix = QStringLiteral("Mesa ");
+inline const QString kOrderInfix = QStringLiteral(" Comanda N.  ");
+inline const QString kExtraIndent = QStringLiteral("     /");
+inline const QString kMenuTitle = QStringLiteral("Platos de Menu");
+inline const QString kSentPrefix = QStringLiteral("Hora de Envio: ");
+
 // The order header's values, written as the database returns them.
 struct Header {
     QString TicFec1, TicSal, TicMes, TicComa;

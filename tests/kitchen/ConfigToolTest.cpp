@@ -111,9 +111,14 @@ TEST_F(ConfigTool, ASitesOwnLoginIsKeptPrivateNeverShownAndUsedByTheConnection) 
     EXPECT_TRUE(ownerOnly(QDir(dataDir).filePath(QStringLiteral("ConfGarnet.mdb"))));
 
     QDir().mkpath(tmp.filePath(QStringLiteral("impresoras/Barra")));
+    // Postres becomes a kitchen screen, installed here as much as Barra.
+    const ToolRun screen = run({QStringLiteral("pantalla"), QStringLiteral("Postres")});
+    EXPECT_EQ(screen.status, 0) << screen.err.toStdString();
+    EXPECT_TRUE(screen.out.contains(QStringLiteral("/pantalla/Postres?clave="))) << screen.out.toStdString();
     const ToolRun probe =
         run({QStringLiteral("--printers"), tmp.filePath(QStringLiteral("impresoras")), QStringLiteral("probar")});
-    EXPECT_EQ(probe.status, 3) << "Cocina and Postres are not installed here\n" << probe.err.toStdString();
+    EXPECT_EQ(probe.status, 3) << "Cocina is not installed here\n" << probe.err.toStdString();
+    EXPECT_TRUE(probe.out.contains(QStringLiteral("3 Postres: instalada"))) << probe.out.toStdString();
     EXPECT_TRUE(probe.out.contains(QStringLiteral("usuario «camarero»"))) << probe.out.toStdString();
     EXPECT_TRUE(probe.out.contains(QStringLiteral("13/12/2026"))) << probe.out.toStdString();
     EXPECT_TRUE(probe.out.contains(QStringLiteral("2 Barra: instalada"))) << probe.out.toStdString();

@@ -13,7 +13,7 @@ void Harness::prepare(const QString &businessDate) {
 
 void Harness::build(int loginTimeoutSeconds) {
     declaredPrinterErrors.clear();
-    printers = installedPrinters(printersDir, dataDir, &declaredPrinterErrors, {});
+    printers = installedPrinters(printersDir, dataDir, &declaredPrinterErrors, {}, &screens);
     auto engine = std::make_unique<ManualTimerEngine>();
     // The fixed clock follows the timer: a test that lets a minute pass
     // moves both the time of day and the monotonic clock.

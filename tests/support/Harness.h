@@ -46,6 +46,7 @@ public:
     Dialogs *otherDialogs = nullptr;
     FixedClock clock{QTime(13, 5, 7)};
     std::unique_ptr<PrinterLayer> printers;  // folder printers, with those declared in dataDir/impresoras.ini
+    std::shared_ptr<ScreenHub> screens;      // what the kitchen screens declared there show (null: none)
     QStringList declaredPrinterErrors;       // the mistakes of impresoras.ini
     std::unique_ptr<PrintServer> printServer;
     FrmPpal *f = nullptr;                // the server's window state

@@ -1,4 +1,5 @@
 // The ticket's look on plain values, without a database or a printer.
+#include "ticket/Card.h"
 #include "ticket/Ticket.h"
 
 #include <QTime>
@@ -72,4 +73,34 @@ TEST(TicketComposer, MarksGoUnderTheHeaderInTheOrderGivenAndOnTopWithoutAHeader)
     Document top = ticket::compose(bare, QTime(9, 0, 0), 0);
     ticket::addMark(top, ticket::kPossibleRepeatMark);
     EXPECT_TRUE(top.text().startsWith(crlf(QStringLiteral("*** POSIBLE REPETICIÓN ***⏎ *****"))));
+}
+
+// A kitchen screen reads its card back from the roles of the lines the
+// composer wrote: the padded table, each mark without its asterisks, each
+// dish with its extras and section, a cancelled one, the time of sending.
+TEST(TicketComposer, AScreenReadsBackTheTableTheMarksAndEachDishWithItsExtras) {
+    ticket::Content c;
+    c.header =
+        ticket::Header{QStringLiteral("07/12/2026"), QStringLiteral("1"), QStringLiteral("7 "), QStringLiteral("12")};
+    c.aLaCarte = {dish(QStringLiteral("2"), QStringLiteral("Caña de 33 cl"), {}, true),
+                  dish(QStringLiteral("-1"), QStringLiteral("Entrecot"), {QStringLiteral("Poco hecho")}, true)};
+    c.menu = {
+        dish(QStringLiteral("1"), QStringLiteral("Flan"), {QStringLiteral("Nata"), QStringLiteral("Sin azúcar")})};
+    c.marks << ticket::kReprintMark;
+    Document d = ticket::compose(c, QTime(9, 5, 7), 2);
+    ticket::addMark(d, ticket::backupMark(QStringLiteral("Barra")));
+    const ticket::Card card = ticket::cardOf(d);
+    EXPECT_EQ(card.table, QStringLiteral("7"));
+    EXPECT_EQ(card.order, QStringLiteral("12"));
+    EXPECT_EQ(card.sentAt, QStringLiteral("09:05:07"));
+    EXPECT_EQ(card.marks, (QStringList{QStringLiteral("REIMPRESIÓN"), QStringLiteral("RESPALDO DE Barra")}));
+    ASSERT_EQ(card.dishes.size(), 3u);
+    EXPECT_EQ(card.dishes[0].name, QStringLiteral("Caña de 33 cl"));
+    EXPECT_EQ(card.dishes[0].amount, 2);
+    EXPECT_TRUE(card.dishes[1].cancelled);
+    EXPECT_EQ(card.dishes[1].amount, -1);
+    EXPECT_EQ(card.dishes[1].extras, QStringList{QStringLiteral("Poco hecho")});
+    EXPECT_TRUE(card.dishes[2].menu);
+    EXPECT_FALSE(card.dishes[1].menu);
+    EXPECT_EQ(card.dishes[2].extras, (QStringList{QStringLiteral("Nata"), QStringLiteral("Sin azúcar")}));
 }

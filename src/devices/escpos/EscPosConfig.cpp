@@ -2,6 +2,8 @@
 
 #include "devices/escpos/EscPosCodePage.h"
 #include "devices/escpos/EscPosConnection.h"
+#include "devices/IniLines.h"
+#include "devices/Printers.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,39 +14,6 @@
 namespace tpv {
 
 namespace {
-
-// Where each group and key stands in the file. QSettings reads the values
-// but keeps no line numbers, so the file text is scanned beside it.
-class LineIndex {
-public:
-    explicit LineIndex(const QString &path) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly)) return;
-        const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
-        QString group;
-        for (int i = 0; i < lines.size(); ++i) {
-            const QString t = lines[i].trimmed();
-            if (t.isEmpty() || t.startsWith(QLatin1Char(';')) || t.startsWith(QLatin1Char('#'))) continue;
-            if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) {
-                group = t.mid(1, t.size() - 2).trimmed();
-                if (!groups_.contains(group)) groups_.insert(group, i + 1);
-                continue;
-            }
-            const qsizetype eq = t.indexOf(QLatin1Char('='));
-            if (eq > 0)
-                keys_.insert(group + QLatin1Char('\n') + t.left(eq).trimmed(),
-                             i + 1);  // the last one wins, as in QSettings
-        }
-    }
-    int group(const QString &name) const { return groups_.value(name, 0); }
-    int key(const QString &group, const QString &key) const {
-        return keys_.value(group + QLatin1Char('\n') + key, this->group(group));
-    }
-
-private:
-    QHash<QString, int> groups_;
-    QHash<QString, int> keys_;
-};
 
 // Keys of a thermal printer's group.
 const QStringList &thermalKeys() {
@@ -95,12 +64,17 @@ QString wordFor(const std::vector<Choice<T>> &choices, T value) {
 // Reads one printer's group; false when the printer cannot be used.
 class GroupReader {
 public:
-    GroupReader(QSettings &s, const LineIndex &lines, const QString &file, const QString &name, QStringList *errors)
+    GroupReader(QSettings &s, const IniLines &lines, const QString &file, const QString &name, QStringList *errors)
         : s_(s), lines_(lines), file_(file), name_(name), errors_(errors) {}
 
     // A group that declares no connection is another kind of printer's:
-    // only a key that no printer knows is a mistake there.
-    bool declaresThermalPrinter() const { return has(QStringLiteral("conexion")); }
+    // only a key that no printer knows is a mistake there. A kitchen
+    // screen's group is the screens' to read.
+    bool declaresThermalPrinter() const { return has(QStringLiteral("conexion")) && !declaresScreen(); }
+    bool declaresScreen() const {
+        return value(QStringLiteral("conexion")).section(QLatin1Char(';'), 0, 0).trimmed().toLower() ==
+               kScreenConnection;
+    }
     void checkKeys() {
         const QStringList known = thermalKeys() + sharedKeys();
         for (const QString &k : s_.childKeys())
@@ -196,7 +170,7 @@ private:
     }
 
     QSettings &s_;
-    const LineIndex &lines_;
+    const IniLines &lines_;
     QString file_;
     QString name_;
     QStringList *errors_;
@@ -208,7 +182,7 @@ EscPosConfigResult readEscPosPrinters(const QString &iniPath) {
     EscPosConfigResult result;
     if (!QFileInfo(iniPath).isFile()) return result;
     const QString file = QFileInfo(iniPath).fileName();
-    const LineIndex lines(iniPath);
+    const IniLines lines(iniPath);
     QSettings s(iniPath, QSettings::IniFormat);
     if (s.status() != QSettings::NoError) {
         result.errors.append(QStringLiteral("%1: no se puede leer el archivo de impresoras térmicas").arg(file));
@@ -220,12 +194,13 @@ EscPosConfigResult readEscPosPrinters(const QString &iniPath) {
                                  .arg(file)
                                  .arg(lines.key(QString(), k))
                                  .arg(k));
-    QStringList groups = s.childGroups();
-    std::stable_sort(groups.begin(), groups.end(),
-                     [&](const QString &a, const QString &b) { return lines.group(a) < lines.group(b); });
-    for (const QString &name : groups) {
+    for (const QString &name : lines.inFileOrder(s.childGroups())) {
         s.beginGroup(name);
         GroupReader reader(s, lines, file, name, &result.errors);
+        if (reader.declaresScreen()) {
+            s.endGroup();
+            continue;
+        }
         reader.checkKeys();
         EscPosPrinterConfig cfg;
         if (reader.declaresThermalPrinter() && reader.read(&cfg)) result.printers.push_back(cfg);

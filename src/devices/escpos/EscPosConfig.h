@@ -4,7 +4,9 @@
 // name. A group with conexion= declares a thermal printer (keys conexion,
 // paginacodigos, tabla, corte, aviso, estado, estilo); a group without it
 // gives settings to a CUPS or folder printer of that name, read elsewhere.
-// Every group may carry respaldo and respaldo_tras.
+// Every group may carry respaldo and respaldo_tras. A group with
+// conexion=pantalla declares a kitchen screen (devices/screen), not a
+// printer of this kind.
 #include <QString>
 #include <QStringList>
 #include <vector>
