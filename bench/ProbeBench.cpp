@@ -13,9 +13,8 @@
 #include "tds/TdsServer.h"
 
 #include <QDir>
+#include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 
 using namespace tpv;
 using namespace tpv::bench;
@@ -33,8 +32,6 @@ double fiveStatementsBareMs(Server &s, size_t *statements) {
         s.tick();
         for (const Statement &st : r.statements)
             if (!isProbe(st)) five.push_back(st);
-        if (std::getenv("TPV_BENCH_DUMP"))
-            for (const Statement &st : five) std::fprintf(stderr, "five: %s\n", st.sql.constData());
     }
     BareReplay bare(five);
     *statements = bare.size();
@@ -74,8 +71,6 @@ void BM_IdleTick(benchmark::State &state) {
         Recording r;
         s.probedTick();
         sent = r.statements;
-        if (std::getenv("TPV_BENCH_DUMP"))
-            for (const Statement &st : r.statements) std::fprintf(stderr, "%s\n", st.sql.constData());
     }
     BareReplay idleBare(sent);
     double program = 0, bare = 0;
