@@ -11,7 +11,7 @@
 #include "devices/folder/FolderPrinters.h"
 #include "ui/Lifecycle.h"
 #include "LoopbackThermalPrinters.h"
-#include "support/Harness.h"
+#include "TickBench.h"
 #include "app/Monitoring.h"
 #include "app/CommandLine.h"
 #include "devices/Printers.h"
@@ -42,113 +42,9 @@
 #include <thread>
 
 using namespace tpv;
+using namespace tpv::bench;
 
 namespace {
-
-const QString kFecha = QStringLiteral("20261207");
-
-struct Statement {
-    QString database;
-    QByteArray sql;
-};
-std::vector<Statement> *gRecording = nullptr;
-void recordStatement(const QString &database, const QString &sql) {
-    if (gRecording) gRecording->push_back({database, sql.toUtf8()});
-}
-
-double cpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-// The recorded statements on their own connections to the same files.
-class BareReplay {
-public:
-    explicit BareReplay(const std::vector<Statement> &recorded) {
-        for (const Statement &s : recorded) {
-            // The journal of deliveries and the turn are the program's own
-            // tables, not SQL the order tables require: they are counted
-            // apart (BM_JournalPerTicket).
-            if (s.sql.contains(QLatin1String("LectorRecibido")) || s.sql.contains(QLatin1String("LectorEnvio")) ||
-                s.sql.contains(QLatin1String("LectorTrabajo")) || s.sql.contains(QLatin1String("LectorTurno"))) {
-                ++journalStatements_;
-                continue;
-            }
-            sqlite3 *&db = open_[s.database];
-            if (!db) {
-                if (sqlite3_open_v2(s.database.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-                    throw std::runtime_error("cannot open " + s.database.toStdString());
-                sqlite3_busy_timeout(db, 5000);
-            }
-            statements_.emplace_back(db, s.sql);
-        }
-    }
-    ~BareReplay() {
-        for (sqlite3 *db : std::as_const(open_)) sqlite3_close(db);
-    }
-    size_t size() const { return statements_.size(); }
-    int journalStatements() const { return journalStatements_; }
-
-    // Prepares, steps and finalizes each statement as written, reading every
-    // value; answers a checksum so nothing is left out.
-    __attribute__((noinline)) int64_t replay() {
-        int64_t sum = 0;
-        for (const auto &[db, sql] : statements_) {
-            sqlite3_stmt *st = nullptr;
-            if (sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size()), &st, nullptr) != SQLITE_OK)
-                throw std::runtime_error(std::string("replay: ") + sqlite3_errmsg(db));
-            const int n = sqlite3_column_count(st);
-            int rc;
-            while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-                for (int i = 0; i < n; ++i) {
-                    switch (sqlite3_column_type(st, i)) {
-                        case SQLITE_INTEGER:
-                            sum += sqlite3_column_int64(st, i);
-                            break;
-                        case SQLITE_FLOAT:
-                            sum += static_cast<int64_t>(sqlite3_column_double(st, i));
-                            break;
-                        case SQLITE_NULL:
-                            break;
-                        default:
-                            sum += reinterpret_cast<intptr_t>(sqlite3_column_text(st, i)) != 0;
-                            sum += sqlite3_column_bytes(st, i);
-                    }
-                }
-            }
-            sqlite3_finalize(st);
-            if (rc != SQLITE_DONE) throw std::runtime_error(std::string("replay: ") + sqlite3_errmsg(db));
-        }
-        return sum;
-    }
-
-private:
-    QHash<QString, sqlite3 *> open_;
-    std::vector<std::pair<sqlite3 *, QByteArray>> statements_;
-    int journalStatements_ = 0;
-};
-
-// A prepared folder and a started print server on it; the benchmark drives
-// the ticks itself.
-struct Server : demo::Harness {
-    Server() { prepare(kFecha); }
-    void startServer() {
-        start();
-        f->g.Tiempo = 0;
-    }
-    Connection *db() { return server.get(); }
-    __attribute__((noinline)) void tick() { T_Timer(f->queue()); }
-    // Each run prints the order as new: what the journal knows of earlier
-    // runs is forgotten with the queue (untimed).
-    void forgetDeliveries() { server->execute(QStringLiteral("DELETE FROM LectorRecibido")); }
-    int documents() const {
-        int n = 0;
-        for (const QString &p : QDir(printersDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-            n += static_cast<int>(FolderPrinters::documents(QDir(printersDir).filePath(p)).size());
-        return n;
-    }
-};
 
 // Times one tick of the program and, in the same iteration, the bare replay of
 // the statements that tick executed (recorded on a first, untimed tick).
@@ -167,11 +63,11 @@ void measureTick(benchmark::State &state, Server &s, const std::function<void()>
     };
     resetAll();
     const int docsBefore = delivered();
-    setStatementObserver(recordStatement);
-    gRecording = &recorded;
-    s.tick();
-    gRecording = nullptr;
-    setStatementObserver(nullptr);
+    {
+        Recording recording;
+        s.tick();
+        recorded = std::move(recording.statements);
+    }
     const int ticketsPerRun = delivered() - docsBefore;
     if (std::getenv("TPV_BENCH_DUMP")) {
         for (const Statement &st : recorded) std::fprintf(stderr, "%s\n", st.sql.constData());
@@ -299,18 +195,6 @@ void fillPrinterFolders(const Server &s, int tickets) {
             if (j.open(QIODevice::WriteOnly)) j.write("{}\n");
         }
     }
-}
-
-// `done` jobs of the day already printed.
-void addDoneJobs(Connection &cn, int done) {
-    cn.execute(QStringLiteral("BEGIN"));
-    for (int i = 1; i <= done; ++i)
-        cn.execute(QStringLiteral("INSERT INTO PendGar (PPFecha, PPOrd, PPCod, PPPend, PParg1, PParg7, PParg3) "
-                                  "VALUES ('%1', %2, 'Com', 1, '1', '1', '%3')")
-                       .arg(kFecha)
-                       .arg(i)
-                       .arg(i % 30000));
-    cn.execute(QStringLiteral("COMMIT"));
 }
 
 // A print run: args are lines and printers (1, 3 or 10).

@@ -16,6 +16,7 @@
 #include "sql/TurnStatements.h"
 #include "kitchen/Config.h"
 #include "devices/folder/FolderPrinters.h"
+#include "kitchen/QueueProbe.h"
 #include "kitchen/SiteSettings.h"
 #include "sql/SqlText.h"
 #include "compat/Controls.h"
@@ -223,6 +224,25 @@ int preparar(const QString &dataDir, bool scriptOnly) {
     return 0;
 }
 
+// Whether PendGar has the index that keeps an idle tick cheap. Without it
+// every tick still works, but goes over the whole day's queue.
+void sayProbeIndex(Connection &cn) {
+    QString index;
+    try {
+        index = probeIndexName(cn);
+    } catch (const TpvError &e) {
+        say(QStringLiteral("Índice de la cola: no se ha podido comprobar (%1)").arg(e.description()));
+        return;
+    }
+    if (!index.isEmpty()) {
+        say(QStringLiteral("Índice de la cola: %1 sobre %2").arg(index, probeIndexColumns()));
+        return;
+    }
+    say(QStringLiteral("Índice de la cola: PendGar no tiene un índice sobre %1; sin él cada consulta recorre la "
+                       "cola del día entera. Créelo con: CREATE INDEX PendGarSondeo ON PendGar %1")
+            .arg(probeIndexColumns()));
+}
+
 int probar(const QString &dataDir, const QString &printersDir) {
     Global g;
     try {
@@ -286,6 +306,7 @@ int probar(const QString &dataDir, const QString &printersDir) {
             say(QStringLiteral("  %1 %2 (trabajo %3)")
                     .arg(row[2].toText().trimmed(), row[0].toText().trimmed(), row[1].toText()));
         problems += sayOwnTables(*g.Cn, g.tpv);
+        sayProbeIndex(*g.Cn);
     } catch (const TpvError &e) {
         complain(QStringLiteral("Error %1: %2").arg(e.number()).arg(e.description()));
         return 1;

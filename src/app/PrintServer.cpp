@@ -158,6 +158,7 @@ bool PrintServer::startTurn() {
 
 void PrintServer::turnChanged(const TurnState &before, const TurnState &now) {
     FrmPpal &f = *f_;
+    f.requestFullRead();
     const QString tpv = QString::number(f.g.tpv);
     // Holding the turn from the start is no change of hands: the start line
     // says it.

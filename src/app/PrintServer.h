@@ -63,7 +63,11 @@ public:
     // Runs an action of the operator once no tick runs: a click taken while
     // a tick waits on a printer is done when that tick has ended.
     void runWhenIdle(const std::function<void()> &action) {
-        f_->T.whenIdle([this, action] { run(action); });
+        f_->T.whenIdle([this, action] {
+            run(action);
+            // Whatever it wrote, the next tick reads the queue in full.
+            f_->requestFullRead();
+        });
     }
     // The operator closes the window: the shutdown's question, at once or,
     // during a tick, once it has ended. True when the window may close now.

@@ -205,7 +205,13 @@ bool isBusinessDate(const QString &fecha) {
     if (fecha.size() != 8) return false;
     for (QChar c : fecha)
         if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
-    return QDate::fromString(fecha, QStringLiteral("yyyyMMdd")).isValid();
+    // Asked at every tick: the digits are read by hand, not by a date parser.
+    auto number = [&fecha](int from, int size) {
+        int n = 0;
+        for (int i = from; i < from + size; ++i) n = n * 10 + fecha[i].digitValue();
+        return n;
+    };
+    return QDate(number(0, 4), number(4, 2), number(6, 2)).isValid();
 }
 
 void cargar_impresoras(Global &g) {

@@ -38,7 +38,8 @@ struct Global {
     QString configurationMissing;
 };
 
-// The business date of this terminal and its name, refreshed at every tick.
+// The business date of this terminal and its name, refreshed at every full
+// read of the queue.
 struct BusinessDate {
     QString FechaTpv, NombreTpv;
     // The business date last reported as no date, so it is reported once.

@@ -14,7 +14,7 @@ namespace {
 
 // "Comanda N del día DD/MM/YYYY Tpv: T" or "Factura N del día DD/MM/YYYY";
 // empty for any other code. Built in one allocation: the done list of a busy
-// day has tens of thousands of entries and is rebuilt at every tick.
+// day has tens of thousands of entries and is rebuilt at every full read.
 QString entryText(const QString &tpv, const Variant &arg3, const QString &fecha, const QString &code) {
     // A number that does not convert is shown as written rather than
     // failing the whole refresh (and with it every later poll).

@@ -1,6 +1,6 @@
 #pragma once
 // The lists of pending and done jobs of this terminal and business day,
-// rebuilt from PendGar at every tick.
+// rebuilt from PendGar whenever a tick reads the queue in full.
 #include "kitchen/Global.h"
 
 #include <QSet>

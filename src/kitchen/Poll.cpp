@@ -49,12 +49,22 @@ bool businessDateUsable(const QueueContext &q) {
 
 }  // namespace
 
+bool refreshQueue(const QueueContext &q) {
+    Actualizar(q.g, q.day, q.lists);
+    const bool usable = businessDateUsable(q);
+    if (usable) reportUnpollableJobs(q.g, q.day, q.status, q.unpollableReported);
+    q.probe.fullReadDone();
+    return usable;
+}
+
 bool T_Timer(const QueueContext &q) {
     restartPolling(q.T, q.g.Tiempo, q.status);
-    Actualizar(q.g, q.day, q.lists);
-    if (!businessDateUsable(q)) return false;
-    reportUnpollableJobs(q.g, q.day, q.status, q.unpollableReported);
-    if (!q.mayPrint || q.mayPrint()) Funciones(q);
+    // Nothing new: the lists stand, and every job the last poll handed to
+    // the printing asked for this tick to read in full (a retry).
+    const bool mayPrint = !q.mayPrint || q.mayPrint();
+    if (!q.probe.fullReadNeeded(q.g, q.day.FechaTpv, mayPrint)) return businessDateUsable(q);
+    if (!refreshQueue(q)) return false;
+    if (mayPrint) Funciones(q);
     return true;
 }
 
@@ -63,6 +73,9 @@ bool T_TimerSafe(const QueueContext &q) {
     bool polled = false;
     try {
         if (q.reconnectServer) {
+            // The probe's own connection closes with the others, before any
+            // opens anew (see abrir_conexiones).
+            q.probe.reconnecting();
             abrir_conexiones(q.g);
             q.reconnectServer = false;
         } else {
@@ -73,6 +86,7 @@ bool T_TimerSafe(const QueueContext &q) {
         polled = T_Timer(q);
     } catch (const TpvError &e) {
         polled = false;
+        q.probe.requestFullRead();
         if (q.g.Rs.isOpen()) q.g.Rs.close();
         // The turn went to another PC in the middle of a job: the change of
         // turn says so; the job is the other PC's now.
@@ -119,6 +133,9 @@ QString jobName(const Recordset &rs) {
 void HacerLaFuncion(const QueueContext &q) {
     const QString code = q.g.Rs.field(2).toText();
     if (code != QLatin1String("Com")) return;
+    // Printed, it changed the queue; failed, it is tried again at the next
+    // tick: either way that tick reads in full.
+    q.probe.requestFullRead();
     try {
         if (q.ImpComanda) q.ImpComanda();
     } catch (const TpvError &e) {

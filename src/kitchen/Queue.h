@@ -1,6 +1,7 @@
 #pragma once
 // The poll timer's tick and the poll of the queue table PendGar.
 #include "kitchen/JobLists.h"
+#include "kitchen/QueueProbe.h"
 
 #include <functional>
 
@@ -24,12 +25,18 @@ struct QueueContext {
     // Whether this PC prints: a PC on standby keeps its lists but leaves
     // the jobs to the PC that holds the terminal's turn.
     std::function<bool()> mayPrint;
+    // Whether the tick reads the queue in full.
+    QueueProbe &probe;
 };
 
-// One tick: interval to Tiempo, refresh the lists, poll. Failures reach the
-// caller (see T_TimerSafe). False when the business date is no date and
-// nothing was polled.
+// One tick: interval to Tiempo, then, when the probe finds something new or
+// a full read is due, refresh the lists and poll. Failures reach the caller
+// (see T_TimerSafe). False when the business date is no date and nothing
+// was polled.
 bool T_Timer(const QueueContext &q);
+// The lists, the business date and the check for jobs no poll selects, read
+// in full. False when the business date is no date.
+bool refreshQueue(const QueueContext &q);
 // The tick as the timer runs it: a failure is reported to the operator once
 // per kind and the next tick polls again; a lost server connection is opened
 // anew at the next tick. True when the queue was polled to its end (the order

@@ -87,6 +87,8 @@ public:
         QSqlDatabase::addDatabase(driver, name_);
     }
     ~QtSqlConnection() override {
+        // A statement left prepared would keep the file from closing.
+        if (kept_.statement) sqlite3_finalize(kept_.statement);
         {
             QSqlDatabase db = QSqlDatabase::database(name_, false);
             if (db.isOpen()) db.close();
@@ -112,10 +114,11 @@ public:
     const SqlDialect &dialect() const override { return dialect_; }
 
     ResultSet query(const QString &sql) override {
-        const QString text = prepare(sql);
+        const bool again = kept_.statement && sql == kept_.sql;
+        const QString text = again ? kept_.text : prepare(sql);
         observe(db(), text);
         ResultSet rs;
-        if (sqlite_ && querySqlite(text, rs)) return rs;
+        if (sqlite_ && querySqlite(sql, text, rs)) return rs;
         QSqlQuery q(db());
         q.setForwardOnly(true);
         if (!q.exec(text)) fail(q.lastError(), &q);
@@ -211,26 +214,39 @@ private:
         return handle_;
     }
 
-    // Runs a query straight on the driver's SQLite handle, with the same
-    // columns, values and errors as through QSqlQuery. False, having run
-    // nothing, for a text SQLite does not take as one statement: the driver
-    // then runs it and reports it as it always has.
-    bool querySqlite(const QString &text, ResultSet &rs) {
-        sqlite3 *h = sqliteHandle();
-        if (!h) return false;
+    // The statement of the last query SQL (before the dialect's rewriting
+    // TEXT), kept prepared: the same query asked again at every tick (the
+    // poll's probe, SQLite's data_version) is neither rewritten nor parsed
+    // again.
+    sqlite3_stmt *keptStatement(sqlite3 *h, const QString &sql, const QString &text) {
+        if (kept_.statement && sql == kept_.sql) return kept_.statement;
         const QByteArray utf8 = text.toUtf8();
         sqlite3_stmt *st = nullptr;
         const char *tail = nullptr;
         if (sqlite3_prepare_v2(h, utf8.constData(), static_cast<int>(utf8.size()), &st, &tail) != SQLITE_OK || !st) {
             sqlite3_finalize(st);
-            return false;
+            return nullptr;
         }
         for (const char *end = utf8.constData() + utf8.size(); tail && tail < end; ++tail) {
             if (!QChar::isSpace(static_cast<uchar>(*tail))) {
                 sqlite3_finalize(st);
-                return false;
+                return nullptr;
             }
         }
+        if (kept_.statement) sqlite3_finalize(kept_.statement);
+        kept_ = {sql, text, st};
+        return st;
+    }
+
+    // Runs a query straight on the driver's SQLite handle, with the same
+    // columns, values and errors as through QSqlQuery. False, having run
+    // nothing, for a text SQLite does not take as one statement: the driver
+    // then runs it and reports it as it always has.
+    bool querySqlite(const QString &sql, const QString &text, ResultSet &rs) {
+        sqlite3 *h = sqliteHandle();
+        if (!h) return false;
+        sqlite3_stmt *st = keptStatement(h, sql, text);
+        if (!st) return false;
         const int n = sqlite3_column_count(st);
         for (int i = 0; i < n; ++i) rs.columns << sqliteColumnName(st, i);
         // A column often holds the same text row after row (the business
@@ -269,10 +285,10 @@ private:
         }
         if (rc != SQLITE_DONE) {
             const QString message = QString::fromUtf8(sqlite3_errmsg(h)).trimmed();
-            sqlite3_finalize(st);
+            sqlite3_reset(st);
             throw TpvError(errorNumberForText(message + QStringLiteral(" Unable to fetch row")), message);
         }
-        sqlite3_finalize(st);
+        sqlite3_reset(st);
         return true;
     }
 
@@ -284,6 +300,10 @@ private:
     ino_t inode_ = 0;
     bool identityKnown_ = false;
     sqlite3 *handle_ = nullptr;
+    struct KeptStatement {
+        QString sql, text;
+        sqlite3_stmt *statement = nullptr;
+    } kept_;
 };
 
 std::unique_ptr<QtSqlConnection> sqliteConnection(const QString &path, int busyTimeoutMs, bool create) {

@@ -53,7 +53,8 @@ QueueContext FrmPpal::queue() {
             reconnectServer,
             unpollableReported,
             // No turn known yet (before start-up ends) prints nothing either.
-            [this] { return turn && turn->mayPrint(); }};
+            [this] { return turn && turn->mayPrint(); },
+            probe};
 }
 
 PrintContext FrmPpal::printing() {

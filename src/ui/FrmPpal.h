@@ -70,6 +70,8 @@ public:
     PollTimer T;
     DataControl C;
     StatusReport status{statusLine, clock};
+    // Whether a tick reads the queue in full.
+    QueueProbe probe{clock};
     // How each printer has fared, and which stands in for which.
     PrinterHealth health;
     // This process as the turn between the PCs of the terminal knows it, and
@@ -99,6 +101,10 @@ public:
     ReprintContext reprint();
     FontContext font();
     ConfigLabels configLabels() { return {lbServidor, lbCatalogo}; }
+
+    // The next tick reads the queue in full, whatever the probe finds (a
+    // change of turn, anything this PC wrote that the queue does not show).
+    void requestFullRead() { probe.requestFullRead(); }
 
     // One poll tick as the timer runs it. A tick that polled the queue and
     // met no printing failure tells the message boxes that printing works.

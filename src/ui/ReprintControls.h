@@ -6,8 +6,9 @@
 //
 // Polling goes on while the choice is open: a choice left open never keeps
 // the kitchen without its orders. The choice keeps the job it was opened for
-// (the lists are rebuilt at every tick, so the selection would not), and
-// closes by itself after a minute without a choice.
+// (the lists are rebuilt whenever the queue is read in full, so the
+// selection would not), and closes by itself after a minute without a
+// choice.
 #include "compat/Controls.h"
 #include "kitchen/JobLists.h"
 

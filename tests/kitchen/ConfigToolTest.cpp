@@ -124,6 +124,10 @@ TEST_F(ConfigTool, ASitesOwnLoginIsKeptPrivateNeverShownAndUsedByTheConnection) 
     EXPECT_TRUE(probe.out.contains(QStringLiteral("2 Barra: instalada"))) << probe.out.toStdString();
     EXPECT_TRUE(probe.out.contains(QStringLiteral("1 Cocina: NO está instalada"))) << probe.out.toStdString();
     EXPECT_TRUE(probe.out.contains(QStringLiteral("Com 5 (trabajo 1)"))) << probe.out.toStdString();
+    EXPECT_TRUE(probe.out.contains(QStringLiteral("Índice de la cola: PendGarFecha"))) << probe.out.toStdString();
+    openSqliteFile(endpoint.databaseFile)->execute(QStringLiteral("DROP INDEX PendGarFecha"));
+    const ToolRun unindexed = run({QStringLiteral("probar")});
+    EXPECT_TRUE(unindexed.out.contains(QStringLiteral("PendGar no tiene un índice"))) << unindexed.out.toStdString();
 
     const ToolRun shown = run({QStringLiteral("mostrar")});
     EXPECT_TRUE(shown.out.contains(QStringLiteral("UsuarioSql: camarero"))) << shown.out.toStdString();

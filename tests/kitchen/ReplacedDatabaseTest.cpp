@@ -45,6 +45,10 @@ TEST_F(ReplacedDatabase, AFileRenamedOverTheDatabaseIsOpenedAnewAndItsJobsPrintO
     EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 1);
     EXPECT_TRUE(f->statusLine.caption().isEmpty()) << f->statusLine.caption().toStdString();
     EXPECT_EQ(text(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    // The new file's changes are seen, not the old one's.
+    demo::addOrder(*server, 1, fecha, 61, 1, {{QStringLiteral("CAN"), QStringLiteral("Caña"), 1, {}}}, {});
+    quietTick();
+    EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 2);
 }
 
 TEST_F(ReplacedDatabase, ADatabaseDeletedAndPutBackIsReportedThenOpenedAnewAndItsJobsPrintOnce) {

@@ -147,6 +147,7 @@ TEST_F(SqlServerCycle, EveryWayOfLosingTheServerMidRunIsRecoveredWithNothingLost
         const char *at;  // the request it strikes
     };
     const Case cases[] = {
+        {"cerrada al sondear la cola", tds::Fault::Drop, "FechaMayor"},
         {"cerrada al consultar la cola", tds::Fault::Drop, "SELECT * FROM PendGar WHERE PPPend = 0  AND"},
         {"reiniciada al leer la comanda", tds::Fault::Reset, "FROM Tic "},
         {"muda al grabar la copia", tds::Fault::Silent, "Insert Into TicImp"},
@@ -172,4 +173,19 @@ TEST_F(SqlServerCycle, EveryWayOfLosingTheServerMidRunIsRecoveredWithNothingLost
         EXPECT_TRUE(f->statusLine.caption().isEmpty()) << c.name << ": " << f->statusLine.caption().toStdString();
     }
     EXPECT_GT(endpoint->server().loginCount(), 4 * 2) << "the connections were opened anew";
+}
+
+TEST_F(SqlServerCycle, AnIdleTickSendsOneStatementAndAnOrderAddedPrintsAtTheNextTick) {
+    start();
+    runTicks(*this, 2);
+    const qsizetype before = endpoint->server().requests().size();
+    runTicks(*this, 1);
+    // The turn's renewal runs on its own connection in the program; here it shares the tick.
+    QStringList idle = endpoint->server().requests().mid(before);
+    idle.removeIf([](const QString &sql) { return sql.contains(QLatin1String("LectorTurno")); });
+    ASSERT_EQ(idle.size(), 1) << idle.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(idle[0].contains(QStringLiteral("FechaMayor"))) << idle[0].toStdString();
+    demo::addOrder(*server, 1, fecha, 30, 2, {{QStringLiteral("CAN"), QStringLiteral("Caña"), 1, {}}}, {});
+    runTicks(*this, 1);
+    EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1);
 }

@@ -94,6 +94,17 @@ QString toSqlite(const QString &statement) {
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression varcharMax(QStringLiteral(R"(\bvarchar\s*\(\s*max\s*\))"),
                                                QRegularExpression::CaseInsensitiveOption);
+    // The catalogue's index keys of one table (what lector-tpv-config probar
+    // asks), from SQLite's own lists.
+    static const QRegularExpression indexKeys(
+        QStringLiteral(R"(\bFROM\s+sys\.indexes\b.*\bOBJECT_ID\s*\(\s*'(\w+)'\s*\))"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    if (const auto m = indexKeys.match(statement); m.hasMatch()) {
+        return QStringLiteral(
+                   "SELECT il.name, ii.name FROM pragma_index_list('%1') il "
+                   "JOIN pragma_index_info(il.name) ii ORDER BY il.name, ii.seqno")
+            .arg(m.captured(1));
+    }
     QString s = statement;
     s.replace(epochMs, QStringLiteral("CAST((julianday('now') - 2440587.5) * 86400000 AS INTEGER)"));
     s.replace(varcharMax, QStringLiteral("TEXT"));
@@ -234,6 +245,12 @@ StatementResult Session::runPrepared(void *handle) {
             }
             if (v.typeId() == QMetaType::Double) c.type = ColumnType::Float;
             break;
+        }
+        // A sum beyond 32 bits is a bigint, as SQL Server sums a bigint.
+        for (const auto &row : r.rows) {
+            if (c.type != ColumnType::Int) break;
+            const QVariant &v = row[static_cast<size_t>(i)];
+            if (!v.isNull() && (v.toLongLong() > INT32_MAX || v.toLongLong() < INT32_MIN)) c.type = ColumnType::BigInt;
         }
     }
     if (r.isQuery) {

@@ -53,7 +53,7 @@ bool writeFully(int fd, const char *buffer, size_t size) {
 }
 
 // One message: the payloads of its packets up to the one marked last.
-bool readMessage(int fd, uint8_t *type, QByteArray *payload) {
+bool readMessage(int fd, uint8_t *type, QByteArray *payload, std::atomic<qint64> &bytes) {
     payload->clear();
     while (true) {
         char header[8];
@@ -63,6 +63,7 @@ bool readMessage(int fd, uint8_t *type, QByteArray *payload) {
         if (length < 8) return false;
         QByteArray body(length - 8, Qt::Uninitialized);
         if (!readFully(fd, body.data(), static_cast<size_t>(body.size()))) return false;
+        bytes += length;
         payload->append(body);
         if (header[1] & 0x01) return true;
     }
@@ -226,7 +227,7 @@ void Server::waitWhileSilent(Connection *c) {
 }
 
 void Server::serve(Connection *c) {
-    auto send = [c](uint8_t type, const QByteArray &payload) {
+    auto send = [this, c](uint8_t type, const QByteArray &payload) {
         const int chunk = c->packetSize - 8;
         int at = 0;
         do {
@@ -242,6 +243,7 @@ void Server::serve(Connection *c) {
                               0};
             if (!writeFully(c->fd, header, 8) || !writeFully(c->fd, payload.constData() + at, static_cast<size_t>(n)))
                 return false;
+            bytesOut_ += n + 8;
             at += n;
         } while (at < payload.size());
         return true;
@@ -256,10 +258,10 @@ void Server::serve(Connection *c) {
 
     uint8_t type = 0;
     QByteArray payload;
-    if (!readMessage(c->fd, &type, &payload)) return finish(Fault::Drop);
+    if (!readMessage(c->fd, &type, &payload, bytesIn_)) return finish(Fault::Drop);
     if (type == packet::Prelogin) {
         if (!send(packet::Reply, preloginReply())) return finish(Fault::Drop);
-        if (!readMessage(c->fd, &type, &payload)) return finish(Fault::Drop);
+        if (!readMessage(c->fd, &type, &payload, bytesIn_)) return finish(Fault::Drop);
     }
     const auto login = type == packet::Login7 ? readLogin7(payload) : std::nullopt;
     if (!login) return finish(Fault::Drop);
@@ -297,7 +299,7 @@ void Server::serve(Connection *c) {
     ++logins_;
     Conversation conversation(*session);
 
-    while (readMessage(c->fd, &type, &payload) && c->closeAs < 0) {
+    while (readMessage(c->fd, &type, &payload, bytesIn_) && c->closeAs < 0) {
         if (type == packet::Attention) {
             Tokens ack;
             ack.done(done::Done, done::Attention, 0, 0);

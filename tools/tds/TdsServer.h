@@ -7,6 +7,7 @@
 // way a real server goes away.
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -61,6 +62,9 @@ public:
     // the statement text of RPCs).
     QStringList requests() const;
     int loginCount() const { return logins_; }
+    // Bytes read from and written to the clients so far, TDS headers included.
+    qint64 bytesReceived() const { return bytesIn_; }
+    qint64 bytesSent() const { return bytesOut_; }
     int openConnections() const;
 
 private:
@@ -77,6 +81,7 @@ private:
     std::thread acceptThread_;
     std::atomic<bool> stopping_{false};
     std::atomic<int> logins_{0};
+    std::atomic<qint64> bytesIn_{0}, bytesOut_{0};
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;

@@ -1,0 +1,80 @@
+#pragma once
+// What the tick benchmarks share: a started print server on a prepared demo
+// folder, the statements it sends recorded, and their bare replay through
+// the sqlite3 C API (see README.md).
+#include "support/Harness.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <benchmark/benchmark.h>
+#include <vector>
+
+struct sqlite3;
+
+namespace tpv::bench {
+
+extern const QString kFecha;
+
+struct Statement {
+    QString database;
+    QByteArray sql;
+};
+
+// Every statement the program sends while it lives, in order.
+class Recording {
+public:
+    Recording();
+    ~Recording();
+    Recording(const Recording &) = delete;
+    Recording &operator=(const Recording &) = delete;
+    std::vector<Statement> statements;
+};
+
+// CPU seconds of the calling thread.
+double cpuSeconds();
+
+// The recorded statements on their own connections to the same files.
+class BareReplay {
+public:
+    explicit BareReplay(const std::vector<Statement> &recorded);
+    ~BareReplay();
+    BareReplay(const BareReplay &) = delete;
+    BareReplay &operator=(const BareReplay &) = delete;
+    size_t size() const { return statements_.size(); }
+    int journalStatements() const { return journalStatements_; }
+
+    // Prepares, steps and finalizes each statement as written, reading every
+    // value; answers a checksum so nothing is left out.
+    __attribute__((noinline)) int64_t replay();
+
+private:
+    QHash<QString, sqlite3 *> open_;
+    std::vector<std::pair<sqlite3 *, QByteArray>> statements_;
+    int journalStatements_ = 0;
+};
+
+// A prepared folder and a started print server on it; the benchmark drives
+// the ticks itself.
+struct Server : demo::Harness {
+    Server() { prepare(kFecha); }
+    void startServer() {
+        start();
+        f->g.Tiempo = 0;
+    }
+    Connection *db() { return server.get(); }
+    // A tick that reads the queue in full, as every tick did before the
+    // probe: what the print runs and the full-read benchmarks measure.
+    __attribute__((noinline)) void tick();
+    // A tick as the timer runs it: the probe decides.
+    __attribute__((noinline)) void probedTick();
+    // Each run prints the order as new: what the journal knows of earlier
+    // runs is forgotten with the queue (untimed).
+    void forgetDeliveries();
+    int documents() const;
+};
+
+// `done` jobs of the day already printed.
+void addDoneJobs(Connection &cn, int done);
+
+}  // namespace tpv::bench
