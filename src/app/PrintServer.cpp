@@ -173,6 +173,7 @@ void PrintServer::turnChanged(const TurnState &before, const TurnState &now) {
         else if (!before.holder.isEmpty())
             text += QStringLiteral(" (antes lo imprimía %1, que ha dejado de renovarlo)").arg(before.holder);
         f.status.notice(text);
+        for (const auto &step : turnTaken_) step();
         // The jobs that waited while no PC printed go out now, not at the
         // next tick.
         if (!ending_) f.T.whenIdle([this] { f_->T.runTick(); });

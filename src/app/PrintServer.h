@@ -48,6 +48,9 @@ public:
     void afterTick(std::function<void()> step) { afterTick_.push_back(std::move(step)); }
     // Runs before every poll tick, in the order added.
     void beforeTick(std::function<void()> step) { beforeTick_.push_back(std::move(step)); }
+    // Called when this PC takes the turn of its terminal (on the thread that
+    // steps the turn), after it held none or another PC held it.
+    void onTurnTaken(std::function<void()> step) { turnTaken_.push_back(std::move(step)); }
 
     // Start-up in its two halves, as the window is shown between them: the
     // load (lock, settings, work tables, connections, printer panel) and the
@@ -103,7 +106,7 @@ private:
     std::vector<std::unique_ptr<TicketOutput>> outputStages_;
     std::unique_ptr<Turn> turn_;
     std::unique_ptr<TurnThread> turnThread_;
-    std::vector<std::function<void()>> beforeTick_, afterTick_;
+    std::vector<std::function<void()>> beforeTick_, afterTick_, turnTaken_;
     bool ending_ = false;
     int exitCode_ = 0;
 };

@@ -92,6 +92,8 @@ public:
           server_(PrintServer::Options{cl.dataDir, 5}, platform.dialogs(), *platform.printers, platform.clock),
           monitoring_(server_, QString::fromLatin1(kVersion)),
           screens_(server_, platform.screens) {
+        // The PC that printed before showed and marked cards this one has not seen.
+        server_.onTurnTaken([this] { screens_.reload(); });
         server_.onEnd = [this](int code) {
             notify_.stopping();
             app_.exit(code);

@@ -31,6 +31,10 @@ void Screens::start() {
     store_->start();
 }
 
+void Screens::reload() {
+    if (store_) store_->reload();
+}
+
 QString screensReachText(const ScreenHub *hub, const QString &httpAddress, bool loopback) {
     if (!hub || hub->screens().empty()) return {};
     QStringList names;

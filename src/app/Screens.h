@@ -24,6 +24,9 @@ public:
     // the cards are read and kept there from now on.
     void start();
     const std::shared_ptr<ScreenHub> &hub() const { return hub_; }
+    // The cards as the order database keeps them now (queued; nothing
+    // before start).
+    void reload();
 
 private:
     PrintServer &server_;

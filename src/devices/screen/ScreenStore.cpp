@@ -97,6 +97,16 @@ void ScreenStore::markDone(qint64 id, qint64 doneMs) {
     queue({[=](Connection &db) { db.execute(sql::screen::markDone(id, doneMs)); }, nullptr});
 }
 
+void ScreenStore::reload() {
+    queue({[this](Connection &db) { handCards(db); }, nullptr});
+}
+
+void ScreenStore::handCards(Connection &db) {
+    QStringList names;
+    for (const ScreenConfig &c : hub_.screens()) names << c.name;
+    for (auto &[screen, cards] : readCards(db, names)) hub_.load(screen, std::move(cards));
+}
+
 void ScreenStore::reopen(qint64 id) {
     queue({[=](Connection &db) { db.execute(sql::screen::reopen(id)); }, nullptr});
 }
@@ -113,11 +123,7 @@ bool ScreenStore::connect(std::unique_lock<std::mutex> &lock) {
     try {
         db = connect_();
         sql::own::ensureTables(*db);
-        if (readCardsNow) {
-            QStringList names;
-            for (const ScreenConfig &c : hub_.screens()) names << c.name;
-            for (auto &[screen, cards] : readCards(*db, names)) hub_.load(screen, std::move(cards));
-        }
+        if (readCardsNow) handCards(*db);
     } catch (const TpvError &e) {
         db.reset();
         why = e.description();

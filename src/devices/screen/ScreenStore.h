@@ -53,6 +53,10 @@ public:
     void markDone(qint64 id, qint64 doneMs);
     void reopen(qint64 id);
     void forget(const std::vector<qint64> &ids);
+    // Queued: each screen's cards are read again and handed to the hub. A PC
+    // that takes a terminal's turn does it, since the PC that printed before
+    // showed and marked cards this one never saw.
+    void reload();
 
     // Whether each screen's cards have been read (for tests and start-up).
     bool loaded() const;
@@ -70,6 +74,8 @@ private:
     // Connects, makes the tables and reads the cards; false when the
     // database cannot be reached now.
     bool connect(std::unique_lock<std::mutex> &lock);
+    // Reads each screen's cards and hands them to the hub.
+    void handCards(Connection &db);
 
     Connect connect_;
     ScreenHub &hub_;

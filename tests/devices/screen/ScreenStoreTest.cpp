@@ -100,6 +100,27 @@ TEST_P(ScreenStoreOn, ANewProcessShowsTheSameCardsAndOnlyTheLastTenDoneComeBack)
     EXPECT_TRUE(third.page->cards().contains(QStringLiteral("Mesa 4: 1 Caña 3")));
 }
 
+TEST_P(ScreenStoreOn, APcTakingTheTurnShowsTheCardsThePcBeforeItShowedAndMarkedDone) {
+    Process standby(connect);
+    Process active(connect);
+    active.show(QStringLiteral("Caña"));
+    active.show(QStringLiteral("Tortilla"));
+    const qint64 first = active.page->state()
+                             .value(QLatin1String("tarjetas"))
+                             .toArray()
+                             .first()
+                             .toObject()
+                             .value(QLatin1String("id"))
+                             .toInteger();
+    ASSERT_TRUE(active.hub.markDone(QStringLiteral("Barra"), first));
+    ASSERT_EQ(active.store->holds(QStringLiteral("Barra"), QStringLiteral("Caña")), std::optional<bool>(true));
+    EXPECT_TRUE(standby.page->cards().isEmpty());
+    standby.store->reload();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !standby.page->cards().isEmpty(); }, 10000));
+    EXPECT_EQ(standby.page->cards(), QStringList{QStringLiteral("Mesa 4: 1 Tortilla")});
+    EXPECT_EQ(standby.page->state().value(QLatin1String("hechas")).toInt(), 1);
+}
+
 // A connection lost is the TDS server's to play.
 class ScreenStoreLost : public ScreenStoreOn {};
 
