@@ -33,6 +33,7 @@
 #include <QGuiApplication>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
@@ -89,6 +90,18 @@ Global readSite(const QString &dataDir) {
     HeadlessDialogs dialogs(false);
     leer_configuracion(g, {servidor, catalogo}, dialogs);
     return g;
+}
+
+// The same, for a command that needs the settings file to be there: nothing,
+// said, when it is not.
+std::optional<Global> readExistingSite(const QString &dataDir) {
+    try {
+        return readSite(dataDir);
+    } catch (const ProgramEnded &) {
+        complain(QStringLiteral("No existe %1: «lector-tpv-config poner» lo crea")
+                     .arg(QDir(dataDir).filePath(QStringLiteral("ConfGarnet.mdb"))));
+        return std::nullopt;
+    }
 }
 
 int poner(const QString &dataDir, const QStringList &arguments) {
@@ -198,14 +211,9 @@ int sayOwnTables(Connection &db, int tpv) {
 
 // Makes the print server's own tables, or writes the script that makes them.
 int preparar(const QString &dataDir, bool scriptOnly) {
-    Global g;
-    try {
-        g = readSite(dataDir);
-    } catch (const ProgramEnded &) {
-        complain(QStringLiteral("No existe %1: «lector-tpv-config poner» lo crea")
-                     .arg(QDir(dataDir).filePath(QStringLiteral("ConfGarnet.mdb"))));
-        return 1;
-    }
+    std::optional<Global> site = readExistingSite(dataDir);
+    if (!site) return 1;
+    Global &g = *site;
     if (scriptOnly) {
         std::fputs(sql::own::script(namesSqliteFile(g.Ip) ? sqliteDialect() : sqlServerDialect()).toUtf8().constData(),
                    stdout);
@@ -244,14 +252,9 @@ void sayProbeIndex(Connection &cn) {
 }
 
 int probar(const QString &dataDir, const QString &printersDir) {
-    Global g;
-    try {
-        g = readSite(dataDir);
-    } catch (const ProgramEnded &) {
-        complain(QStringLiteral("No existe %1: «lector-tpv-config poner» lo crea")
-                     .arg(QDir(dataDir).filePath(QStringLiteral("ConfGarnet.mdb"))));
-        return 1;
-    }
+    std::optional<Global> site = readExistingSite(dataDir);
+    if (!site) return 1;
+    Global &g = *site;
     const QString user = g.UsuarioSql.isEmpty() ? defaultSqlLogin().user : g.UsuarioSql;
     std::unique_ptr<Connection> cn;
     try {
