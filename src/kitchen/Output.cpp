@@ -222,15 +222,17 @@ void sendTicketsAndComplete(const PrintContext &p, PrintRun &run) {
         if (!armed || e.number() == err::WriteConflict || e.number() == err::CannotOpen) throw;
         const QString printer = g.Impresoras.value(k);
         const QString message = failureMessage(e, printer);
-        const QString detail = printer + QStringLiteral(": ") + e.numberAndDescription();
+        // The printer that failed and what it reported; a failure after the
+        // last printer (the completion) is the database's, and names none.
+        const QString detail =
+            k < g.NumImpresoras ? printer + QStringLiteral(": ") + e.numberAndDescription() : e.numberAndDescription();
         // The window's status line keeps the cause once the box is closed,
         // with the order that waits; the log follows the failure of that
         // printer, whichever order it holds up.
-        const QString cause = (k < g.NumImpresoras ? detail : e.numberAndDescription());
-        p.status.report(message + QStringLiteral(" (") + cause + QStringLiteral("; espera la comanda ") +
+        p.status.report(message + QStringLiteral(" (") + detail + QStringLiteral("; espera la comanda ") +
                             run.job.PParg3.toText().trimmed() + QStringLiteral(", trabajo ") + run.job.ord() +
                             QLatin1Char(')'),
-                        QStringLiteral("impresión:") + printer, message + QLatin1Char('\n') + cause);
+                        QStringLiteral("impresión:") + printer, message + QLatin1Char('\n') + detail);
         p.dialogs.printingFailed(message, detail);
     }
 }

@@ -123,6 +123,32 @@ TEST_F(Delivery, AFailingCompletionSendsNoSecondTicketWhenTheJobRunsAgain) {
     EXPECT_EQ(scalar(QStringLiteral("SELECT TilImp = TilCant FROM Til")), 1);
 }
 
+// The journal refuses a write: the order database is to blame, not a
+// printer, and the job waits with every dish until the journal works again.
+TEST_F(Delivery, AJournalWriteThatFailsIsSaidAsTheJournalsNotAsAPrintersAndLosesNoDish) {
+    routeAllTo(1, 2);
+    demo::addOrder(*server, 1, fecha, 35, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
+    start();
+    exec(
+        QStringLiteral("CREATE TRIGGER lleno BEFORE INSERT ON LectorEnvio BEGIN SELECT RAISE(ABORT, 'disco lleno'); "
+                       "END"));
+    quietTick();
+    EXPECT_TRUE(dialogs.shown().empty()) << messages().join(QLatin1Char('\n')).toStdString();
+    const QString said = f->statusLine.caption();
+    EXPECT_TRUE(said.startsWith(
+        QStringLiteral("No se pudo anunciar el ticket en el registro de entregas de la base de datos de comandas (")))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("disco lleno")) && said.contains(QStringLiteral("espera la comanda 35")))
+        << said.toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 0);
+    exec(QStringLiteral("DROP TRIGGER lleno"));
+    quietTick();
+    quietTick();
+    for (const char *printer : {"Cocina", "Barra"})
+        EXPECT_EQ(tickets(QString::fromLatin1(printer)).size(), 1) << printer;
+    EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar")), 1);
+}
+
 // --- A process that died between two tickets ---
 
 namespace {

@@ -51,9 +51,17 @@ TEST_F(Printing, CompletionFailingAfterTheTicketsLeavesTheJobPendingWithTheOther
         QStringLiteral("CREATE TABLE cargosr AS SELECT CaCont, CaOrd, CaFec, CaTPV, modifc, modifn, guarnic, guarnin, "
                        "salsac, salsan, CaCant FROM cargosr_old"));
     start();
+    dialogs.setEcho(true);
+    testing::internal::CaptureStderr();
     tick();
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
     EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1);
     EXPECT_EQ(dialogs.shown().back().text, QStringLiteral("Imposible Iniciar Impresión : Seleccione Otra Impresora"));
+    // No printer failed: the detail is the database's error alone.
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("[ATENCIÓN] Imposible Iniciar Impresión : Seleccione Otra Impresora "
+                                    "(-2147217904 no such column: CaImp)")))
+        << log.toStdString();
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM TicImp")), 0);
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM TilImp")), 0);
     // All four marks or none: the job is not left done with its lines unprinted.

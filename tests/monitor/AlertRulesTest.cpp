@@ -1,6 +1,6 @@
 // The Prometheus alert rules shipped with the package: valid, right on the
-// series written by hand (lector-tpv.rules.test.yml), and on no series that
-// /metrics does not serve.
+// series written by hand (lector-tpv.rules.test.yml), and on no series or
+// label that /metrics does not serve.
 #include "monitor/MonitorSupport.h"
 
 #include <QRegularExpression>
@@ -36,4 +36,14 @@ TEST_F(Watched, EverySeriesTheAlertRulesReadIsOneTheMetricsServe) {
     EXPECT_GE(read.size(), 6);
     for (const QString &name : read)
         EXPECT_TRUE(metrics.contains("# TYPE " + name.toUtf8() + ' ')) << name.toStdString();
+    // And every label they group or join by is one a series carries, but for
+    // the job and instance the scrape adds.
+    QStringList labels;
+    for (const QRegularExpressionMatch &m :
+         QRegularExpression(QStringLiteral("\\b(?:by|on|group_left|group_right)\\s*\\(([^)]*)\\)")).globalMatch(text))
+        for (const QString &label : m.captured(1).split(QLatin1Char(','), Qt::SkipEmptyParts))
+            if (const QString l = label.trimmed(); l != QLatin1String("job") && l != QLatin1String("instance"))
+                labels << l;
+    EXPECT_FALSE(labels.isEmpty());
+    for (const QString &label : labels) EXPECT_TRUE(metrics.contains(label.toUtf8() + "=\"")) << label.toStdString();
 }

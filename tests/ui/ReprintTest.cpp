@@ -54,6 +54,40 @@ TEST_F(Reprint, WholeOrderReprintPrintsEveryLineOnThatSendingWithoutTouchingSnap
     EXPECT_EQ(f->T.interval(), 1000);
 }
 
+// The choice is opened on one day and confirmed on the next, which has an
+// order of the same number and a job of the same number: what is reset is
+// the chosen job's, on its own day, and all of it or none of it.
+TEST_F(Reprint, WholeOrderReprintResetsTheChosenJobsDayNotTheNewBusinessDateAndNothingWhenAStepFails) {
+    printThreeJobs();
+    const QString next = QStringLiteral("20261208");
+    exec(
+        QStringLiteral("CREATE TRIGGER noPend BEFORE UPDATE ON PendGar WHEN NEW.PPPend = 0 BEGIN SELECT "
+                       "RAISE(ABORT, 'no'); END"));
+    f->lstReal.click(entryOf(1));
+    EXPECT_NE(errorOf([&] { cmdTodo_Click(f->reprint()); }), 0);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM Til WHERE TilImp = 0")), 0);
+    exec(QStringLiteral("DROP TRIGGER noPend"));
+
+    f->lstReal.click(entryOf(1));
+    demo::setBusinessDate(*server, 1, next);
+    demo::addOrder(*server, 1, next, 40, 1, {line(QStringLiteral("CAN"), QStringLiteral("Caña"), 1)}, {});
+    tick();
+    ASSERT_EQ(f->FechaTpv, next);
+    const int printed = tickets(QStringLiteral("Barra")).size();
+    testing::internal::CaptureStderr();
+    cmdTodo_Click(f->reprint());
+    testing::internal::GetCapturedStderr();
+    const QString d = QStringLiteral("'%1'").arg(fecha), n = QStringLiteral("'%1'").arg(next);
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT count(*) FROM Til WHERE TilFec = %1 AND TilComa = 40 AND TilImp = 0").arg(d)), 2);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM tilm WHERE Fecha = %1 AND Imp = 0").arg(d)), 1);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT PPPend FROM PendGar WHERE PPFecha = %1 AND PPOrd = 1").arg(d)), 0);
+    // The new day's order 40 is left printed, and is not printed again.
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM Til WHERE TilFec = %1 AND TilImp = 0").arg(n)), 0);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT min(PPPend) FROM PendGar WHERE PPFecha = %1").arg(n)), 1);
+    EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), printed);
+}
+
 TEST_F(Reprint, ALowerPendingJobPrintsFirstAndClearsTheFlagSoTheResetJobWritesItsSnapshot) {
     printThreeJobs();
     // Job 1 is pending again (a terminal sent it again) when the operator
