@@ -177,12 +177,6 @@ void addBigOrder(Connection &cn, int comanda, int lines, int printers) {
     demo::addOrder(cn, 1, kFecha, comanda, 7, aLaCarte, menu);
 }
 
-void resetPrinted(Connection &cn) {
-    cn.execute(QStringLiteral("UPDATE Til SET TilImp = 0"));
-    cn.execute(QStringLiteral("UPDATE Tilm SET Imp = 0"));
-    cn.execute(QStringLiteral("UPDATE PendGar SET PPPend = 0"));
-}
-
 // Fills each printer folder with `tickets` documents, as a day of printing leaves it.
 void fillPrinterFolders(const Server &s, int tickets) {
     for (const QString &p : QDir(s.printersDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
@@ -204,7 +198,7 @@ void BM_PrintRun(benchmark::State &state) {
     if (printers == 10) addExtraStations(s);
     addBigOrder(*s.db(), 1, static_cast<int>(state.range(0)), printers);
     s.startServer();
-    measureTick(state, s, [&] { resetPrinted(*s.db()); });
+    measureTick(state, s, [&] { s.resetPrinted(); });
 }
 BENCHMARK(BM_PrintRun)
     ->ArgNames({"lines", "printers"})
@@ -222,7 +216,7 @@ void BM_PrintRunFullFolders(benchmark::State &state) {
     addBigOrder(*s.db(), 1, 30, 3);
     fillPrinterFolders(s, static_cast<int>(state.range(0)));
     s.startServer();
-    measureTick(state, s, [&] { resetPrinted(*s.db()); });
+    measureTick(state, s, [&] { s.resetPrinted(); });
 }
 BENCHMARK(BM_PrintRunFullFolders)->ArgName("tickets_in_folder")->Arg(0)->Arg(5000)->Unit(benchmark::kMillisecond);
 
@@ -237,7 +231,7 @@ void BM_PrintRunEscPos(benchmark::State &state) {
     // The listener counts a ticket when it has read its cut, which may come
     // just after the tick: the count is read once it stops moving.
     measureTick(
-        state, s, [&] { resetPrinted(*s.db()); },
+        state, s, [&] { s.resetPrinted(); },
         [&] {
             int n = -1;
             for (int i = 0; i < 100 && n != printers.tickets(); ++i) {
@@ -279,7 +273,7 @@ void BM_SnapshotCost(benchmark::State &state) {
     measureTick(
         state, s,
         [&] {
-            if (state.range(0) > 0) resetPrinted(*s.db());
+            if (state.range(0) > 0) s.resetPrinted();
         },
         {},
         [&] {
@@ -306,7 +300,7 @@ void BM_Drain(benchmark::State &state) {
     for (int c = 1; c <= state.range(0); ++c) addBigOrder(*s.db(), c, 10, 3);
     s.db()->execute(QStringLiteral("COMMIT"));
     s.startServer();
-    measureTick(state, s, [&] { resetPrinted(*s.db()); });
+    measureTick(state, s, [&] { s.resetPrinted(); });
 }
 BENCHMARK(BM_Drain)->ArgName("pending")->Arg(300)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -112,15 +112,12 @@ BENCHMARK(BM_IdleTick)
 void BM_IdleTickSqlServer(benchmark::State &state) {
     Server s;
     addDoneJobs(*s.db(), 10000);
-    tds::ServerSettings settings;
-    settings.databaseFile = s.serverDb;
-    tds::Server tds(settings);
-    if (!tds.start()) {
+    const std::unique_ptr<tds::Server> server = serveThroughTds(s);
+    if (!server) {
         state.SkipWithError("the TDS server does not start");
         return;
     }
-    openSqliteFile(QDir(s.dataDir).filePath(QStringLiteral("ConfGarnet.mdb")))
-        ->execute(QStringLiteral("UPDATE Confi SET Ip = '127.0.0.1,%1'").arg(tds.port()));
+    tds::Server &tds = *server;
     s.startServer();
     struct Traffic {
         qsizetype requests;

@@ -1,5 +1,7 @@
 #include "TickBench.h"
 
+#include "BareOdbc.h"
+
 #include "devices/folder/FolderPrinters.h"
 #include "kitchen/Queue.h"
 #include "sql/SqlConnection.h"
@@ -36,33 +38,71 @@ double cpuSeconds() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-BareReplay::BareReplay(const std::vector<Statement> &recorded) {
+namespace {
+
+// The program's own tables: the journal of deliveries and the turn.
+bool onOwnTable(const QByteArray &sql) {
+    return sql.contains("LectorRecibido") || sql.contains("LectorEnvio") || sql.contains("LectorTrabajo") ||
+           sql.contains("LectorTurno");
+}
+bool startsWord(const QByteArray &sql, const char *word) {
+    return sql.trimmed().toUpper().startsWith(QByteArray(word));
+}
+
+}  // namespace
+
+BareReplay::BareReplay(const std::vector<Statement> &recorded, OwnTables own) {
+    std::vector<const Statement *> kept;
     for (const Statement &s : recorded) {
         // The journal of deliveries and the turn are the program's own
         // tables, not SQL the order tables require: they are counted
-        // apart (BM_JournalPerTicket).
-        if (s.sql.contains(QLatin1String("LectorRecibido")) || s.sql.contains(QLatin1String("LectorEnvio")) ||
-            s.sql.contains(QLatin1String("LectorTrabajo")) || s.sql.contains(QLatin1String("LectorTurno"))) {
+        // apart (BM_JournalPerTicket, BM_TurnRenewal), and so is a
+        // transaction of the journal's that is left empty without them.
+        if (own == OwnTables::Apart && onOwnTable(s.sql)) {
             ++journalStatements_;
             continue;
         }
-        sqlite3 *&db = open_[s.database];
-        if (!db) {
-            if (sqlite3_open_v2(s.database.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-                throw std::runtime_error("cannot open " + s.database.toStdString());
-            sqlite3_busy_timeout(db, 5000);
+        if (own == OwnTables::Apart && startsWord(s.sql, "COMMIT") && !kept.empty() &&
+            startsWord(kept.back()->sql, "BEGIN") && kept.back()->database == s.database) {
+            kept.pop_back();
+            journalStatements_ += 2;
+            continue;
         }
-        statements_.emplace_back(db, s.sql);
+        kept.push_back(&s);
+    }
+    for (const Statement *s : kept) {
+        Bare bare{nullptr, nullptr, s->sql};
+        if (isOdbcConnection(s->database)) {
+            BareOdbc *&c = odbc_[s->database];
+            if (!c) c = new BareOdbc(s->database);
+            bare.odbc = c;
+        } else {
+            sqlite3 *&db = open_[s->database];
+            if (!db) {
+                if (sqlite3_open_v2(s->database.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+                    throw std::runtime_error("cannot open " + s->database.toStdString());
+                sqlite3_busy_timeout(db, 5000);
+            }
+            bare.db = db;
+        }
+        statements_.push_back(std::move(bare));
     }
 }
 
 BareReplay::~BareReplay() {
     for (sqlite3 *db : std::as_const(open_)) sqlite3_close(db);
+    for (BareOdbc *c : std::as_const(odbc_)) delete c;
 }
 
 int64_t BareReplay::replay() {
     int64_t sum = 0;
-    for (const auto &[db, sql] : statements_) {
+    for (const Bare &b : statements_) {
+        if (b.odbc) {
+            sum += b.odbc->run(b.sql);
+            continue;
+        }
+        sqlite3 *db = b.db;
+        const QByteArray &sql = b.sql;
         sqlite3_stmt *st = nullptr;
         if (sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size()), &st, nullptr) != SQLITE_OK)
             throw std::runtime_error(std::string("replay: ") + sqlite3_errmsg(db));
@@ -100,6 +140,12 @@ void Server::probedTick() { T_Timer(f->queue()); }
 
 void Server::forgetDeliveries() { server->execute(QStringLiteral("DELETE FROM LectorRecibido")); }
 
+void Server::resetPrinted() {
+    server->execute(QStringLiteral("UPDATE Til SET TilImp = 0"));
+    server->execute(QStringLiteral("UPDATE Tilm SET Imp = 0"));
+    server->execute(QStringLiteral("UPDATE PendGar SET PPPend = 0"));
+}
+
 int Server::documents() const {
     int n = 0;
     for (const QString &p : QDir(printersDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
@@ -117,6 +163,16 @@ void addDoneJobs(Connection &cn, int done) {
                        .arg(i)
                        .arg(i % 30000));
     cn.execute(QStringLiteral("COMMIT"));
+}
+
+std::unique_ptr<tds::Server> serveThroughTds(Server &s) {
+    tds::ServerSettings settings;
+    settings.databaseFile = s.serverDb;
+    auto tds = std::make_unique<tds::Server>(settings);
+    if (!tds->start()) return nullptr;
+    openSqliteFile(QDir(s.dataDir).filePath(QStringLiteral("ConfGarnet.mdb")))
+        ->execute(QStringLiteral("UPDATE Confi SET Ip = '127.0.0.1,%1'").arg(tds->port()));
+    return tds;
 }
 
 }  // namespace tpv::bench

@@ -3,6 +3,7 @@
 // folder, the statements it sends recorded, and their bare replay through
 // the sqlite3 C API (see README.md).
 #include "support/Harness.h"
+#include "tds/TdsServer.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -34,10 +35,21 @@ public:
 // CPU seconds of the calling thread.
 double cpuSeconds();
 
-// The recorded statements on their own connections to the same files.
+class BareOdbc;
+
+// Whether the replay keeps the statements on the program's own tables (the
+// delivery journal and the turn) or counts them apart.
+enum class OwnTables { Apart, Kept };
+
+// The recorded statements on their own connections to the same databases:
+// the SQLite files through the sqlite3 C API, SQL Server's connections
+// through the ODBC C API (BareOdbc.h).
 class BareReplay {
 public:
-    explicit BareReplay(const std::vector<Statement> &recorded);
+    // With OwnTables::Apart, a transaction left empty without them (the
+    // journal's own) is left out too: what remains is the SQL of the order
+    // tables.
+    explicit BareReplay(const std::vector<Statement> &recorded, OwnTables own = OwnTables::Apart);
     ~BareReplay();
     BareReplay(const BareReplay &) = delete;
     BareReplay &operator=(const BareReplay &) = delete;
@@ -49,8 +61,14 @@ public:
     __attribute__((noinline)) int64_t replay();
 
 private:
+    struct Bare {
+        sqlite3 *db = nullptr;
+        BareOdbc *odbc = nullptr;
+        QByteArray sql;
+    };
     QHash<QString, sqlite3 *> open_;
-    std::vector<std::pair<sqlite3 *, QByteArray>> statements_;
+    QHash<QString, BareOdbc *> odbc_;
+    std::vector<Bare> statements_;
     int journalStatements_ = 0;
 };
 
@@ -71,10 +89,17 @@ struct Server : demo::Harness {
     // Each run prints the order as new: what the journal knows of earlier
     // runs is forgotten with the queue (untimed).
     void forgetDeliveries();
+    // Every line and job back to unprinted (untimed).
+    void resetPrinted();
     int documents() const;
 };
 
 // `done` jobs of the day already printed.
 void addDoneJobs(Connection &cn, int done);
+
+// A TDS test server on the prepared folder's order database, and the
+// settings pointed at it, before the server starts: SQL Server's path
+// through unixODBC and FreeTDS. Null when it does not start.
+std::unique_ptr<tds::Server> serveThroughTds(Server &s);
 
 }  // namespace tpv::bench
