@@ -85,6 +85,10 @@ void Turn::step() {
     {
         const std::lock_guard lock(mutex_);
         before = state_;
+        // A fenced write found the turn gone before this step did: the
+        // change to tell is still the loss of the turn.
+        if (fencedOut_) before.role = TurnRole::Active;
+        fencedOut_ = false;
         if (generationBefore != 0 && next.generation != generationBefore) ++next.relays;
         state_ = next;
         if (renewed) renewedAtMs_ = started;
@@ -168,7 +172,9 @@ void Turn::disconnect() { db_.reset(); }
 
 void Turn::generationGone() {
     const std::lock_guard lock(mutex_);
-    if (state_.role == TurnRole::Active) state_.role = TurnRole::Standby;
+    if (state_.role != TurnRole::Active) return;
+    state_.role = TurnRole::Standby;
+    fencedOut_ = true;
 }
 
 TurnState Turn::state() const {

@@ -119,6 +119,7 @@ private:
     TurnState state_;
     qint64 renewedAtMs_ = 0;  // steady time the last renewal that went through started
     bool released_ = false;
+    bool fencedOut_ = false;  // generationGone took the turn away; no step has told it yet
 };
 
 // Steps a turn every Turn::kRenewEveryMs from a thread of its own, whatever

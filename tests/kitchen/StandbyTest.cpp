@@ -104,8 +104,11 @@ TEST_F(Standby, APcThatWakesAfterTheOtherTookItsTurnSendsNothing) {
     EXPECT_EQ(tickets(QStringLiteral("Barra")).size(), 1);
     tickOther();
     EXPECT_EQ(barra().made.value(QStringLiteral("41 Caña")), 1);
-    quietTick();  // its own turn's step tells it that it stands by now
+    testing::internal::CaptureStderr();
+    tick();  // its own turn's step tells it that it stands by now
+    const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_EQ(f->turn->state().role, TurnRole::Standby);
+    EXPECT_NE(log.find("deja de imprimir"), std::string::npos) << log;
     EXPECT_EQ(barra().made.value(QStringLiteral("41 Caña")), 1);
 }
 
