@@ -31,6 +31,7 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QLocale>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -204,7 +205,7 @@ int sayOwnTables(Connection &db, int tpv) {
     say(QStringLiteral("Turno de impresión del terminal %1: lo tiene %2 (generación %3), renovado hace %4 s%5")
             .arg(tpv)
             .arg(r[1].toText(), r[0].toText())
-            .arg(QString::number(static_cast<double>(ago) / 1000.0, 'f', 1))
+            .arg(QLocale(QLocale::Spanish).toString(static_cast<double>(ago) / 1000.0, 'f', 1))
             .arg(ago > Turn::kStaleMs ? QStringLiteral(": caducado, otro PC puede tomarlo") : QString()));
     return 0;
 }
