@@ -66,6 +66,15 @@ protected:
 };
 
 QJsonValue allDay(const FakeScreenPage &page) { return page.state().value(QLatin1String("todo_el_dia")); }
+qint64 firstCardId(const FakeScreenPage &page) {
+    return page.state()
+        .value(QLatin1String("tarjetas"))
+        .toArray()
+        .first()
+        .toObject()
+        .value(QLatin1String("id"))
+        .toInteger();
+}
 
 }  // namespace
 
@@ -105,13 +114,7 @@ TEST_P(ScreenStoreOn, APcTakingTheTurnShowsTheCardsThePcBeforeItShowedAndMarkedD
     Process active(connect);
     active.show(QStringLiteral("Caña"));
     active.show(QStringLiteral("Tortilla"));
-    const qint64 first = active.page->state()
-                             .value(QLatin1String("tarjetas"))
-                             .toArray()
-                             .first()
-                             .toObject()
-                             .value(QLatin1String("id"))
-                             .toInteger();
+    const qint64 first = firstCardId(*active.page);
     ASSERT_TRUE(active.hub.markDone(QStringLiteral("Barra"), first));
     ASSERT_EQ(active.store->holds(QStringLiteral("Barra"), QStringLiteral("Caña")), std::optional<bool>(true));
     EXPECT_TRUE(standby.page->cards().isEmpty());
@@ -129,13 +132,7 @@ TEST_P(ScreenStoreLost, ACardDoneWhileTheDatabaseIsGoneIsWrittenOnceItIsBack) {
         Process first(connect);
         first.store->retryMs = 100;
         first.show(QStringLiteral("Caña"));
-        const qint64 id = first.page->state()
-                              .value(QLatin1String("tarjetas"))
-                              .toArray()
-                              .first()
-                              .toObject()
-                              .value(QLatin1String("id"))
-                              .toInteger();
+        const qint64 id = firstCardId(*first.page);
         // The connection drops, and the server cannot be reached for a while.
         tds->server().faultAt(tds::Fault::Drop, QStringLiteral("UPDATE LectorPantalla"));
         unreachable = true;
