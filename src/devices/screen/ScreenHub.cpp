@@ -317,35 +317,31 @@ bool ScreenHub::recall(const QString &name) {
     return true;
 }
 
-void ScreenHub::load(const QString &name, std::vector<ScreenCard> cards) {
-    std::shared_ptr<ScreenStore> store;
+std::vector<qint64> ScreenHub::load(const QString &name, std::vector<ScreenCard> cards) {
     std::vector<qint64> forgotten;
-    {
-        const std::lock_guard lock(mutex_);
-        Screen *s = find(name);
-        if (!s) return;
-        // Cards shown meanwhile stay; the store's replace the rest.
-        std::vector<Card> showing;
-        for (Card &c : s->showing)
-            if (std::none_of(cards.begin(), cards.end(), [&](const ScreenCard &k) { return k.id == c.kept.id; }))
-                showing.push_back(std::move(c));
-        std::deque<Card> done;
-        for (ScreenCard &k : cards) {
-            Card c{std::move(k), false, {}};
-            c.dishes = dishesOf(c.kept.content);
-            (c.kept.doneMs ? done.emplace_back(std::move(c)) : showing.emplace_back(std::move(c)));
-        }
-        std::stable_sort(showing.begin(), showing.end(),
-                         [](const Card &a, const Card &b) { return byArrival(a.kept, b.kept); });
-        std::stable_sort(done.begin(), done.end(),
-                         [](const Card &a, const Card &b) { return *a.kept.doneMs > *b.kept.doneMs; });
-        s->showing = std::move(showing);
-        s->done = std::move(done);
-        keepDoneLocked(*s, &forgotten);
-        publishLocked(name, *s);
-        store = store_;
+    const std::lock_guard lock(mutex_);
+    Screen *s = find(name);
+    if (!s) return forgotten;
+    // Cards shown meanwhile stay; the store's replace the rest.
+    std::vector<Card> showing;
+    for (Card &c : s->showing)
+        if (std::none_of(cards.begin(), cards.end(), [&](const ScreenCard &k) { return k.id == c.kept.id; }))
+            showing.push_back(std::move(c));
+    std::deque<Card> done;
+    for (ScreenCard &k : cards) {
+        Card c{std::move(k), false, {}};
+        c.dishes = dishesOf(c.kept.content);
+        (c.kept.doneMs ? done.emplace_back(std::move(c)) : showing.emplace_back(std::move(c)));
     }
-    if (store && !forgotten.empty()) store->forget(forgotten);
+    std::stable_sort(showing.begin(), showing.end(),
+                     [](const Card &a, const Card &b) { return byArrival(a.kept, b.kept); });
+    std::stable_sort(done.begin(), done.end(),
+                     [](const Card &a, const Card &b) { return *a.kept.doneMs > *b.kept.doneMs; });
+    s->showing = std::move(showing);
+    s->done = std::move(done);
+    keepDoneLocked(*s, &forgotten);
+    publishLocked(name, *s);
+    return forgotten;
 }
 
 }  // namespace tpv

@@ -87,8 +87,10 @@ public:
     bool recall(const QString &screen);
 
     // The store: the cards it keeps for a screen (those marked done, most
-    // recent first, are cut to kKeptDone).
-    void load(const QString &screen, std::vector<ScreenCard> cards);
+    // recent first, are cut to kKeptDone). Returns the ids cut, for the
+    // store to forget on its own thread: the hub must not take a reference
+    // to the store there, or the store could end up destroyed by itself.
+    std::vector<qint64> load(const QString &screen, std::vector<ScreenCard> cards);
 
     // The state event of a screen as its pages are sent it.
     QByteArray stateEvent(const QString &screen);

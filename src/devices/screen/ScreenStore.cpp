@@ -104,7 +104,9 @@ void ScreenStore::reload() {
 void ScreenStore::handCards(Connection &db) {
     QStringList names;
     for (const ScreenConfig &c : hub_.screens()) names << c.name;
-    for (auto &[screen, cards] : readCards(db, names)) hub_.load(screen, std::move(cards));
+    for (auto &[screen, cards] : readCards(db, names))
+        if (const std::vector<qint64> cut = hub_.load(screen, std::move(cards)); !cut.empty())
+            db.execute(sql::screen::forget(cut));
 }
 
 void ScreenStore::reopen(qint64 id) {

@@ -124,6 +124,15 @@ TEST_P(ScreenStoreOn, APcTakingTheTurnShowsTheCardsThePcBeforeItShowedAndMarkedD
     EXPECT_EQ(standby.page->state().value(QLatin1String("hechas")).toInt(), 1);
 }
 
+// The store reads the cards on its own thread; a process that closes
+// meanwhile must not leave that thread the store's last owner.
+TEST_P(ScreenStoreOn, AStoreClosedWhileItReadsTheCardsBackEndsWithoutAborting) {
+    for (int i = 0; i < 100; ++i) {
+        Process closing(connect);
+        closing.store->reload();
+    }
+}
+
 // A connection lost is the TDS server's to play.
 class ScreenStoreLost : public ScreenStoreOn {};
 
