@@ -62,6 +62,12 @@ struct PrinterState {
     QString name() const { return values.value(PrinterProperty::DeviceName).toText(); }
 };
 
+// Page sizes in twips: an 80 mm roll's width, and an A4 page's width and
+// height (a roll has no end, so its page is as long as an A4 one).
+constexpr int kRollWidthTwips = 4535;
+constexpr int kA4WidthTwips = 11906;
+constexpr int kA4HeightTwips = 16838;
+
 // A printer's properties for a page of that size in twips: portrait, one
 // copy, monochrome, one-sided, scale equal to the page, Arial 9 not bold.
 // Each kind of printer then sets what it knows better.

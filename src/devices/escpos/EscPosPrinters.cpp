@@ -10,10 +10,6 @@ namespace tpv {
 
 namespace {
 
-// 80 mm in twips, and a page as long as an A4 one (the roll has no end).
-constexpr int kRollWidth = 4535;
-constexpr int kPageHeight = 16838;
-
 class EscPosPrinterDevice : public PrinterDevice {
 public:
     explicit EscPosPrinterDevice(const EscPosPrinterConfig &cfg) : device_(cfg) {}
@@ -60,7 +56,8 @@ private:
 }  // namespace
 
 PrinterState escPosPrinterState(const EscPosPrinterConfig &cfg) {
-    PrinterState s = pagePrinterState(cfg.name, QStringLiteral("ESC/POS"), cfg.connection, kRollWidth, kPageHeight);
+    PrinterState s =
+        pagePrinterState(cfg.name, QStringLiteral("ESC/POS"), cfg.connection, kRollWidthTwips, kA4HeightTwips);
     s.set(PrinterProperty::PaperBin, 1);
     s.set(PrinterProperty::PrintQuality, -3);
     return s;

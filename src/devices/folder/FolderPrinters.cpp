@@ -24,8 +24,8 @@ namespace {
 // What a folder printer reports for a property its printer.json leaves out:
 // an A4 page in twips, portrait, one copy, Arial 9.
 PrinterState defaultFolderPrinter(const QString &name, const QString &path) {
-    PrinterState s =
-        pagePrinterState(name, QStringLiteral("Impresora de carpeta"), QDir::toNativeSeparators(path), 11906, 16838);
+    PrinterState s = pagePrinterState(name, QStringLiteral("Impresora de carpeta"), QDir::toNativeSeparators(path),
+                                      kA4WidthTwips, kA4HeightTwips);
     s.set(PrinterProperty::PaperSize, 9);
     return s;
 }

@@ -9,11 +9,6 @@ namespace tpv {
 
 namespace {
 
-// A screen's page is as wide as an 80 mm roll and as long as an A4 page:
-// what the printer panel sets on it changes nothing of its cards.
-constexpr int kPageWidth = 4535;
-constexpr int kPageHeight = 16838;
-
 class ScreenDevice : public PrinterDevice {
 public:
     ScreenDevice(std::shared_ptr<ScreenHub> hub, QString name) : hub_(std::move(hub)), name_(std::move(name)) {}
@@ -56,10 +51,12 @@ private:
 }  // namespace
 
 ScreenPrinterSource::ScreenPrinterSource(std::shared_ptr<ScreenHub> hub) {
+    // A screen's page is a roll's: what the printer panel sets on it
+    // changes nothing of its cards.
     for (const ScreenConfig &c : hub->screens())
-        screens_.push_back(
-            {pagePrinterState(c.name, QStringLiteral("Pantalla de cocina"), kScreenConnection, kPageWidth, kPageHeight),
-             std::make_shared<ScreenDevice>(hub, c.name)});
+        screens_.push_back({pagePrinterState(c.name, QStringLiteral("Pantalla de cocina"), kScreenConnection,
+                                             kRollWidthTwips, kA4HeightTwips),
+                            std::make_shared<ScreenDevice>(hub, c.name)});
 }
 
 std::vector<InstalledPrinter> ScreenPrinterSource::scan(QString *defaultName) {
