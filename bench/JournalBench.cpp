@@ -16,8 +16,6 @@
 #include "kitchen/Turn.h"
 #include "sql/TurnStatements.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -25,19 +23,6 @@ using namespace tpv;
 using namespace tpv::bench;
 
 namespace {
-
-// Wall and CPU time of the calling thread, summed over the parts timed.
-struct Stopwatch {
-    double wall = 0, cpu = 0;
-    template <typename F>
-    void time(F &&work) {
-        const double c = cpuSeconds();
-        const auto w = std::chrono::steady_clock::now();
-        work();
-        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - w).count();
-        cpu += cpuSeconds() - c;
-    }
-};
 
 // The folder's order database as the benchmark asks: its SQLite file, or
 // the same file behind a TDS test server the settings point at.
@@ -86,20 +71,9 @@ BareRun bareRunOf(Server &s) {
     BareReplay bare(recorded);
     out.statements = bare.size();
     out.journalStatements = bare.journalStatements();
-    std::vector<double> walls, cpus;
-    int64_t sum = 0;
-    for (int i = 0; i < 9; ++i) {
-        s.resetPrinted();
-        Stopwatch w;
-        w.time([&] { sum += bare.replay(); });
-        walls.push_back(w.wall);
-        cpus.push_back(w.cpu);
-    }
-    benchmark::DoNotOptimize(sum);
-    std::sort(walls.begin(), walls.end());
-    std::sort(cpus.begin(), cpus.end());
-    out.wallMs = walls[walls.size() / 2] * 1e3;
-    out.cpuMs = cpus[cpus.size() / 2] * 1e3;
+    const ReplayMs median = medianReplayMs(bare, 9, [&] { s.resetPrinted(); });
+    out.wallMs = median.wall;
+    out.cpuMs = median.cpu;
     return out;
 }
 

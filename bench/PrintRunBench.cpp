@@ -73,17 +73,14 @@ void measureTick(benchmark::State &state, Server &s, const std::function<void()>
         for (const Statement &st : recorded) std::fprintf(stderr, "%s\n", st.sql.constData());
     }
     BareReplay bare(recorded);
-    double program = 0, replay = 0, programWall = 0, apartCpu = 0;
+    Stopwatch program;
+    double replay = 0, apartCpu = 0;
     int64_t sum = 0;
     for (auto _ : state) {
         state.PauseTiming();
         resetAll();
         state.ResumeTiming();
-        const double t0 = cpuSeconds();
-        const auto w0 = std::chrono::steady_clock::now();
-        s.tick();
-        program += cpuSeconds() - t0;
-        programWall += std::chrono::duration<double>(std::chrono::steady_clock::now() - w0).count();
+        program.time([&] { s.tick(); });
         state.PauseTiming();
         resetAll();
         const double t1 = cpuSeconds();
@@ -98,11 +95,11 @@ void measureTick(benchmark::State &state, Server &s, const std::function<void()>
     }
     benchmark::DoNotOptimize(sum);
     const double n = static_cast<double>(state.iterations());
-    state.counters["x_bare"] = replay > 0 ? program / replay : 0;
+    state.counters["x_bare"] = replay > 0 ? program.cpu / replay : 0;
     state.counters["bare_ms"] = replay / n * 1e3;
     state.counters["statements"] = static_cast<double>(bare.size());
     state.counters["journal_statements"] = bare.journalStatements();
-    state.counters["wall_ms"] = programWall / n * 1e3;
+    state.counters["wall_ms"] = program.wall / n * 1e3;
     state.counters["tickets"] = ticketsPerRun;
     if (apart) {
         state.counters["apart_ms"] = apartCpu / n * 1e3;

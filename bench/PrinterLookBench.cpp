@@ -24,8 +24,10 @@ void lookRounds(benchmark::State &state, demo::Harness &h) {
     for (auto _ : state) watch.lookNow();
     state.counters["printers"] = h.printers->count();
     const auto states = h.printers->states();
-    state.counters["ready"] = static_cast<double>(std::count_if(
-        states.begin(), states.end(), [](const PrinterLayer::Status &s) { return s.status.condition == PrinterCondition::Ready; }));
+    state.counters["ready"] =
+        static_cast<double>(std::count_if(states.begin(), states.end(), [](const PrinterLayer::Status &s) {
+            return s.status.condition == PrinterCondition::Ready;
+        }));
 }
 
 void BM_LookRoundFolderPrinters(benchmark::State &state) {

@@ -13,8 +13,6 @@
 #include "tds/TdsServer.h"
 
 #include <QDir>
-#include <algorithm>
-#include <chrono>
 
 using namespace tpv;
 using namespace tpv::bench;
@@ -35,16 +33,7 @@ double fiveStatementsBareMs(Server &s, size_t *statements) {
     }
     BareReplay bare(five);
     *statements = bare.size();
-    std::vector<double> runs;
-    int64_t sum = 0;
-    for (int i = 0; i < 7; ++i) {
-        const double t = cpuSeconds();
-        sum += bare.replay();
-        runs.push_back(cpuSeconds() - t);
-    }
-    benchmark::DoNotOptimize(sum);
-    std::sort(runs.begin(), runs.end());
-    return runs[runs.size() / 2] * 1e3;
+    return medianReplayMs(bare, 7).cpu;
 }
 
 // An idle tick over `done` done jobs of the day. With `written`, another
@@ -130,14 +119,8 @@ void BM_IdleTickSqlServer(benchmark::State &state) {
     const Traffic afterFull = traffic();
     s.probedTick();
     const Traffic before = traffic();
-    double program = 0, wall = 0;
-    for (auto _ : state) {
-        const double t = cpuSeconds();
-        const auto w = std::chrono::steady_clock::now();
-        s.probedTick();
-        program += cpuSeconds() - t;
-        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - w).count();
-    }
+    Stopwatch program;
+    for (auto _ : state) program.time([&] { s.probedTick(); });
     const Traffic after = traffic();
     const double n = static_cast<double>(state.iterations());
     state.counters["statements"] = static_cast<double>(after.requests - before.requests) / n;
@@ -146,8 +129,8 @@ void BM_IdleTickSqlServer(benchmark::State &state) {
     state.counters["rows"] = static_cast<double>(conn(s.f->g.Cn).query(tds.requests().constLast()).rows.size());
     state.counters["full_statements"] = static_cast<double>(afterFull.requests - beforeFull.requests - 1);
     state.counters["full_bytes_from_server"] = static_cast<double>(afterFull.out - beforeFull.out);
-    state.counters["cpu_us"] = program / n * 1e6;
-    state.counters["wall_us"] = wall / n * 1e6;
+    state.counters["cpu_us"] = program.cpu / n * 1e6;
+    state.counters["wall_us"] = program.wall / n * 1e6;
 }
 BENCHMARK(BM_IdleTickSqlServer)->Iterations(200)->Unit(benchmark::kMicrosecond);
 

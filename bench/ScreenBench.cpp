@@ -38,8 +38,8 @@ public:
             a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
             a.sin_port = htons(port);
             ::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
-            const QByteArray request = "GET /pantalla/Pantalla-Cocina/eventos HTTP/1.1\r\nHost: 127.0.0.1\r\nCookie: " +
-                                       cookie + "\r\n\r\n";
+            const QByteArray request =
+                "GET /pantalla/Pantalla-Cocina/eventos HTTP/1.1\r\nHost: 127.0.0.1\r\nCookie: " + cookie + "\r\n\r\n";
             if (::write(fd, request.constData(), static_cast<size_t>(request.size())) != request.size()) return;
             fds_.push_back(fd);
         }

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <sqlite3.h>
 #include <time.h>
+#include <algorithm>
 #include <stdexcept>
 
 namespace tpv::bench {
@@ -73,9 +74,9 @@ BareReplay::BareReplay(const std::vector<Statement> &recorded, OwnTables own) {
     for (const Statement *s : kept) {
         Bare bare{nullptr, nullptr, s->sql};
         if (isOdbcConnection(s->database)) {
-            BareOdbc *&c = odbc_[s->database];
-            if (!c) c = new BareOdbc(s->database);
-            bare.odbc = c;
+            std::unique_ptr<BareOdbc> &c = odbc_[s->database];
+            if (!c) c = std::make_unique<BareOdbc>(s->database);
+            bare.odbc = c.get();
         } else {
             sqlite3 *&db = open_[s->database];
             if (!db) {
@@ -91,7 +92,22 @@ BareReplay::BareReplay(const std::vector<Statement> &recorded, OwnTables own) {
 
 BareReplay::~BareReplay() {
     for (sqlite3 *db : std::as_const(open_)) sqlite3_close(db);
-    for (BareOdbc *c : std::as_const(odbc_)) delete c;
+}
+
+ReplayMs medianReplayMs(BareReplay &bare, int runs, const std::function<void()> &before) {
+    std::vector<double> walls, cpus;
+    int64_t sum = 0;
+    for (int i = 0; i < runs; ++i) {
+        if (before) before();
+        Stopwatch w;
+        w.time([&] { sum += bare.replay(); });
+        walls.push_back(w.wall);
+        cpus.push_back(w.cpu);
+    }
+    benchmark::DoNotOptimize(sum);
+    std::sort(walls.begin(), walls.end());
+    std::sort(cpus.begin(), cpus.end());
+    return {walls[walls.size() / 2] * 1e3, cpus[cpus.size() / 2] * 1e3};
 }
 
 int64_t BareReplay::replay() {

@@ -9,6 +9,10 @@
 #include <QHash>
 #include <QString>
 #include <benchmark/benchmark.h>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
 #include <vector>
 
 struct sqlite3;
@@ -34,6 +38,19 @@ public:
 
 // CPU seconds of the calling thread.
 double cpuSeconds();
+
+// Wall and CPU time of the calling thread, summed over the parts timed.
+struct Stopwatch {
+    double wall = 0, cpu = 0;
+    template <typename F>
+    void time(F &&work) {
+        const double c = cpuSeconds();
+        const auto w = std::chrono::steady_clock::now();
+        work();
+        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - w).count();
+        cpu += cpuSeconds() - c;
+    }
+};
 
 class BareOdbc;
 
@@ -67,10 +84,17 @@ private:
         QByteArray sql;
     };
     QHash<QString, sqlite3 *> open_;
-    QHash<QString, BareOdbc *> odbc_;
+    std::map<QString, std::unique_ptr<BareOdbc>> odbc_;
     std::vector<Bare> statements_;
     int journalStatements_ = 0;
 };
+
+// The median wall and CPU milliseconds of `runs` bare replays, `before`
+// run untimed ahead of each.
+struct ReplayMs {
+    double wall = 0, cpu = 0;
+};
+ReplayMs medianReplayMs(BareReplay &bare, int runs, const std::function<void()> &before = {});
 
 // A prepared folder and a started print server on it; the benchmark drives
 // the ticks itself.
