@@ -31,7 +31,6 @@
 
 #include <QDir>
 #include <QGuiApplication>
-#include <QLocale>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -202,10 +201,10 @@ int sayOwnTables(Connection &db, int tpv) {
     }
     const auto &r = turn.rows.front();
     const qint64 ago = r[5].toText().toLongLong() - r[3].toText().toLongLong();
-    say(QStringLiteral("Turno de impresión del terminal %1: lo tiene %2 (generación %3), renovado hace %4 s%5")
+    say(QStringLiteral("Turno de impresión del terminal %1: lo tiene %2 (generación %3), %4%5")
             .arg(tpv)
             .arg(r[1].toText(), r[0].toText())
-            .arg(QLocale(QLocale::Spanish).toString(static_cast<double>(ago) / 1000.0, 'f', 1))
+            .arg(renewedAgoText(ago))
             .arg(ago > Turn::kStaleMs ? QStringLiteral(": caducado, otro PC puede tomarlo") : QString()));
     return 0;
 }

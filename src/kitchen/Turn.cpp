@@ -5,6 +5,7 @@
 #include "sql/Database.h"
 #include "sql/TurnStatements.h"
 
+#include <QLocale>
 #include <QSysInfo>
 #include <QRandomGenerator>
 
@@ -215,6 +216,10 @@ void TurnThread::stop() {
     }
     wake_.notify_all();
     thread_.join();
+}
+
+QString renewedAgoText(qint64 agoMs) {
+    return QStringLiteral("renovado hace %1 s").arg(QLocale(QLocale::Spanish).toString(agoMs / 1000.0, 'f', 1));
 }
 
 }  // namespace tpv

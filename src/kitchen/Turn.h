@@ -63,6 +63,10 @@ struct TurnState {
     QString problem;                 // why the last step failed (empty when it did not)
 };
 
+// "renovado hace 1,2 s": a renewal's age as the window and
+// lector-tpv-config say it, with a decimal comma.
+QString renewedAgoText(qint64 agoMs);
+
 class Turn {
 public:
     static constexpr qint64 kRenewEveryMs = 1000;

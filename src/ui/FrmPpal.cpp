@@ -6,7 +6,6 @@
 #include "kitchen/ReprintLast.h"
 
 #include <QDir>
-#include <QLocale>
 
 namespace tpv {
 
@@ -95,7 +94,7 @@ QString FrmPpal::standbyText() const {
     if (s.role != TurnRole::Standby) return {};
     QString text = QStringLiteral("En espera: imprime %1").arg(s.holder);
     if (s.renewedAgoMs)
-        text += QStringLiteral(", renovado hace %1 s").arg(QLocale(QLocale::Spanish).toString(*s.renewedAgoMs / 1000.0, 'f', 1));
+        text += QStringLiteral(", ") + renewedAgoText(*s.renewedAgoMs);
     return text;
 }
 
