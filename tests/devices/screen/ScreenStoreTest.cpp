@@ -109,6 +109,20 @@ TEST_P(ScreenStoreOn, ANewProcessShowsTheSameCardsAndOnlyTheLastTenDoneComeBack)
     EXPECT_TRUE(third.page->cards().contains(QStringLiteral("Mesa 4: 1 Caña 3")));
 }
 
+// Done cards the table kept beyond the last ten (a forget that failed) go
+// when the cards are read again.
+TEST_P(ScreenStoreOn, DoneCardsBeyondTheLastTenLeftInTheTableAreForgottenWhenTheCardsAreRead) {
+    {
+        Process first(connect);
+        for (int i = 1; i <= 12; ++i) first.show(QStringLiteral("Caña %1").arg(i));
+    }
+    connect()->execute(QStringLiteral("UPDATE LectorPantalla SET hecha = llegada"));
+    Process second(connect);
+    EXPECT_EQ(second.page->state().value(QLatin1String("hechas")).toInt(), 10);
+    EXPECT_EQ(second.store->holds(QStringLiteral("Barra"), QStringLiteral("Caña 2")), std::optional<bool>(false));
+    EXPECT_EQ(second.store->holds(QStringLiteral("Barra"), QStringLiteral("Caña 3")), std::optional<bool>(true));
+}
+
 TEST_P(ScreenStoreOn, APcTakingTheTurnShowsTheCardsThePcBeforeItShowedAndMarkedDone) {
     Process standby(connect);
     Process active(connect);
